@@ -1,0 +1,64 @@
+# Shared build settings of every Tavrin target.
+
+find_program(CCACHE_PROGRAM ccache)
+if(CCACHE_PROGRAM)
+    set(CMAKE_C_COMPILER_LAUNCHER ${CCACHE_PROGRAM})
+    set(CMAKE_CXX_COMPILER_LAUNCHER ${CCACHE_PROGRAM})
+endif()
+
+if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
+    set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)
+endif()
+
+# Compile options and include root that every Tavrin target takes.
+add_library(tavrin_options INTERFACE)
+target_include_directories(tavrin_options INTERFACE ${PROJECT_SOURCE_DIR})
+target_compile_options(tavrin_options INTERFACE -Wall -Wextra -Wno-missing-field-initializers)
+target_compile_definitions(tavrin_options INTERFACE QT_NO_KEYWORDS
+                           TAVRIN_VERSION_STRING="${PROJECT_VERSION}")
+if(TAVRIN_WERROR)
+    target_compile_options(tavrin_options INTERFACE -Werror)
+endif()
+if(TAVRIN_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+# tavrin_library(<name> [WIDGETS] SOURCES ... [LIBS ...])
+# A static library of one source folder. Engine libraries must not take WIDGETS; the forms
+# and frames of a folder build into a separate library that does.
+function(tavrin_library name)
+    cmake_parse_arguments(ARG "WIDGETS" "" "SOURCES;LIBS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    target_link_libraries(${name} PUBLIC tavrin_options ${ARG_LIBS})
+    if(ARG_WIDGETS)
+        target_link_libraries(${name} PUBLIC Qt6::Widgets)
+    endif()
+endfunction()
+
+# tavrin_test(<name> SOURCES ... [LIBS ...] [LABELS ...] [XVFB])
+# A GoogleTest executable registered with CTest. Tests run on Qt's offscreen platform unless
+# XVFB is given: those need the real X server that scripts/test starts.
+function(tavrin_test name)
+    cmake_parse_arguments(ARG "XVFB" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    target_link_libraries(${name} PRIVATE tavrin_options tavrin_test_main ${ARG_LIBS})
+    set(env "QT_QPA_PLATFORM=offscreen")
+    set(labels ${ARG_LABELS})
+    if(ARG_XVFB)
+        set(env "QT_QPA_PLATFORM=xcb")
+        list(APPEND labels xvfb)
+    endif()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+                         PROPERTIES ENVIRONMENT "${env}" LABELS "${labels}")
+endfunction()
+
+# tavrin_bench(<name> SOURCES ... [LIBS ...])
+function(tavrin_bench name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE tavrin_options benchmark::benchmark ${ARG_LIBS})
+endfunction()
