@@ -62,3 +62,37 @@ function(tavrin_bench name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE tavrin_options benchmark::benchmark ${ARG_LIBS})
 endfunction()
+
+# tavrin_folder(<folder> [LIBS ...] [UI_LIBS ...])
+# The libraries of one source folder (or platform layer): the engine library from
+# <folder>/*.cpp and, when <folder>/ui/ holds sources, the UI library from <folder>/ui/*.cpp.
+# "platform/render" gives tavrin_platform_render (and tavrin_platform_render_ui).
+function(tavrin_folder folder)
+    cmake_parse_arguments(ARG "" "" "LIBS;UI_LIBS" ${ARGN})
+    string(REPLACE "/" "_" stem ${folder})
+    set(dir ${PROJECT_SOURCE_DIR}/${folder})
+    file(GLOB engine_sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+    tavrin_library(tavrin_${stem} SOURCES ${engine_sources} LIBS ${ARG_LIBS})
+    file(GLOB ui_sources CONFIGURE_DEPENDS ${dir}/ui/*.cpp ${dir}/ui/*.h)
+    if(ui_sources)
+        tavrin_library(tavrin_${stem}_ui WIDGETS SOURCES ${ui_sources}
+                       LIBS tavrin_${stem} ${ARG_UI_LIBS})
+    endif()
+endfunction()
+
+# tavrin_folder_tests(<folder> [LIBS ...])
+# tests/<folder>/*.cpp build one test executable on Qt's offscreen platform;
+# tests/<folder>/xvfb/*.cpp build a second one that runs on the real X server.
+function(tavrin_folder_tests folder)
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    string(REPLACE "/" "_" stem ${folder})
+    set(dir ${PROJECT_SOURCE_DIR}/tests/${folder})
+    file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+    if(sources)
+        tavrin_test(tavrin_test_${stem} SOURCES ${sources} LIBS ${ARG_LIBS})
+    endif()
+    file(GLOB xvfb_sources CONFIGURE_DEPENDS ${dir}/xvfb/*.cpp ${dir}/xvfb/*.h)
+    if(xvfb_sources)
+        tavrin_test(tavrin_test_${stem}_xvfb XVFB SOURCES ${xvfb_sources} LIBS ${ARG_LIBS})
+    endif()
+endfunction()
