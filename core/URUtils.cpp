@@ -56,7 +56,7 @@ void InitializeProgramFolders(const QString& programFolder) {
 
 void InitializeUserFolders() {
     UserFolder = GetSpecialFolder(CSIDL_PERSONAL) + "Tavrin";
-    QDir().mkdir(UserFolder);
+    QDir().mkpath(UserFolder);
     ProjectsFolder = UserFolder + "/Projects/";
     DefaultVideosFolder = UserFolder + "/Videos/";
     DefaultRecordingsFolder = UserFolder + "/Recordings/";
