@@ -71,7 +71,9 @@ std::vector<TRCustomEffectRegistration> customEffectRegistrations() {
 }
 
 // Until the media layer exists it cannot be missing: the check passes.
-bool mediaAvailable() { return true; }
+bool mediaAvailable() {
+    return true;
+}
 
 // The program's one look: Fusion with a dark blue palette.
 bool applyStyle() {
@@ -167,16 +169,6 @@ void createForms(LongLivedForms& all) {
     all.create<TDrawerEditorForm>();
 }
 
-void arrangeProjectOpening(const QStringList& arguments) {
-    if (IsProjectArgument(arguments)) {
-        Editor->CommandLineProject = arguments.first();
-        Editor->TimerOpenProject->start();
-    }
-    Editor->RecoveryFolder = FindRecoveryFolder();
-    if (!Editor->RecoveryFolder.isEmpty())
-        Editor->TimerOpenProject->start();
-}
-
 void shutDown() {
     InstanceMutex.reset();
     FreeDwmApi();
@@ -218,7 +210,8 @@ int main(int argc, char** argv) {
     SplashScreen = nullptr;
     splash.reset();
 
-    arrangeProjectOpening(arguments);
+    Editor->EnableProjectOpening(IsProjectArgument(arguments) ? arguments.first() : QString(),
+                                 FindRecoveryFolder());
     SaveLastStep(SettingsRecord, nullptr, StartRunStep(arguments));
     Editor->show();
     const int exitCode = QApplication::exec();

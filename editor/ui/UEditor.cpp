@@ -28,6 +28,14 @@ TEditor::TEditor(QWidget* parent) : QMainWindow(parent), TimerOpenProject(new QT
     SaveLastStep(SettingsRecord, ActiveProject, "End_EditorFormCreate");
 }
 
+void TEditor::EnableProjectOpening(const QString& commandLineProject,
+                                   const QString& recoveryFolder) {
+    CommandLineProject = commandLineProject;
+    RecoveryFolder = recoveryFolder;
+    if (!CommandLineProject.isEmpty() || !RecoveryFolder.isEmpty())
+        TimerOpenProject->start();
+}
+
 void TEditor::TimerOpenProjectTimer() {
     TimerOpenProject->stop();
     const QString path = !RecoveryFolder.isEmpty() ? RecoveryFolder : CommandLineProject;

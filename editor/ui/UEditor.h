@@ -19,6 +19,8 @@ public:
     QTimer* TimerOpenProject;
     QString CommandLineProject;
     QString RecoveryFolder;
+    // Arms the open-project timer when there is a project or a recovery folder to open.
+    void EnableProjectOpening(const QString& commandLineProject, const QString& recoveryFolder);
     // The project or folder the open-project timer chose last.
     QString OpenedProject;
 
