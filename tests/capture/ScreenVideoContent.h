@@ -34,7 +34,8 @@ inline std::vector<uint8_t> ScreenContentFrame(TScreenContent Kind, int Width, i
                 b = g = r = ink ? 20 : 250;
             } else {
                 // Moving colour gradients with grain.
-                const unsigned grain = (unsigned(x) * 2654435761u ^ unsigned(y + Frame) * 40503u) >> 28;
+                const unsigned grain =
+                    (unsigned(x) * 2654435761u ^ unsigned(y + Frame) * 40503u) >> 28;
                 b = (x + 2 * Frame) % 256;
                 g = (y * 2 + 3 * Frame) % 256;
                 r = ((x + y) / 2 + Frame) % 256;

@@ -1,14 +1,13 @@
 // The screen-video frame encoder: band split, exact bytes of small pictures, empty and partial
 // delta frames.
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <vector>
-
 #include "capture/UVideoEncoder.h"
 #include "media/UVideoCodec_obj.h"
 #include "media/UVideoDecoder.h"
 #include "media/UVideoFormatTVC.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -84,20 +83,20 @@ TEST(ScreenVideoEncoder, GoldenFramesEncodeAndDecodeExactly) {
     const GoldenCase cases[] = {
         {"white",
          GreyRows(white),
-         {37, 0, 0, 0, 1, 0, 1, 0, 0, 0, 1, 0, 0, // header
-          0, 0, 2, 128, 1, 0, 0, 0, 1, 235, 0, 0, 0, 0, 1, 0, 0, 0, // tables
-          2, 0, 0, 0, 0xFB, 0x01},
+         {37, 0, 0, 0,   1,    0,   1, 0, 0, 0,   1, 0, 0,                // header
+          0,  0, 2, 128, 1,    0,   0, 0, 1, 235, 0, 0, 0, 0, 1, 0, 0, 0, // tables
+          2,  0, 0, 0,   0xFB, 0x01},
          std::vector<uint8_t>(16, 235)},
         {"ramp",
          GreyRows(ramp),
-         {86, 0, 0, 0, 1, 0, 1, 0, 1, 1, 1, 1, 1,                         // header
-          1, 3, 0, 0, 0, 0, 1,                                              // table 0
-          2, 1, 1, 0, 0, 0, 1, 5, 0, 0, 0, 0, 1,                            // table 1
-          2, 40, 0, 0, 0, 0, 1, 128, 1, 0, 0, 0, 1,                         // table 2
-          1, 0, 255, 0, 0, 0, 0, 0, 1,                                      // table 3
-          2, 238, 1, 0, 0, 0, 1, 255, 0, 0, 0, 0, 1,                        // table 4
-          14, 0, 0, 0, 0x31, 0x0C, 0xC3, 0x30, 0x0C, 0xC3, 0x30, 0x0C, 0xC3, 0x30, 0x0C,
-          0xC3, 0xFC, 0x00},
+         {86,   0,    0,    0,    1,    0,    1,    0,    1,    1,    1,    1,    1, // header
+          1,    3,    0,    0,    0,    0,    1,                                     // table 0
+          2,    1,    1,    0,    0,    0,    1,    5,    0,    0,    0,    0,    1, // table 1
+          2,    40,   0,    0,    0,    0,    1,    128,  1,    0,    0,    0,    1, // table 2
+          1,    0,    255,  0,    0,    0,    0,    0,    1,                         // table 3
+          2,    238,  1,    0,    0,    0,    1,    255,  0,    0,    0,    0,    1, // table 4
+          14,   0,    0,    0,    0x31, 0x0C, 0xC3, 0x30, 0x0C, 0xC3, 0x30, 0x0C, 0xC3,
+          0x30, 0x0C, 0xC3, 0xFC, 0x00},
          {16, 30, 49, 63, 16, 30, 49, 63, 16, 30, 49, 63, 16, 30, 49, 63}},
     };
     for (const GoldenCase& c : cases) {
@@ -115,7 +114,8 @@ TEST(ScreenVideoEncoder, GoldenFramesEncodeAndDecodeExactly) {
         TVideoDecoder decoder;
         ASSERT_TRUE(decoder.StartDecode(frame.data(), frame.size()));
         std::vector<uint8_t> out(16 * 16 * 4);
-        ASSERT_TRUE(decoder.Decode(frame.data(), frame.size(), out.data())) << decoder.LastError().toStdString();
+        ASSERT_TRUE(decoder.Decode(frame.data(), frame.size(), out.data()))
+            << decoder.LastError().toStdString();
         for (int y = 0; y < 16; ++y) {
             uint8_t planes[48];
             std::memset(planes, c.yPlaneRows[y], 16);
@@ -158,7 +158,7 @@ TEST(ScreenVideoEncoder, OnePixelChangeCodesOnlyItsMacroblock) {
     ASSERT_TRUE(decoder.Decode(frame.data(), size, out.data()));
     const std::vector<uint8_t> before = out;
     uint8_t* pixel = picture.data() + (64 * 37 + 21) * 4; // macroblock row 2, column 1
-    pixel[0] = pixel[1] = pixel[2] = 40; // grey: only Y changes
+    pixel[0] = pixel[1] = pixel[2] = 40;                  // grey: only Y changes
     size = encoder.Encode(false, picture.data(), 256, frame.data());
     ASSERT_GT(size, 0);
     // Three bands (1, 1 and 2 rows): the third band's first row holds the change.

@@ -1,1 +1,143 @@
+// Encode -> decode round trips of the three kinds of screen content at every quantiser step.
+#include "capture/UVideoEncoder.h"
+#include "media/UVideoCodec_obj.h"
+#include "media/UVideoDecoder.h"
+#include "tests/capture/ScreenVideoContent.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+// The picture after colour conversion alone: what a lossless coding of the planes gives.
+std::vector<uint8_t> ColourRoundTrip(const std::vector<uint8_t>& bgra, int width, int height) {
+    std::vector<uint8_t> out(bgra.size());
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; x += 16) {
+            uint8_t src[64] = {}, yuy[48], dst[64];
+            const int n = std::min(16, width - x);
+            std::copy_n(bgra.data() + (std::size_t(y) * width + x) * 4, 4 * n, src);
+            for (int i = 0; i < 16; ++i) {
+                const uint8_t* p = src + 4 * i;
+                uint8_t block[kMacroblockBytes];
+                // One pixel at a time through the block converter's first sample.
+                uint8_t area[16 * 64] = {};
+                std::copy_n(p, 4, area);
+                ScalarCodecKernels().BgraBlockToYuv(area, block, 64);
+                yuy[i] = block[0], yuy[16 + i] = block[256], yuy[32 + i] = block[512];
+            }
+            ScalarCodecKernels().Yuv444ToBgra(yuy, dst, 16);
+            std::copy_n(dst, 4 * n, out.data() + (std::size_t(y) * width + x) * 4);
+        }
+    return out;
+}
+
+struct Error {
+    int max = 0;
+    double rms = 0;
+};
+
+Error Compare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    Error e;
+    double squares = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const int d = std::abs(int(a[i]) - int(b[i]));
+        e.max = std::max(e.max, d);
+        squares += d * d;
+    }
+    e.rms = std::sqrt(squares / double(a.size()));
+    return e;
+}
+
+// The quantiser's step doubles every 6 QSteps, and so does the root-mean-square error of the
+// pixels it leaves (sharp edges ring, so single pixels may err much more).
+double RmsBound(int qstep) {
+    return 2.5 * std::pow(2.0, qstep / 6.0);
+}
+
+const char* Name(TScreenContent kind) {
+    return kind == TScreenContent::Desktop         ? "desktop"
+           : kind == TScreenContent::ScrollingText ? "scrolling text"
+                                                   : "motion";
+}
+
+TEST(ScreenVideoRoundTrip, EveryQStepOnEveryContent) {
+    const int width = 120, height = 72, frames = 3;
+    for (TScreenContent kind :
+         {TScreenContent::Desktop, TScreenContent::ScrollingText, TScreenContent::Motion}) {
+        for (int qstep = 0; qstep <= kMaxQStep; ++qstep) {
+            SCOPED_TRACE(testing::Message() << Name(kind) << " at QStep " << qstep);
+            TVideoEncoder encoder;
+            encoder.MultiThread = true;
+            ASSERT_GT(encoder.StartEncode(width, height, qstep, true), 0);
+            TVideoDecoder decoder;
+            decoder.MultiThread = true;
+            ASSERT_TRUE(decoder.StartDecode(width, height, qstep));
+            std::vector<uint8_t> frame(encoder.MaxFrameBytes()), out(width * height * 4);
+            for (int f = 0; f < frames; ++f) {
+                const auto picture = ScreenContentFrame(kind, width, height, f);
+                const int size = encoder.Encode(f == 0, picture.data(), width * 4, frame.data());
+                if (size > 0) {
+                    ASSERT_TRUE(decoder.Decode(frame.data(), size, out.data()))
+                        << decoder.LastError().toStdString();
+                }
+                const Error e = Compare(out, ColourRoundTrip(picture, width, height));
+                ASSERT_LE(e.rms, RmsBound(qstep)) << "frame " << f;
+                if (qstep == 0 && kind == TScreenContent::Motion) {
+                    EXPECT_LE(e.max, 10) << "frame " << f;
+                }
+            }
+        }
+    }
+}
+
+// Uniform 16x16 areas reconstruct exactly at QStep 0: a desktop of flat panels decodes to the
+// colour conversion's picture without any error, frame after frame.
+TEST(ScreenVideoRoundTrip, FlatPanelsAreExactAtQStepZero) {
+    const int width = 64, height = 48;
+    TVideoEncoder encoder;
+    ASSERT_GT(encoder.StartEncode(width, height, 0, true), 0);
+    TVideoDecoder decoder;
+    ASSERT_TRUE(decoder.StartDecode(width, height, 0));
+    std::vector<uint8_t> frame(encoder.MaxFrameBytes()), out(width * height * 4);
+    for (int f = 0; f < 4; ++f) {
+        std::vector<uint8_t> picture(width * height * 4);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                uint8_t* p = picture.data() + (y * width + x) * 4;
+                const int block = (y / 16) * 4 + x / 16 + f;
+                p[0] = uint8_t(block * 37), p[1] = uint8_t(block * 91), p[2] = uint8_t(block * 13);
+            }
+        const int size = encoder.Encode(f == 0, picture.data(), width * 4, frame.data());
+        ASSERT_TRUE(decoder.Decode(frame.data(), size, out.data()));
+        EXPECT_EQ(out, ColourRoundTrip(picture, width, height)) << "frame " << f;
+    }
+}
+
+// YUY2 input: the planes take the pairs' chroma as it is.
+TEST(ScreenVideoRoundTrip, Yuy2InputDecodesLikeItsPlanes) {
+    const int width = 48, height = 32;
+    std::vector<uint8_t> yuy2(width * height * 2);
+    for (std::size_t i = 0; i < yuy2.size(); ++i)
+        yuy2[i] = uint8_t(i % 4 == 1 ? 100 : i % 4 == 3 ? 150 : 60 + (i / 2) % 7 * 16);
+    TVideoEncoder encoder;
+    ASSERT_GT(encoder.StartEncode(width, height, 0, false), 0);
+    std::vector<uint8_t> frame(encoder.MaxFrameBytes()), out(width * height * 4);
+    const int size = encoder.Encode(true, yuy2.data(), width * 2, frame.data());
+    TVideoDecoder decoder;
+    ASSERT_TRUE(decoder.StartDecode(frame.data(), size));
+    ASSERT_TRUE(decoder.Decode(frame.data(), size, out.data()));
+    std::vector<uint8_t> expected(out.size());
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; x += 16) {
+            uint8_t planes[48];
+            ScalarCodecKernels().Yuy2ToYuv444(yuy2.data() + (y * width + x) * 2, planes, 16);
+            ScalarCodecKernels().Yuv444ToBgra(planes, expected.data() + (y * width + x) * 4, 16);
+        }
+    EXPECT_LE(Compare(out, expected).rms, RmsBound(0));
+}
+
+} // namespace
