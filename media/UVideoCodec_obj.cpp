@@ -125,49 +125,14 @@ void PutInt16(uint8_t* p, int v) {
 }
 
 uint8_t* ScalarEncodeBlock(const uint8_t* Src, uint8_t* Out, int QStep, TSliceCounters& Work) {
-    uint8_t* const start = Out;
-    int dc[16];
-    bool anyAc = false;
+    int16_t coef[256];
     for (int k = 0; k < 16; ++k) {
         int z[16];
         QuantisedTransform(Src + 64 * (k / 4) + 4 * (k % 4), QStep, z);
-        dc[k] = z[0];
-        uint8_t* countPos = Out;
-        if (k == 0) {
-            PutInt16(Out + 1, dc[0]);
-            ++Work.FirstDC[dc[0]];
-        } else {
-            const int diff = dc[k] - dc[(k % 4) ? k - 1 : k - 4];
-            PutInt16(Out + 1, diff);
-            ++Work.DcDiff[diff + 255];
-        }
-        Out += 3;
-        int count = 1, last = 0;
-        for (int p = 1; p < 16; ++p) {
-            const int level = z[kScanOrder[p]];
-            if (level == 0)
-                continue;
-            Out[0] = static_cast<uint8_t>(p - last);
-            Out[1] = static_cast<uint8_t>(level);
-            ++Work.Run[p - last];
-            ++Work.Level[Out[1]];
-            Out += 2;
-            last = p;
-            ++count;
-        }
-        anyAc = anyAc || count > 1;
-        *countPos = static_cast<uint8_t>(count);
-        ++Work.Count[count];
+        for (int p = 0; p < 16; ++p)
+            coef[16 * k + p] = static_cast<int16_t>(z[kScanOrder[p]]);
     }
-    const bool flat =
-        dc[0] != 0 && !anyAc && std::all_of(dc, dc + 16, [&](int d) { return d == dc[0]; });
-    if (!flat)
-        return Out;
-    Work.Count[1] -= 16;
-    Work.DcDiff[255] -= 15;
-    start[0] = kBlockFlat;
-    start[1] = static_cast<uint8_t>(dc[0]);
-    return start + 2;
+    return WriteBlockRecord(coef, Out, Work);
 }
 
 // The doubled inverse core transform of four values.
@@ -211,6 +176,48 @@ const TCodecKernels kScalarKernels = {
 };
 
 } // namespace
+
+uint8_t* WriteBlockRecord(const int16_t* Coef, uint8_t* Out, TSliceCounters& Work) {
+    uint8_t* const start = Out;
+    bool anyAc = false, sameDc = true;
+    for (int k = 0; k < 16; ++k) {
+        const int16_t* z = Coef + 16 * k;
+        uint8_t* countPos = Out;
+        if (k == 0) {
+            PutInt16(Out + 1, z[0]);
+            ++Work.FirstDC[z[0]];
+        } else {
+            const int diff = z[0] - Coef[16 * ((k % 4) ? k - 1 : k - 4)];
+            PutInt16(Out + 1, diff);
+            ++Work.DcDiff[diff + 255];
+            sameDc = sameDc && z[0] == Coef[0];
+        }
+        Out += 3;
+        int count = 1, last = 0;
+        for (int p = 1; p < 16; ++p) {
+            if (z[p] == 0)
+                continue;
+            Out[0] = static_cast<uint8_t>(p - last);
+            Out[1] = static_cast<uint8_t>(z[p]);
+            ++Work.Run[p - last];
+            ++Work.Level[Out[1]];
+            Out += 2;
+            last = p;
+            ++count;
+        }
+        anyAc = anyAc || count > 1;
+        *countPos = static_cast<uint8_t>(count);
+        ++Work.Count[count];
+    }
+    if (Coef[0] == 0 || anyAc || !sameDc)
+        return Out;
+    // Flat: one DC for the whole block; take back the counts of its 16 sub-block records.
+    Work.Count[1] -= 16;
+    Work.DcDiff[255] -= 15;
+    start[0] = kBlockFlat;
+    start[1] = static_cast<uint8_t>(Coef[0]);
+    return start + 2;
+}
 
 int QuantiserEntry(int QStep, int Index) {
     return kQuantBase[QStep % 6][Index] >> (QStep / 6);

@@ -95,6 +95,11 @@ inline bool BlocksEqual(const uint8_t* A, const uint8_t* B) {
     return CodecKernels().BlocksEqual(A, B);
 }
 
+// Appends the coded or flat symbol record of a plane block's quantised coefficients (sub-block
+// k at 16k, scan order) and counts its symbols; returns the position after the record. The
+// common tail of every EncodeBlock.
+uint8_t* WriteBlockRecord(const int16_t* Coef, uint8_t* Out, TSliceCounters& Work);
+
 // The quantiser and dequantiser entries for raster index 4v + h (tests and the SIMD kernels).
 int QuantiserEntry(int QStep, int Index);
 int DequantiserEntry(int QStep, int Index);
