@@ -159,6 +159,8 @@ bool TVideoDecoder::DecodeToCoef(const uint8_t* PInput, std::size_t Size) {
     FHasKeyFrame = false; // until this frame's rows are decoded completely
     if (!BuildRows(tables))
         return false;
+    for (TLineData& line : ArrayLines)
+        line.Dirty = line.Dirty || line.RowSize > 0;
     std::vector<char> ok(Nr_decode_threads, 0);
     RunCodecTasks(Nr_decode_threads, MultiThread,
                   [&](int j) { ok[j] = DecodeRowsProc(ArrayThreadsDecData[j]); });
@@ -183,10 +185,14 @@ void TVideoDecoder::DecodeToArgb() {
                   [&](int j) { DecodeArgbProc(ArrayThreadsDecData[j]); });
 }
 
-void TVideoDecoder::DecodeArgbProc(const TThreadDecData& Task) const {
+// Rows whose coefficients did not change since their pixels were made keep those pixels.
+void TVideoDecoder::DecodeArgbProc(const TThreadDecData& Task) {
     const int stride = Img_Width_Ex * 4;
     for (int row = Task.First; row < Task.First + Task.Count; ++row) {
-        const TLineData& line = ArrayLines[row];
+        TLineData& line = ArrayLines[row];
+        if (!line.Dirty)
+            continue;
+        line.Dirty = false;
         const int16_t* coef = line.PCoef;
         for (int mb = 0; mb < Img_Width_mb; ++mb) {
             uint8_t* yuv = line.PYUV + mb * kMacroblockBytes;

@@ -57,6 +57,7 @@ private:
         int16_t* PCoef = nullptr;
         uint8_t* PYUV = nullptr;
         uint8_t* PARGB = nullptr;
+        bool Dirty = true; // coefficients changed since the row's pixels were made
     };
     // One row task: rows First .. First + Count - 1.
     struct TThreadDecData {
@@ -76,7 +77,7 @@ private:
     bool BuildRows(std::vector<TSliceTables>& Tables);
     void SplitRows();
     bool DecodeRowsProc(const TThreadDecData& Task) const;
-    void DecodeArgbProc(const TThreadDecData& Task) const;
+    void DecodeArgbProc(const TThreadDecData& Task);
 
     int Nr_decode_threads = 0;
     int Img_Width = 0, Img_Height = 0;

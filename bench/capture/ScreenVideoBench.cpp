@@ -1,12 +1,21 @@
 // Screen-video codec throughput: encoding and decoding whole frames on all cores, in frames/s
 // and MB/s of BGRA pictures, with bytes per frame and PSNR, at 720p, 1080p and 4K on three
-// kinds of content.
+// kinds of content; beside it, on the same frames, ffmpeg's screen-friendly encoders (zmbv,
+// flashsv2, lossless libx264rgb and libx264 at a high-quality CRF). Their input is converted
+// to their pixel format before timing starts.
 #include <benchmark/benchmark.h>
 
+#include <QStringList>
 #include <cmath>
 #include <map>
 #include <string>
 #include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
 
 #include "capture/UVideoEncoder.h"
 #include "media/UVideoDecoder.h"
@@ -73,7 +82,9 @@ void BM_Encode(benchmark::State& state, TScreenContent kind, int width, int heig
     state.counters["bytes/frame"] = double(bytes) / double(frames);
 }
 
-void BM_Decode(benchmark::State& state, TScreenContent kind, int width, int height, int qstep) {
+// Delta frames as playback meets them: the key frame is decoded untimed, then the deltas.
+void BM_Decode(benchmark::State& state, TScreenContent kind, int width, int height, int qstep,
+               bool keyFrames) {
     const TClip& clip = Clip(kind, width, height);
     const auto records = EncodeClip(clip, qstep);
     TVideoDecoder decoder;
@@ -82,15 +93,21 @@ void BM_Decode(benchmark::State& state, TScreenContent kind, int width, int heig
     std::vector<uint8_t> out(std::size_t(width) * height * 4);
     int64_t frames = 0;
     double psnr = 99;
+    const std::size_t deltas = keyFrames ? 1 : records.size();
     for (auto _ : state) {
-        const std::size_t r = frames % records.size();
-        if (!decoder.Decode(records[r].data(), records[r].size(), out.data())) {
-            state.SkipWithError("decoding failed");
-            break;
+        if (!keyFrames) {
+            state.PauseTiming();
+            decoder.Decode(records[0].data(), records[0].size(), out.data());
+            state.ResumeTiming();
         }
-        if (frames < int64_t(records.size()))
-            psnr = std::min(psnr, Psnr(out, clip.pictures[r]));
-        ++frames;
+        for (std::size_t r = keyFrames ? 0 : 1; r < deltas; ++r, ++frames) {
+            if (!decoder.Decode(records[r].data(), records[r].size(), out.data())) {
+                state.SkipWithError("decoding failed");
+                return;
+            }
+            if (frames < int64_t(records.size()))
+                psnr = std::min(psnr, Psnr(out, clip.pictures[r]));
+        }
     }
     state.SetItemsProcessed(frames);
     state.SetBytesProcessed(frames * int64_t(width) * height * 4);
@@ -98,10 +115,93 @@ void BM_Decode(benchmark::State& state, TScreenContent kind, int width, int heig
     state.counters["PSNR"] = psnr;
 }
 
+struct TFFmpegEncoder {
+    const char* name;
+    AVPixelFormat format;
+    const char* options; // private options, "key=value:key=value"
+};
+
+// One ffmpeg encoder on the clip, all threads it can use, a key frame every 60 frames.
+void BM_FFmpegEncode(benchmark::State& state, TFFmpegEncoder spec, TScreenContent kind,
+                     int width, int height) {
+    const TClip& clip = Clip(kind, width, height);
+    const AVCodec* codec = avcodec_find_encoder_by_name(spec.name);
+    AVCodecContext* context = codec ? avcodec_alloc_context3(codec) : nullptr;
+    if (!context) {
+        state.SkipWithError("encoder not available");
+        return;
+    }
+    context->width = width;
+    context->height = height;
+    context->pix_fmt = spec.format;
+    context->time_base = {1, 30};
+    context->gop_size = 60;
+    context->thread_count = 0;
+    for (const QString& option : QString::fromLatin1(spec.options).split(u':', Qt::SkipEmptyParts)) {
+        const QStringList kv = option.split(u'=');
+        av_opt_set(context->priv_data, kv[0].toLatin1().constData(), kv[1].toLatin1().constData(), 0);
+    }
+    if (avcodec_open2(context, codec, nullptr) < 0) {
+        avcodec_free_context(&context);
+        state.SkipWithError("encoder does not open");
+        return;
+    }
+    std::vector<AVFrame*> frames;
+    SwsContext* sws = sws_getContext(width, height, AV_PIX_FMT_BGRA, width, height, spec.format,
+                                     SWS_POINT, nullptr, nullptr, nullptr);
+    for (const auto& picture : clip.pictures) {
+        AVFrame* frame = av_frame_alloc();
+        frame->format = spec.format;
+        frame->width = width;
+        frame->height = height;
+        av_frame_get_buffer(frame, 32);
+        const uint8_t* src[1] = {picture.data()};
+        const int stride[1] = {width * 4};
+        sws_scale(sws, src, stride, 0, height, frame->data, frame->linesize);
+        frames.push_back(frame);
+    }
+    sws_freeContext(sws);
+    AVPacket* packet = av_packet_alloc();
+    int64_t count = 0, bytes = 0;
+    for (auto _ : state) {
+        AVFrame* frame = frames[count % frames.size()];
+        frame->pts = count++;
+        avcodec_send_frame(context, frame);
+        while (avcodec_receive_packet(context, packet) == 0) {
+            bytes += packet->size;
+            av_packet_unref(packet);
+        }
+    }
+    state.SetItemsProcessed(count);
+    state.SetBytesProcessed(count * int64_t(width) * height * 4);
+    state.counters["frames/s"] = benchmark::Counter(double(count), benchmark::Counter::kIsRate);
+    state.counters["bytes/frame"] = double(bytes) / double(count);
+    av_packet_free(&packet);
+    for (AVFrame* frame : frames)
+        av_frame_free(&frame);
+    avcodec_free_context(&context);
+}
+
 const char* ContentName(TScreenContent kind) {
     return kind == TScreenContent::Desktop         ? "desktop"
            : kind == TScreenContent::ScrollingText ? "text"
                                                    : "motion";
+}
+
+void RegisterFFmpeg(TScreenContent kind, int w, int h) {
+    const TFFmpegEncoder encoders[] = {
+        {"zmbv", AV_PIX_FMT_BGR0, ""},
+        {"flashsv2", AV_PIX_FMT_BGR24, ""},
+        {"libx264rgb", AV_PIX_FMT_BGR0, "preset=ultrafast:qp=0"},
+        {"libx264", AV_PIX_FMT_YUV420P, "preset=ultrafast:crf=10"},
+    };
+    for (const TFFmpegEncoder& e : encoders) {
+        const std::string name = std::string("FFmpegEncode/") + e.name + "/" + ContentName(kind) +
+                                 "/" + std::to_string(w) + "x" + std::to_string(h);
+        benchmark::RegisterBenchmark(name.c_str(), BM_FFmpegEncode, e, kind, w, h)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
 }
 
 int RegisterAll() {
@@ -117,8 +217,14 @@ int RegisterAll() {
                                              kind, w, h, qstep)
                     ->Unit(benchmark::kMillisecond)
                     ->UseRealTime();
-                benchmark::RegisterBenchmark(("ScreenVideoDecode" + suffix).c_str(), BM_Decode,
-                                             kind, w, h, qstep)
+                if (qstep == 0)
+                    RegisterFFmpeg(kind, w, h);
+                benchmark::RegisterBenchmark(("ScreenVideoDecodeKey" + suffix).c_str(),
+                                             BM_Decode, kind, w, h, qstep, true)
+                    ->Unit(benchmark::kMillisecond)
+                    ->UseRealTime();
+                benchmark::RegisterBenchmark(("ScreenVideoDecodeDelta" + suffix).c_str(),
+                                             BM_Decode, kind, w, h, qstep, false)
                     ->Unit(benchmark::kMillisecond)
                     ->UseRealTime();
             }

@@ -141,3 +141,37 @@ TEST(ScreenVideoRoundTrip, Yuy2InputDecodesLikeItsPlanes) {
 }
 
 } // namespace
+
+namespace {
+
+// Running forward with entropy decoding only and reconstructing once gives the picture of
+// decoding and reconstructing every frame; rows without changes keep their pixels.
+TEST(ScreenVideoRoundTrip, CoefficientsOnlyUntilThePictureIsWanted) {
+    const int width = 80, height = 64, frames = 5;
+    for (TScreenContent kind : {TScreenContent::Desktop, TScreenContent::ScrollingText}) {
+        TVideoEncoder encoder;
+        ASSERT_GT(encoder.StartEncode(width, height, 7, true), 0);
+        std::vector<std::vector<uint8_t>> records;
+        std::vector<uint8_t> frame(encoder.MaxFrameBytes());
+        for (int f = 0; f < frames; ++f) {
+            const auto picture = ScreenContentFrame(kind, width, height, f);
+            const int size = encoder.Encode(f == 0, picture.data(), width * 4, frame.data());
+            if (size > 0)
+                records.emplace_back(frame.begin(), frame.begin() + size);
+        }
+        TVideoDecoder everyFrame, once;
+        everyFrame.MultiThread = true;
+        ASSERT_TRUE(everyFrame.StartDecode(width, height, 7));
+        ASSERT_TRUE(once.StartDecode(width, height, 7));
+        std::vector<uint8_t> a(width * height * 4), b(width * height * 4);
+        for (const auto& r : records) {
+            ASSERT_TRUE(everyFrame.Decode(r.data(), r.size(), a.data()));
+            ASSERT_TRUE(once.DecodeToCoef(r.data(), r.size()));
+        }
+        once.DecodeToArgb();
+        once.GetArgb(b.data());
+        EXPECT_EQ(a, b);
+    }
+}
+
+} // namespace
