@@ -66,7 +66,18 @@ uint8_t* TVideoEncoder::PlanesOf(int Picture, const TEncodeThreadData& Band) con
     return BufferYUV.Data() + firstMb * kMacroblockBytes;
 }
 
+// Copies the band's rows of the picture into the padded picture; the padding keeps its fill.
+void TVideoEncoder::CopyBandRows(const TEncodeThreadData& Band) const {
+    const int bytesPerPixel = DataIsARGB ? 4 : 2;
+    const std::size_t rowBytes = std::size_t(Img_Width) * bytesPerPixel;
+    const int end = std::min(Img_Height, (Band.FirstRow + Band.Rows) * 16);
+    for (int y = Band.FirstRow * 16; y < end; ++y)
+        std::memcpy(Buffer_ARGB.Data() + std::size_t(y) * Img_Width_Ex * bytesPerPixel,
+                    FSource + std::ptrdiff_t(y) * FSourceStride, rowBytes);
+}
+
 void TVideoEncoder::EncodeRowsProc(TEncodeThreadData& Band) const {
+    CopyBandRows(Band);
     const int bytesPerPixel = DataIsARGB ? 4 : 2;
     const int stride = Img_Width_Ex * bytesPerPixel;
     const uint8_t* source = BandSource(Band);
@@ -104,11 +115,8 @@ void TVideoEncoder::EncodeRowsProc(TEncodeThreadData& Band) const {
 int TVideoEncoder::Encode(bool Keyframe, const uint8_t* Pargb, int Stride, uint8_t* POut) {
     if (Nr_encode_threads == 0)
         return 0;
-    const int bytesPerPixel = DataIsARGB ? 4 : 2;
-    const std::size_t rowBytes = std::size_t(Img_Width) * bytesPerPixel;
-    for (int y = 0; y < Img_Height; ++y)
-        std::memcpy(Buffer_ARGB.Data() + std::size_t(y) * Img_Width_Ex * bytesPerPixel,
-                    Pargb + std::ptrdiff_t(y) * Stride, rowBytes);
+    FSource = Pargb;
+    FSourceStride = Stride;
     CurrentPicture = 1 - CurrentPicture;
     for (TEncodeThreadData& band : ArrayThreadsData)
         band.Keyframe = Keyframe;

@@ -41,6 +41,7 @@ private:
         bool Changed = false;
     };
 
+    void CopyBandRows(const TEncodeThreadData& Band) const;
     void EncodeRowsProc(TEncodeThreadData& Band) const;
     const uint8_t* BandSource(const TEncodeThreadData& Band) const;
     uint8_t* PlanesOf(int Picture, const TEncodeThreadData& Band) const;
@@ -53,7 +54,9 @@ private:
     bool DataIsARGB = true;
     int Nr_mb_y = 0;
     TAlignedBuffer Buffer_ARGB;
-    TAlignedBuffer BufferYUV; // two pictures' planes
-    int CurrentPicture = 0;   // which half of BufferYUV holds this frame's planes
+    TAlignedBuffer BufferYUV;         // two pictures' planes
+    int CurrentPicture = 0;           // which half of BufferYUV holds this frame's planes
+    const uint8_t* FSource = nullptr; // the picture being encoded
+    int FSourceStride = 0;
     std::vector<TEncodeThreadData> ArrayThreadsData;
 };

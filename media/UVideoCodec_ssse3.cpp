@@ -97,17 +97,18 @@ TAVRIN_SSSE3 void PlanesToBgr8(__m128i y, __m128i cb, __m128i cr, __m128i& b, __
                                __m128i& r) {
     // Yt = (Y * 257 * 18997) >> 16; the 128 * Cb of blue is a whole multiple of 64, so it is
     // added after the shift to stay within 16 bits.
-    const __m128i yt = _mm_mulhi_epu16(_mm_or_si128(y, _mm_slli_epi16(y, 8)), _mm_set1_epi16(18997));
+    const __m128i yt =
+        _mm_mulhi_epu16(_mm_or_si128(y, _mm_slli_epi16(y, 8)), _mm_set1_epi16(18997));
     b = _mm_add_epi16(_mm_srai_epi16(_mm_sub_epi16(yt, _mm_set1_epi16(17544)), 6),
                       _mm_slli_epi16(cb, 1));
-    g = _mm_srai_epi16(_mm_add_epi16(_mm_sub_epi16(yt, _mm_add_epi16(
-                                                           _mm_mullo_epi16(cb, _mm_set1_epi16(14)),
-                                                           _mm_mullo_epi16(cr, _mm_set1_epi16(34)))),
-                                     _mm_set1_epi16(4984)),
-                       6);
-    r = _mm_srai_epi16(
-        _mm_sub_epi16(_mm_add_epi16(yt, _mm_mullo_epi16(cr, _mm_set1_epi16(115))), _mm_set1_epi16(15880)),
+    g = _mm_srai_epi16(
+        _mm_add_epi16(_mm_sub_epi16(yt, _mm_add_epi16(_mm_mullo_epi16(cb, _mm_set1_epi16(14)),
+                                                      _mm_mullo_epi16(cr, _mm_set1_epi16(34)))),
+                      _mm_set1_epi16(4984)),
         6);
+    r = _mm_srai_epi16(_mm_sub_epi16(_mm_add_epi16(yt, _mm_mullo_epi16(cr, _mm_set1_epi16(115))),
+                                     _mm_set1_epi16(15880)),
+                       6);
 }
 
 TAVRIN_SSSE3 void Yuv444ToBgra(const uint8_t* Src, uint8_t* Dst, int Stride) {
@@ -195,10 +196,10 @@ TAVRIN_SSSE3 void QuantiseSubBlock(__m128i w01, __m128i w23, const __m128i q[2],
     const __m128i w32 = SwapHalves(w23);
     const __m128i s = _mm_add_epi16(w01, w32), d = _mm_sub_epi16(w01, w32);
     const __m128i ss = SwapHalves(s), ds = SwapHalves(d);
-    const __m128i x01 = _mm_unpacklo_epi64(_mm_add_epi16(s, ss),
-                                           _mm_add_epi16(_mm_slli_epi16(d, 1), ds));
-    const __m128i x23 = _mm_unpacklo_epi64(_mm_sub_epi16(s, ss),
-                                           _mm_sub_epi16(d, _mm_slli_epi16(ds, 1)));
+    const __m128i x01 =
+        _mm_unpacklo_epi64(_mm_add_epi16(s, ss), _mm_add_epi16(_mm_slli_epi16(d, 1), ds));
+    const __m128i x23 =
+        _mm_unpacklo_epi64(_mm_sub_epi16(s, ss), _mm_sub_epi16(d, _mm_slli_epi16(ds, 1)));
     __m128i z0, z1;
     Shuffle(ScanShuffle(), _mm_mulhrs_epi16(x01, q[0]), _mm_mulhrs_epi16(x23, q[1]), z0, z1);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(Out), z0);
@@ -298,10 +299,10 @@ TAVRIN_SSSE3 uint8_t* ReconstructBlock(const int16_t* Coef, uint8_t* Dst, int QS
         for (int col = 0; col < 4; ++col)
             ReconstructSubBlock(Coef + 16 * (4 * row + col), m, shift, sub[col]);
         for (int y = 0; y < 4; ++y) {
-            const __m128i left = _mm_packs_epi32(_mm_srai_epi32(sub[0][y], 8),
-                                                 _mm_srai_epi32(sub[1][y], 8));
-            const __m128i right = _mm_packs_epi32(_mm_srai_epi32(sub[2][y], 8),
-                                                  _mm_srai_epi32(sub[3][y], 8));
+            const __m128i left =
+                _mm_packs_epi32(_mm_srai_epi32(sub[0][y], 8), _mm_srai_epi32(sub[1][y], 8));
+            const __m128i right =
+                _mm_packs_epi32(_mm_srai_epi32(sub[2][y], 8), _mm_srai_epi32(sub[3][y], 8));
             Store(Dst + 64 * row + 16 * y, _mm_packus_epi16(left, right));
         }
     }

@@ -3,9 +3,8 @@
 // kinds of content; beside it, on the same frames, ffmpeg's screen-friendly encoders (zmbv,
 // flashsv2, lossless libx264rgb and libx264 at a high-quality CRF). Their input is converted
 // to their pixel format before timing starts.
-#include <benchmark/benchmark.h>
-
 #include <QStringList>
+#include <benchmark/benchmark.h>
 #include <cmath>
 #include <map>
 #include <string>
@@ -57,7 +56,8 @@ std::vector<std::vector<uint8_t>> EncodeClip(const TClip& clip, int qstep) {
     std::vector<std::vector<uint8_t>> records;
     std::vector<uint8_t> out(encoder.MaxFrameBytes());
     for (int f = 0; f < kFrames; ++f) {
-        const int size = encoder.Encode(f == 0, clip.pictures[f].data(), clip.width * 4, out.data());
+        const int size =
+            encoder.Encode(f == 0, clip.pictures[f].data(), clip.width * 4, out.data());
         if (size > 0)
             records.emplace_back(out.begin(), out.begin() + size);
     }
@@ -122,8 +122,8 @@ struct TFFmpegEncoder {
 };
 
 // One ffmpeg encoder on the clip, all threads it can use, a key frame every 60 frames.
-void BM_FFmpegEncode(benchmark::State& state, TFFmpegEncoder spec, TScreenContent kind,
-                     int width, int height) {
+void BM_FFmpegEncode(benchmark::State& state, TFFmpegEncoder spec, TScreenContent kind, int width,
+                     int height) {
     const TClip& clip = Clip(kind, width, height);
     const AVCodec* codec = avcodec_find_encoder_by_name(spec.name);
     AVCodecContext* context = codec ? avcodec_alloc_context3(codec) : nullptr;
@@ -137,9 +137,11 @@ void BM_FFmpegEncode(benchmark::State& state, TFFmpegEncoder spec, TScreenConten
     context->time_base = {1, 30};
     context->gop_size = 60;
     context->thread_count = 0;
-    for (const QString& option : QString::fromLatin1(spec.options).split(u':', Qt::SkipEmptyParts)) {
+    for (const QString& option :
+         QString::fromLatin1(spec.options).split(u':', Qt::SkipEmptyParts)) {
         const QStringList kv = option.split(u'=');
-        av_opt_set(context->priv_data, kv[0].toLatin1().constData(), kv[1].toLatin1().constData(), 0);
+        av_opt_set(context->priv_data, kv[0].toLatin1().constData(), kv[1].toLatin1().constData(),
+                   0);
     }
     if (avcodec_open2(context, codec, nullptr) < 0) {
         avcodec_free_context(&context);
@@ -219,12 +221,12 @@ int RegisterAll() {
                     ->UseRealTime();
                 if (qstep == 0)
                     RegisterFFmpeg(kind, w, h);
-                benchmark::RegisterBenchmark(("ScreenVideoDecodeKey" + suffix).c_str(),
-                                             BM_Decode, kind, w, h, qstep, true)
+                benchmark::RegisterBenchmark(("ScreenVideoDecodeKey" + suffix).c_str(), BM_Decode,
+                                             kind, w, h, qstep, true)
                     ->Unit(benchmark::kMillisecond)
                     ->UseRealTime();
-                benchmark::RegisterBenchmark(("ScreenVideoDecodeDelta" + suffix).c_str(),
-                                             BM_Decode, kind, w, h, qstep, false)
+                benchmark::RegisterBenchmark(("ScreenVideoDecodeDelta" + suffix).c_str(), BM_Decode,
+                                             kind, w, h, qstep, false)
                     ->Unit(benchmark::kMillisecond)
                     ->UseRealTime();
             }
