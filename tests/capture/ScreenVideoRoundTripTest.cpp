@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -172,6 +173,50 @@ TEST(ScreenVideoRoundTrip, CoefficientsOnlyUntilThePictureIsWanted) {
         once.GetArgb(b.data());
         EXPECT_EQ(a, b);
     }
+}
+
+} // namespace
+
+namespace {
+
+// Any picture size from one pixel up encodes and decodes. Small pictures share their
+// sub-blocks with the black padding, whose edge rings a little.
+TEST(ScreenVideoRoundTrip, SmallAndOddPictureSizes) {
+    const std::pair<int, int> sizes[] = {{1, 1}, {17, 1}, {1, 33}, {33, 17}};
+    for (auto [width, height] : sizes) {
+        SCOPED_TRACE(testing::Message() << width << "x" << height);
+        const auto picture = ScreenContentFrame(TScreenContent::Desktop, width, height, 0);
+        TVideoEncoder encoder;
+        ASSERT_GT(encoder.StartEncode(width, height, 0, true), 0);
+        std::vector<uint8_t> frame(encoder.MaxFrameBytes());
+        const int size = encoder.Encode(true, picture.data(), width * 4, frame.data());
+        TVideoDecoder decoder;
+        ASSERT_TRUE(decoder.StartDecode(frame.data(), size));
+        std::vector<uint8_t> out(std::size_t(width) * height * 4);
+        ASSERT_TRUE(decoder.Decode(frame.data(), size, out.data()))
+            << decoder.LastError().toStdString();
+        EXPECT_LE(Compare(out, ColourRoundTrip(picture, width, height)).rms, 3 * RmsBound(0));
+    }
+}
+
+// The largest picture: uniform blocks come back exactly.
+TEST(ScreenVideoRoundTrip, LargestPicture) {
+    const int width = 7680, height = 4320;
+    const std::vector<uint8_t> picture(std::size_t(width) * height * 4, 100);
+    TVideoEncoder encoder;
+    encoder.MultiThread = true;
+    ASSERT_GT(encoder.StartEncode(width, height, 0, true), 0);
+    std::vector<uint8_t> frame(encoder.MaxFrameBytes());
+    const int size = encoder.Encode(true, picture.data(), width * 4, frame.data());
+    TVideoDecoder decoder;
+    decoder.MultiThread = true;
+    ASSERT_TRUE(decoder.StartDecode(frame.data(), size));
+    std::vector<uint8_t> out(picture.size());
+    ASSERT_TRUE(decoder.Decode(frame.data(), size, out.data()))
+        << decoder.LastError().toStdString();
+    const auto pixel = ColourRoundTrip(std::vector<uint8_t>(64, 100), 16, 1);
+    for (std::size_t i = 0; i < out.size(); i += 4)
+        ASSERT_EQ(0, std::memcmp(out.data() + i, pixel.data(), 4)) << "pixel " << i / 4;
 }
 
 } // namespace
