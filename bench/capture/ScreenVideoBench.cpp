@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <benchmark/benchmark.h>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -121,16 +122,11 @@ struct TFFmpegEncoder {
     const char* options; // private options, "key=value:key=value"
 };
 
-// One ffmpeg encoder on the clip, all threads it can use, a key frame every 60 frames.
-void BM_FFmpegEncode(benchmark::State& state, TFFmpegEncoder spec, TScreenContent kind, int width,
-                     int height) {
-    const TClip& clip = Clip(kind, width, height);
+AVCodecContext* OpenEncoder(const TFFmpegEncoder& spec, int width, int height) {
     const AVCodec* codec = avcodec_find_encoder_by_name(spec.name);
     AVCodecContext* context = codec ? avcodec_alloc_context3(codec) : nullptr;
-    if (!context) {
-        state.SkipWithError("encoder not available");
-        return;
-    }
+    if (!context)
+        return nullptr;
     context->width = width;
     context->height = height;
     context->pix_fmt = spec.format;
@@ -143,26 +139,96 @@ void BM_FFmpegEncode(benchmark::State& state, TFFmpegEncoder spec, TScreenConten
         av_opt_set(context->priv_data, kv[0].toLatin1().constData(), kv[1].toLatin1().constData(),
                    0);
     }
-    if (avcodec_open2(context, codec, nullptr) < 0) {
+    if (avcodec_open2(context, codec, nullptr) < 0)
         avcodec_free_context(&context);
-        state.SkipWithError("encoder does not open");
+    return context;
+}
+
+// Converts packed pictures between pixel formats with sws.
+AVFrame* Convert(const uint8_t* const* src, const int* stride, AVPixelFormat from, AVPixelFormat to,
+                 int width, int height) {
+    AVFrame* frame = av_frame_alloc();
+    frame->format = to;
+    frame->width = width;
+    frame->height = height;
+    av_frame_get_buffer(frame, 32);
+    SwsContext* sws = sws_getContext(width, height, from, width, height, to, SWS_POINT, nullptr,
+                                     nullptr, nullptr);
+    sws_scale(sws, src, stride, 0, height, frame->data, frame->linesize);
+    sws_freeContext(sws);
+    return frame;
+}
+
+std::vector<AVFrame*> ConvertClip(const TClip& clip, AVPixelFormat format) {
+    std::vector<AVFrame*> frames;
+    for (const auto& picture : clip.pictures) {
+        const uint8_t* src[1] = {picture.data()};
+        const int stride[1] = {clip.width * 4};
+        frames.push_back(Convert(src, stride, AV_PIX_FMT_BGRA, format, clip.width, clip.height));
+    }
+    return frames;
+}
+
+void FreeFrames(std::vector<AVFrame*>& frames) {
+    for (AVFrame* frame : frames)
+        av_frame_free(&frame);
+}
+
+// Lowest PSNR of the clip encoded by the encoder and decoded again by ffmpeg.
+double FFmpegPsnr(const TFFmpegEncoder& spec, const TClip& clip, std::vector<AVFrame*>& frames) {
+    AVCodecContext* encoder = OpenEncoder(spec, clip.width, clip.height);
+    const AVCodec* codec = avcodec_find_decoder(encoder->codec_id);
+    AVCodecContext* decoder = avcodec_alloc_context3(codec);
+    avcodec_open2(decoder, codec, nullptr);
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* decoded = av_frame_alloc();
+    double psnr = 99;
+    std::size_t index = 0;
+    auto drainDecoder = [&] {
+        while (avcodec_receive_frame(decoder, decoded) == 0 && index < clip.pictures.size()) {
+            AVFrame* bgra =
+                Convert(decoded->data, decoded->linesize, AVPixelFormat(decoded->format),
+                        AV_PIX_FMT_BGRA, clip.width, clip.height);
+            std::vector<uint8_t> out(std::size_t(clip.width) * clip.height * 4);
+            for (int y = 0; y < clip.height; ++y)
+                std::memcpy(out.data() + std::size_t(y) * clip.width * 4,
+                            bgra->data[0] + std::size_t(y) * bgra->linesize[0], clip.width * 4);
+            av_frame_free(&bgra);
+            // The alpha channel does not take part.
+            for (std::size_t i = 3; i < out.size(); i += 4)
+                out[i] = 255;
+            psnr = std::min(psnr, Psnr(out, clip.pictures[index++]));
+        }
+    };
+    for (std::size_t f = 0; f <= frames.size(); ++f) {
+        if (f < frames.size())
+            frames[f]->pts = int64_t(f);
+        avcodec_send_frame(encoder, f < frames.size() ? frames[f] : nullptr);
+        while (avcodec_receive_packet(encoder, packet) == 0) {
+            avcodec_send_packet(decoder, packet);
+            av_packet_unref(packet);
+            drainDecoder();
+        }
+    }
+    avcodec_send_packet(decoder, nullptr);
+    drainDecoder();
+    av_frame_free(&decoded);
+    av_packet_free(&packet);
+    avcodec_free_context(&decoder);
+    avcodec_free_context(&encoder);
+    return psnr;
+}
+
+// One ffmpeg encoder on the clip, all threads it can use, a key frame every 60 frames.
+void BM_FFmpegEncode(benchmark::State& state, TFFmpegEncoder spec, TScreenContent kind, int width,
+                     int height) {
+    const TClip& clip = Clip(kind, width, height);
+    AVCodecContext* context = OpenEncoder(spec, width, height);
+    if (!context) {
+        state.SkipWithError("encoder not available");
         return;
     }
-    std::vector<AVFrame*> frames;
-    SwsContext* sws = sws_getContext(width, height, AV_PIX_FMT_BGRA, width, height, spec.format,
-                                     SWS_POINT, nullptr, nullptr, nullptr);
-    for (const auto& picture : clip.pictures) {
-        AVFrame* frame = av_frame_alloc();
-        frame->format = spec.format;
-        frame->width = width;
-        frame->height = height;
-        av_frame_get_buffer(frame, 32);
-        const uint8_t* src[1] = {picture.data()};
-        const int stride[1] = {width * 4};
-        sws_scale(sws, src, stride, 0, height, frame->data, frame->linesize);
-        frames.push_back(frame);
-    }
-    sws_freeContext(sws);
+    std::vector<AVFrame*> frames = ConvertClip(clip, spec.format);
     AVPacket* packet = av_packet_alloc();
     int64_t count = 0, bytes = 0;
     for (auto _ : state) {
@@ -178,9 +244,9 @@ void BM_FFmpegEncode(benchmark::State& state, TFFmpegEncoder spec, TScreenConten
     state.SetBytesProcessed(count * int64_t(width) * height * 4);
     state.counters["frames/s"] = benchmark::Counter(double(count), benchmark::Counter::kIsRate);
     state.counters["bytes/frame"] = double(bytes) / double(count);
+    state.counters["PSNR"] = FFmpegPsnr(spec, clip, frames);
     av_packet_free(&packet);
-    for (AVFrame* frame : frames)
-        av_frame_free(&frame);
+    FreeFrames(frames);
     avcodec_free_context(&context);
 }
 
@@ -207,6 +273,7 @@ void RegisterFFmpeg(TScreenContent kind, int w, int h) {
 }
 
 int RegisterAll() {
+    av_log_set_level(AV_LOG_QUIET);
     const std::pair<int, int> sizes[] = {{1280, 720}, {1920, 1080}, {3840, 2160}};
     for (TScreenContent kind :
          {TScreenContent::Desktop, TScreenContent::ScrollingText, TScreenContent::Motion})
