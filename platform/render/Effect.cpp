@@ -1,0 +1,122 @@
+#include "platform/render/Effect.h"
+
+#include <algorithm>
+
+namespace platform::render {
+
+namespace {
+
+// Inputs larger than this are never rendered whole: a kernel asking for more is asking for
+// an unbounded region.
+constexpr int64_t kMaxTileArea = int64_t(1) << 28;
+
+bool renderable(const RectL& r) { return !r.isInfinite() && r.area() <= kMaxTileArea; }
+
+// The pixels of `wanted` (which must be renderable), transparent where `image` has none.
+ImageTile renderInput(const Image* image, const RectL& wanted) {
+    if (wanted.isEmpty())
+        return {QImage(), wanted};
+    if (!image || wanted.intersected(image->bounds()).isEmpty())
+        return ImageTile::transparent(wanted);
+    return image->render(wanted);
+}
+
+} // namespace
+
+EffectKernel::~EffectKernel() = default;
+
+void EffectKernel::prepare(std::span<const PropertyValue>) {}
+
+RectL EffectKernel::outputBounds(std::span<const RectL> inputBounds) const {
+    return inputBounds.empty() ? RectL{} : inputBounds[0];
+}
+
+void EffectKernel::mapOutputToInputs(const RectL& output, std::span<RectL> inputRects) const {
+    for (RectL& r : inputRects)
+        r = output;
+}
+
+Effect::Effect(std::shared_ptr<const EffectClass> cls, std::unique_ptr<EffectKernel> kernel)
+    : class_(std::move(cls)), kernel_(std::move(kernel)) {
+    inputs_.resize(size_t(std::max(class_->inputCount, 0)));
+    for (const PropertyInfo& p : class_->properties)
+        values_.push_back(p.initial);
+}
+
+std::shared_ptr<Effect> Effect::create(std::shared_ptr<const EffectClass> cls) {
+    if (!cls || !cls->createKernel)
+        return nullptr;
+    std::unique_ptr<EffectKernel> kernel = cls->createKernel();
+    if (!kernel)
+        return nullptr;
+    return std::shared_ptr<Effect>(new Effect(std::move(cls), std::move(kernel)));
+}
+
+bool Effect::setInput(int index, ImagePtr image) {
+    if (index < 0 || index >= inputCount() || (image && image->dependsOn(this)))
+        return false;
+    inputs_[size_t(index)] = std::move(image);
+    return true;
+}
+
+ImagePtr Effect::input(int index) const {
+    return index >= 0 && index < inputCount() ? inputs_[size_t(index)] : nullptr;
+}
+
+bool Effect::setValue(int index, const PropertyValue& value) {
+    if (index < 0 || size_t(index) >= values_.size() ||
+        values_[size_t(index)].index() != value.index())
+        return false;
+    values_[size_t(index)] = value;
+    return true;
+}
+
+const PropertyValue* Effect::value(int index) const {
+    return index >= 0 && size_t(index) < values_.size() ? &values_[size_t(index)] : nullptr;
+}
+
+std::vector<RectL> Effect::inputBounds() const {
+    std::vector<RectL> out;
+    for (const ImagePtr& in : inputs_)
+        out.push_back(in ? in->bounds() : RectL{});
+    return out;
+}
+
+RectL Effect::bounds() const {
+    kernel_->prepare(values_);
+    const std::vector<RectL> in = inputBounds();
+    return kernel_->outputBounds(in);
+}
+
+ImageTile Effect::render(const RectL& region) const {
+    const RectL area = region.intersected(bounds());
+    if (area.isEmpty() || !renderable(area))
+        return ImageTile::transparent(region);
+    std::vector<RectL> wanted(inputs_.size());
+    kernel_->mapOutputToInputs(area, wanted);
+    if (!std::all_of(wanted.begin(), wanted.end(), renderable))
+        return ImageTile::transparent(region);
+    std::vector<ImageTile> tiles;
+    tiles.reserve(inputs_.size());
+    for (size_t i = 0; i < inputs_.size(); ++i)
+        tiles.push_back(renderInput(inputs_[i].get(), wanted[i]));
+    ImageTile out{QImage(int(area.width()), int(area.height()), QImage::Format_ARGB32_Premultiplied),
+                  area};
+    kernel_->render(tiles, out);
+    if (area == region)
+        return out;
+    ImageTile whole = ImageTile::transparent(region);
+    copyTileArea(out, whole);
+    return whole;
+}
+
+bool Effect::dependsOn(const Image* other) const {
+    if (other == this)
+        return true;
+    for (const ImagePtr& in : inputs_)
+        if (in && in->dependsOn(other))
+            return true;
+    return false;
+}
+
+} // namespace platform::render

@@ -1,0 +1,40 @@
+#include "platform/render/Image.h"
+
+#include <cstring>
+
+namespace platform::render {
+
+Image::~Image() = default;
+
+ImageTile ImageTile::transparent(const RectL& region) {
+    ImageTile tile{QImage(int(region.width()), int(region.height()),
+                          QImage::Format_ARGB32_Premultiplied),
+                   region};
+    tile.pixels.fill(Qt::transparent);
+    return tile;
+}
+
+const uint32_t* ImageTile::row(int32_t y) const {
+    return reinterpret_cast<const uint32_t*>(pixels.constScanLine(y - region.top));
+}
+
+uint32_t* ImageTile::mutableRow(int32_t y) {
+    return reinterpret_cast<uint32_t*>(pixels.scanLine(y - region.top));
+}
+
+uint32_t ImageTile::pixelAt(int32_t x, int32_t y) const {
+    if (x < region.left || x >= region.right || y < region.top || y >= region.bottom)
+        return 0;
+    return row(y)[x - region.left];
+}
+
+void copyTileArea(const ImageTile& src, ImageTile& dst) {
+    const RectL area = src.region.intersected(dst.region);
+    if (area.isEmpty())
+        return;
+    for (int32_t y = area.top; y < area.bottom; ++y)
+        std::memcpy(dst.mutableRow(y) + (area.left - dst.region.left),
+                    src.row(y) + (area.left - src.region.left), size_t(area.width()) * 4);
+}
+
+} // namespace platform::render
