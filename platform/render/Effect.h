@@ -16,6 +16,7 @@
 #include <QUuid>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <variant>
 #include <vector>
@@ -50,9 +51,15 @@ public:
     /// The region of each input needed to compute `output`. Default: `output` for every input.
     virtual void mapOutputToInputs(const RectL& output, std::span<RectL> inputRects) const;
 
-    /// Computes every pixel of `out.region` (`out.pixels` is allocated, uninitialised).
-    /// `inputs[i]` covers exactly the rectangle mapOutputToInputs() asked for. Kernels should
-    /// split rows with parallelRows() (platform/render/Parallel.h).
+    /// For kernels that only move or limit pixels: the output for `output` as a view of the
+    /// input tiles (no pixel work), or nullopt to have render() called. Default: nullopt.
+    virtual std::optional<ImageTile> passThrough(std::span<const ImageTile> inputs,
+                                                 const RectL& output) const;
+
+    /// Computes every pixel of `out.region` (`out.pixels` is allocated; its contents are
+    /// undefined, possibly an earlier frame). `inputs[i]` covers exactly the rectangle
+    /// mapOutputToInputs() asked for. Kernels should split rows with parallelRows()
+    /// (platform/render/Parallel.h).
     virtual void render(std::span<const ImageTile> inputs, ImageTile& out) const = 0;
 };
 
@@ -98,11 +105,16 @@ public:
 private:
     Effect(std::shared_ptr<const EffectClass> cls, std::unique_ptr<EffectKernel> kernel);
     std::vector<RectL> inputBounds() const;
+    ImageTile renderInput(size_t index, const RectL& wanted) const;
 
     std::shared_ptr<const EffectClass> class_;
     std::unique_ptr<EffectKernel> kernel_;
     std::vector<ImagePtr> inputs_;
     std::vector<PropertyValue> values_;
+    // Pixel buffers kept from frame to frame (re-used when nobody else holds them): one per
+    // input for padding, and the output.
+    mutable std::vector<QImage> inputScratch_;
+    mutable QImage outputScratch_;
 };
 
 using EffectPtr = std::shared_ptr<Effect>;

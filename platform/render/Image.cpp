@@ -14,6 +14,15 @@ ImageTile ImageTile::transparent(const RectL& region) {
     return tile;
 }
 
+ImageTile ImageTile::reuse(QImage& buffer, const RectL& region) {
+    const QSize size(int(region.width()), int(region.height()));
+    QImage pixels = std::move(buffer);
+    buffer = QImage();
+    if (pixels.size() != size || !pixels.isDetached())
+        pixels = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    return {std::move(pixels), region};
+}
+
 const uint32_t* ImageTile::row(int32_t y) const {
     return reinterpret_cast<const uint32_t*>(pixels.constScanLine(y - region.top));
 }
