@@ -22,7 +22,8 @@ QImage testPattern() {
     for (int y = 0; y < image.height(); ++y) {
         auto* row = reinterpret_cast<uint32_t*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x)
-            row[x] = 0xff000000u | uint32_t(x & 255) << 16 | uint32_t(y & 255) << 8 | uint32_t((x ^ y) & 255);
+            row[x] = 0xff000000u | uint32_t(x & 255) << 16 | uint32_t(y & 255) << 8 |
+                     uint32_t((x ^ y) & 255);
     }
     return image;
 }
@@ -43,14 +44,15 @@ GeometryPtr curvedPath() {
 }
 
 void reportMegapixels(benchmark::State& state) {
-    state.counters["MP/s"] =
-        benchmark::Counter(double(state.iterations()) * kFrameMegapixels, benchmark::Counter::kIsRate);
+    state.counters["MP/s"] = benchmark::Counter(double(state.iterations()) * kFrameMegapixels,
+                                                benchmark::Counter::kIsRate);
 }
 
 struct EngineFrame {
     EngineFrame()
         : context(DeviceContext::create(Factory::create())),
-          target(Bitmap::create({kWidth, kHeight}, {AlphaMode::Premultiplied, 96, 96, BitmapOptions::Target})),
+          target(Bitmap::create({kWidth, kHeight},
+                                {AlphaMode::Premultiplied, 96, 96, BitmapOptions::Target})),
           source(Bitmap::fromImage(testPattern())) {
         context->setTarget(target);
     }
@@ -160,7 +162,8 @@ BENCHMARK(BM_EffectChain_Engine)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EffectChain_QPainter)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -10,7 +10,9 @@ namespace {
 // an unbounded region.
 constexpr int64_t kMaxTileArea = int64_t(1) << 28;
 
-bool renderable(const RectL& r) { return !r.isInfinite() && r.area() <= kMaxTileArea; }
+bool renderable(const RectL& r) {
+    return !r.isInfinite() && r.area() <= kMaxTileArea;
+}
 
 } // namespace
 

@@ -26,9 +26,12 @@ namespace platform::render {
 enum class PropertyType { Float, Vector2, Vector3, Vector4, Matrix3x2, Matrix4x4, Enum };
 
 /// A property value; the alternative's position is its PropertyType. Enums are uint32_t.
-using PropertyValue = std::variant<float, Vector2, Vector3, Vector4, Matrix3x2, Matrix4x4, uint32_t>;
+using PropertyValue =
+    std::variant<float, Vector2, Vector3, Vector4, Matrix3x2, Matrix4x4, uint32_t>;
 
-inline PropertyType typeOf(const PropertyValue& v) { return PropertyType(v.index()); }
+inline PropertyType typeOf(const PropertyValue& v) {
+    return PropertyType(v.index());
+}
 
 struct PropertyInfo {
     QString name;

@@ -7,9 +7,9 @@ namespace platform::render {
 Image::~Image() = default;
 
 ImageTile ImageTile::transparent(const RectL& region) {
-    ImageTile tile{QImage(int(region.width()), int(region.height()),
-                          QImage::Format_ARGB32_Premultiplied),
-                   region};
+    ImageTile tile{
+        QImage(int(region.width()), int(region.height()), QImage::Format_ARGB32_Premultiplied),
+        region};
     tile.pixels.fill(Qt::transparent);
     return tile;
 }

@@ -11,6 +11,8 @@ std::shared_ptr<ImageFactory> ImageFactory::create() {
     return std::shared_ptr<ImageFactory>(new ImageFactory);
 }
 
-QByteArrayList ImageFactory::writableFormats() const { return QImageWriter::supportedImageFormats(); }
+QByteArrayList ImageFactory::writableFormats() const {
+    return QImageWriter::supportedImageFormats();
+}
 
 } // namespace platform::render

@@ -10,6 +10,8 @@ std::shared_ptr<TextFactory> TextFactory::create() {
     return std::shared_ptr<TextFactory>(new TextFactory);
 }
 
-QStringList TextFactory::families() const { return QFontDatabase::families(); }
+QStringList TextFactory::families() const {
+    return QFontDatabase::families();
+}
 
 } // namespace platform::render

@@ -1,5 +1,6 @@
-#include "graphics/URDX12Base.h"
 #include "graphics/ui/URCustomcontrol.h"
+
+#include "graphics/URDX12Base.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -77,7 +78,8 @@ TEST_F(CustomControl, BufferFollowsTheSize) {
 
 TEST_F(CustomControl, RestoresTheContextTargetAroundPaint) {
     // Another drawing's target is set on the shared context before the control paints.
-    const BitmapPtr other = Bitmap::create({4, 4}, {AlphaMode::Premultiplied, 96, 96, BitmapOptions::Target});
+    const BitmapPtr other =
+        Bitmap::create({4, 4}, {AlphaMode::Premultiplied, 96, 96, BitmapOptions::Target});
     for (bool throws : {false, true}) {
         D2DContext->setTarget(other);
         SquareControl control(&parent);

@@ -1,10 +1,9 @@
 #include "PixelTestSupport.h"
-
 #include "platform/render/Blend.h"
 #include "platform/render/BuiltinEffects.h"
 
-#include <gtest/gtest.h>
 #include <atomic>
+#include <gtest/gtest.h>
 #include <vector>
 
 using namespace platform::render;
@@ -60,10 +59,13 @@ public:
     }
 };
 
-const QUuid kHorizontalMax{0x11111111, 0x2222, 0x3333, 0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55};
+const QUuid kHorizontalMax{0x11111111, 0x2222, 0x3333, 0x44, 0x44, 0x55,
+                           0x55,       0x55,   0x55,   0x55, 0x55};
 
 EffectClass horizontalMaxClass() {
-    return {kHorizontalMax, "HorizontalMax", 1, {}, [] { return std::make_unique<HorizontalMaxKernel>(); }};
+    return {kHorizontalMax, "HorizontalMax", 1, {}, [] {
+                return std::make_unique<HorizontalMaxKernel>();
+            }};
 }
 
 class EffectGraph : public testing::Test {
@@ -131,7 +133,8 @@ TEST_F(EffectGraph, CompositeIsSourceOver) {
     composite->setInput(0, filled(16, 16, 0xff0000ff));
     composite->setInput(1, filled(8, 16, 0x80800000)); // half-transparent red, left half
     draw(*composite);
-    EXPECT_TRUE(near(pixel(*canvas.target, 2, 2), 0xff80007f, 1)) << hex(pixel(*canvas.target, 2, 2)).toStdString();
+    EXPECT_TRUE(near(pixel(*canvas.target, 2, 2), 0xff80007f, 1))
+        << hex(pixel(*canvas.target, 2, 2)).toStdString();
     EXPECT_EQ(pixel(*canvas.target, 12, 2), 0xff0000ffu);
 }
 
@@ -184,7 +187,8 @@ TEST(EffectRegistry, UnknownDuplicateAndCustomClasses) {
     EXPECT_EQ(factory->createEffect(kHorizontalMax), nullptr);
     EXPECT_TRUE(factory->registerEffect(horizontalMaxClass()));
     EXPECT_FALSE(factory->registerEffect(horizontalMaxClass()));
-    EXPECT_FALSE(factory->registerEffect({QUuid(), "NoId", 1, {}, [] { return std::make_unique<HorizontalMaxKernel>(); }}));
+    EXPECT_FALSE(factory->registerEffect(
+        {QUuid(), "NoId", 1, {}, [] { return std::make_unique<HorizontalMaxKernel>(); }}));
     EXPECT_FALSE(factory->registerEffect({QUuid::createUuid(), "NoKernel", 1, {}, {}}));
     // Registries are per factory.
     EXPECT_FALSE(Factory::create()->isRegistered(kHorizontalMax));
@@ -201,7 +205,8 @@ TEST(EffectRegistry, CustomKernelGetsTheNeighboursItAsksFor) {
     dot->copyFromMemory(&red, 4, RectL{5, 5, 6, 6});
     effect->setInput(0, dot);
     canvas.context->beginDraw();
-    canvas.context->pushAxisAlignedClip({6, 0, 7, 16}); // only column 6: needs column 5 of the input
+    canvas.context->pushAxisAlignedClip(
+        {6, 0, 7, 16}); // only column 6: needs column 5 of the input
     canvas.context->drawImage(*effect);
     canvas.context->popAxisAlignedClip();
     EXPECT_TRUE(canvas.context->endDraw());
@@ -217,7 +222,8 @@ TEST(Blend, SourceOverMatchesTheFormula) {
         {0x80808080, 0x00000000, 0x80808080},
     };
     for (const auto& c : cases)
-        EXPECT_TRUE(near(sourceOver(c[0], c[1]), c[2], 1)) << hex(sourceOver(c[0], c[1])).toStdString();
+        EXPECT_TRUE(near(sourceOver(c[0], c[1]), c[2], 1))
+            << hex(sourceOver(c[0], c[1])).toStdString();
 }
 
 } // namespace
