@@ -63,7 +63,8 @@ public:
     /// Copies `srcRect` (pixels; the whole source when absent) of `src` to `dest` in this bitmap.
     /// Parts outside either bitmap are left out. False when nothing could be copied.
     bool copyFromBitmap(PointL dest, const Bitmap& src, std::optional<RectL> srcRect = {});
-    /// Copies rows of `pitch` bytes into `dstRect` (the whole bitmap when absent).
+    /// Copies rows of `pitch` bytes into `dstRect` (the whole bitmap when absent). To copy from
+    /// what a context has drawn so far, use DeviceContext::copyFromTarget().
     bool copyFromMemory(const void* data, int pitch, std::optional<RectL> dstRect = {});
 
     /// Maps a CpuRead bitmap for reading; nullopt when the bitmap lacks CpuRead or is mapped.

@@ -3,6 +3,9 @@
 // when an effect is created, re-targeted or configured: pixels are produced at draw time, and
 // only for the region being drawn.
 //
+// A graph is evaluated on one thread at a time (effects keep their pixel buffers from frame to
+// frame); the kernels themselves spread their rows over every core.
+//
 // Adding an effect class: derive an EffectKernel (map output regions to the input regions they
 // need; render an output region from the rendered input regions, in parallel rows), describe its
 // inputs and properties in an EffectClass, and register that class with a Factory
