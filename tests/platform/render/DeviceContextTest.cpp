@@ -236,6 +236,27 @@ const std::vector<DrawCase>& drawCases() {
          // dash lengths are in stroke widths: the next dot is 8 DIPs on
          {{4, 8, kRed}, {3, 8, kRed}, {6, 8, kNone}, {8, 8, kNone}, {12, 8, kRed}},
          2},
+        {"FixedStrokeKeepsItsPixelWidthUnderScale",
+         [](DeviceContext& c) {
+             StrokeStyleProperties p;
+             p.transformType = StrokeTransformType::Fixed;
+             c.setTransform(Matrix3x2::scale(4, 4));
+             c.drawLine({0, 2}, {4, 2}, *red(), 2, StrokeStyle::create(p).get());
+         },
+         {{8, 7, kRed}, {8, 8, kRed}, {8, 5, kNone}, {8, 10, kNone}}},
+        {"NormalStrokeScales",
+         [](DeviceContext& c) {
+             c.setTransform(Matrix3x2::scale(4, 4));
+             c.drawLine({0, 2}, {4, 2}, *red(), 2);
+         },
+         {{8, 5, kRed}, {8, 10, kRed}, {8, 3, kNone}}},
+        {"DrawImageScaledNearest",
+         [](DeviceContext& c) {
+             const uint32_t two[2] = {kRed, kBlue};
+             c.setTransform(Matrix3x2::scale(4, 4));
+             c.drawImage(*Bitmap::create({2, 1}, {}, two, 8), {}, {}, Interpolation::Nearest);
+         },
+         {{3, 3, kRed}, {4, 0, kBlue}, {7, 3, kBlue}, {8, 0, kNone}, {0, 4, kNone}}},
         {"AliasedMode",
          [](DeviceContext& c) {
              c.setAntialiasMode(AntialiasMode::Aliased);
