@@ -101,7 +101,7 @@ Matrix3x2 DeviceContext::deviceTransform() const {
 }
 
 bool DeviceContext::canDraw() {
-    if (!drawing_)
+    if (!drawing_ || !target_)
         failed_ = true;
     return drawing_ && target_;
 }
@@ -186,6 +186,10 @@ void DeviceContext::fillPath(const QPainterPath& path, const Brush& brush) {
 
 void DeviceContext::strokePath(const QPainterPath& path, const Brush& brush, float width,
                                const StrokeStyle* style) {
+    if (style && style->needsOutline()) {
+        fillPath(style->outline(path, width), brush);
+        return;
+    }
     if (!canDraw())
         return;
     const Matrix3x2 toDevice = deviceTransform();

@@ -236,6 +236,26 @@ const std::vector<DrawCase>& drawCases() {
          // dash lengths are in stroke widths: the next dot is 8 DIPs on
          {{4, 8, kRed}, {3, 8, kRed}, {6, 8, kNone}, {8, 8, kNone}, {12, 8, kRed}},
          2},
+        {"TriangleEndCapOnceWithATranslucentBrush",
+         [](DeviceContext& c) {
+             StrokeStyleProperties p;
+             p.endCap = CapStyle::Triangle;
+             c.drawLine({4, 8}, {12, 8}, *SolidColorBrush::create({1, 0, 0, 1}, 0.5f), 4,
+                        StrokeStyle::create(p).get());
+         },
+         {{3, 8, kNone},
+          {11, 8, 0x80800000},
+          {12, 8, 0x80800000},
+          {12, 7, 0x80800000},
+          {13, 6, kNone}},
+         1},
+        {"DifferentStartAndEndCaps",
+         [](DeviceContext& c) {
+             StrokeStyleProperties p;
+             p.startCap = CapStyle::Square;
+             c.drawLine({4, 8}, {12, 8}, *red(), 4, StrokeStyle::create(p).get());
+         },
+         {{2, 8, kRed}, {1, 8, kNone}, {12, 8, kNone}}},
         {"FixedStrokeKeepsItsPixelWidthUnderScale",
          [](DeviceContext& c) {
              StrokeStyleProperties p;
@@ -344,6 +364,12 @@ TEST(DeviceContext, MisuseDrawsNothingAndFailsTheNextEndDraw) {
              c.fillRectangle({0, 0, 0, 0}, *red());
              c.endDraw();
              c.fillRectangle({0, 0, 16, 16}, *red());
+         }},
+        {"draw without a target",
+         [](DeviceContext& c, const BitmapPtr& t) {
+             c.setTarget(nullptr);
+             c.fillRectangle({0, 0, 16, 16}, *red());
+             c.setTarget(t);
          }},
         {"layer left open", [](DeviceContext& c, const BitmapPtr&) { c.pushLayer({}); }},
         {"pop without push", [](DeviceContext& c, const BitmapPtr&) { c.popLayer(); }},
