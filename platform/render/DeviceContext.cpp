@@ -285,10 +285,14 @@ void DeviceContext::drawImage(const Image& image, PointF offset, std::optional<R
     RectL wanted = image.bounds();
     if (imageRect)
         wanted = wanted.intersected(*imageRect);
-    // Only what can land on the visible part of the surface, plus the filter's neighbours.
+    // Only what can land on the visible part of the surface, plus the filter's neighbours
+    // unless the image lands on whole pixels unscaled.
     const RectL visible = currentClip().intersected(surfaceBounds());
+    const bool whole = toDevice.m11 == 1 && toDevice.m22 == 1 && toDevice.m12 == 0 &&
+                       toDevice.m21 == 0 && toDevice.dx == std::round(toDevice.dx) &&
+                       toDevice.dy == std::round(toDevice.dy);
     wanted = wanted.intersected(
-        RectL::covering(fromDevice.transformRect(visible.toRectF())).inflated(2));
+        RectL::covering(fromDevice.transformRect(visible.toRectF())).inflated(whole ? 0 : 2));
     if (wanted.isEmpty() || wanted.isInfinite())
         return;
     const ImageTile tile = image.render(wanted);
