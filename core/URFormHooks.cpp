@@ -20,3 +20,15 @@ TRWaitingReporter* InstalledWaiting() {
 void InstallWaiting(TRWaitingReporter* waiting) {
     waitingForm = waiting;
 }
+
+namespace {
+TRCurrentProjectSource currentProjectSource = nullptr;
+} // namespace
+
+const TRProject* CurrentProject() {
+    return currentProjectSource ? currentProjectSource() : nullptr;
+}
+
+void InstallCurrentProjectSource(TRCurrentProjectSource source) {
+    currentProjectSource = source;
+}

@@ -27,3 +27,10 @@ TRProgressReporter* InstalledProgress();
 void InstallProgress(TRProgressReporter* progress);
 TRWaitingReporter* InstalledWaiting();
 void InstallWaiting(TRWaitingReporter* waiting);
+
+class TRProject;
+// The project the editor is working on, for the breadcrumbs of the shared forms; installed by
+// the editor (none: no project).
+using TRCurrentProjectSource = const TRProject* (*)();
+const TRProject* CurrentProject();
+void InstallCurrentProjectSource(TRCurrentProjectSource source);

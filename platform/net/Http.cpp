@@ -1,5 +1,6 @@
 #include "platform/net/Http.h"
 
+#include <QList>
 #include <curl/curl.h>
 #include <memory>
 #include <mutex>
@@ -34,8 +35,10 @@ struct Transfer {
 size_t onHeader(char* data, size_t size, size_t count, void* user) {
     auto* transfer = static_cast<Transfer*>(user);
     const QByteArray line = QByteArray(data, qsizetype(size * count)).trimmed();
-    if (line.startsWith("HTTP/"))
+    if (line.startsWith("HTTP/")) {
         transfer->reply.contentLength.reset();
+        transfer->reply.status = line.split(' ').value(1).toInt();
+    }
     const qsizetype colon = line.indexOf(':');
     if (colon > 0 &&
         line.left(colon).trimmed().compare("content-length", Qt::CaseInsensitive) == 0) {
