@@ -79,18 +79,25 @@ void TRMessageBox::makeReady(const QString& text) {
     const bool disabled = !isEnabled();
     if (!visible && !disabled && !running_)
         return;
-    // The platform would refuse to show the box now: report the state, then reset it.
+    // The box cannot be shown modally now: report the state, then reset what can be reset.
     QString reply;
     SendServerMessage(reply, true, 0,
                       "MessageBox_" + digit(visible) + digit(disabled) + digit(running_) +
                           digit(false) + "_" + lbtext_->text() + "_" + text);
-    hide();
+    if (!running_)
+        hide();
     setEnabled(true);
 }
 
 int TRMessageBox::Execute(const QString& text, int uType, int uIcon,
                           TRConfirmationMessage confirmation) {
     makeReady(text);
+    if (running_) {
+        // Asked again while its own question is open: a modal loop cannot run inside itself, so
+        // the new message gets a box of its own and the open question stays.
+        TRMessageBox nested(this);
+        return nested.Execute(text, uType, uIcon, confirmation);
+    }
     std::uint8_t* flag = ConfirmationFlag(confirmation);
     if (flag && *flag == 0)
         return IDYES;

@@ -25,6 +25,7 @@ constexpr qint64 EstimateAfterMs = 2000;
 TrProgressForm::TrProgressForm(QWidget* parent)
     : QDialog(parent), progress_(new QProgressBar(this)), remaining_(new QLabel(this)),
       btnCancel_(new QPushButton("Cancel", this)), spinner_(new QTimer(this)) {
+    progress_->setValue(0);
     setObjectName("TrProgressForm");
     setWindowTitle("Progress");
     resize(400, 170);
