@@ -161,8 +161,10 @@ bool TPackFiles::PackTo(const QString& fileName) {
 
 bool TPackFiles::packFile(QFile& package, const QString& path, std::int64_t& total) {
     step("PackFile_" + path);
-    const QByteArray name = QFileInfo(path).fileName().toUtf8();
-    if (name.isEmpty() || name.size() > MaxNameLength) {
+    // Only names that a reader accepts are written.
+    const QString fileName = QFileInfo(path).fileName();
+    const QByteArray name = fileName.toUtf8();
+    if (!isPlainFileName(fileName) || name.size() > MaxNameLength) {
         FLastError = CannotPack;
         return false;
     }

@@ -24,6 +24,9 @@ const char* const UserAgent = "Mozilla/5.001 (windows; U; NT4.0; en-US; rv:1.0) 
 const char* const DownloadingText = "Downloading the file...";
 const char* const LatestVersionValue = "VersionS";
 const char* const ErrorReply = "error";
+// A text reply is short: a request that takes longer than this is given up, so that a
+// background message never holds the program's exit for long.
+constexpr int TextReplyTimeoutMs = 30000;
 
 TRServerMessageSink sink;
 
@@ -181,7 +184,9 @@ void SendServerMessage(QString& reply, bool enabled, int mode, const QString& st
 
 QString HttpGetText(const QString& url) {
     QByteArray body;
-    const auto reply = platform::net::get(url, body, vendorOptions());
+    auto options = vendorOptions();
+    options.totalTimeoutMs = TextReplyTimeoutMs;
+    const auto reply = platform::net::get(url, body, options);
     if (!reply.succeeded())
         return ErrorReply;
     return QString::fromUtf8(body);

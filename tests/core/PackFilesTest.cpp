@@ -165,6 +165,16 @@ TEST_F(PackFiles, PackingFailuresAreReported) {
     ASSERT_EQ(reports.size(), 1);
     EXPECT_EQ(reports.front(), pack.LastError());
 
+    TPackFiles unreadableName(nullptr);
+    unreadableName.AddFile(source("a:b.mp4", "x"));
+    ASSERT_EQ(unreadableName.Files().size(), 1);
+    for (const QString& file : unreadableName.Files()) {
+        TPackFiles one(nullptr);
+        one.AddFile(file);
+        EXPECT_FALSE(one.PackTo(path("package.qmb")));
+        EXPECT_EQ(one.LastError(), "Cannot pack files.");
+    }
+
     TPackFiles unwritable(nullptr);
     EXPECT_FALSE(unwritable.PackTo(path("no/such/folder/package.qmb")));
     EXPECT_EQ(unwritable.LastError(), "Cannot pack files.");
