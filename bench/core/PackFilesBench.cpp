@@ -1,9 +1,9 @@
 // Packing and unpacking a project package of media files, beside `cp` and `tar` doing the same
 // job on the same files in the same run. The size is TAVRIN_BENCH_PACK_MB megabytes (1024 by
 // default) spread over eight files.
+#include "core/UPackFiles.h"
 #include "core/URServerMessages.h"
 #include "core/URSettings.h"
-#include "core/UPackFiles.h"
 
 #include <QDir>
 #include <QFile>
