@@ -18,12 +18,14 @@ public:
     void SetProgress(int position, const QString& information);
     int progress() const;
     QString information() const;
+    QString version() const;
     int Tag = 1;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QLabel* version_;
     QProgressBar* progress_;
     QLabel* information_;
 };
