@@ -1,0 +1,14 @@
+#include "core/URPropFlipOpacity.h"
+
+TRPropFlipOpacity::TRPropFlipOpacity() : TRPropBase(ptFlipOpacity) {
+    FUseCheckBox = false;
+    FChecked = true;
+    FExpanded = true;
+}
+
+void TRPropFlipOpacity::VisitFields(TRPropFields& fields) {
+    fields.Bool("FlipH", FFlipH);
+    fields.Bool("FlipV", FFlipV);
+    fields.Float("Opacity", FOpacity);
+    fields.Bool("Scale", FScale);
+}

@@ -1,0 +1,13 @@
+#include "core/URPropShadow.h"
+
+TRPropShadow::TRPropShadow() : TRPropBase(ptShadow) {
+    FChecked = true;
+}
+
+void TRPropShadow::VisitFields(TRPropFields& fields) {
+    fields.Color("Color", FColor);
+    fields.Float("Offset", FOffset);
+    fields.Float("Angle", FAngle);
+    fields.Float("Opacity", FOpacity);
+    fields.Float("Blur", FBlur);
+}

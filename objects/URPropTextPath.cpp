@@ -1,0 +1,16 @@
+#include "objects/URPropTextPath.h"
+
+TRPropTextPath::TRPropTextPath() : TRPropBase(ptTextPath) {
+    FUseCheckBox = false;
+    FChecked = true;
+}
+
+void TRPropTextPath::VisitFields(TRPropFields& fields) {
+    fields.Float("Offset", FOffset);
+    fields.Int("PathType", FPathType);
+    fields.Float("Adjust", FAdjust);
+    fields.Float("MLeft", FMLeft);
+    fields.Float("MTop", FMTop);
+    fields.Float("MRight", FMRight);
+    fields.Float("MBottom", FMBottom);
+}

@@ -1,0 +1,23 @@
+#pragma once
+// A shape group stroked with a brush of colour stops: the common part of the sketch-animation
+// and progress-bar groups. The stops are written after the group's own attributes.
+
+#include "objects/URColorStops.h"
+#include "objects/URPropShape.h"
+
+class TRPropShapeBrush : public TRPropShape {
+public:
+    QDomElement SaveToXML(QDomNode parent) const override;
+    void OpenFromXML(const QDomElement& element, bool paste) override;
+
+    TRBrushStyle FBrushStyle = brsSolid;
+    float FRotation = 0;
+    float FOpacity = 1;
+    TRColorStops FColors{{0xFFFFFF, 0, 1}, {0x000000, 1, 1}};
+    float FThickness = 5;
+
+protected:
+    explicit TRPropShapeBrush(TRPropertyType type);
+    // The shape's attributes, then "Style", "Rotation", "Opacity" and "Thickness".
+    void VisitFields(TRPropFields& fields) override;
+};
