@@ -74,9 +74,7 @@ std::vector<TRCustomEffectRegistration> customEffectRegistrations() {
 }
 
 // Until the media layer exists it cannot be missing: the check passes.
-bool mediaAvailable() {
-    return true;
-}
+bool mediaAvailable() { return true; }
 
 // The program's one look: Fusion with a dark blue palette.
 bool applyStyle() {
