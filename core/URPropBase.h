@@ -170,10 +170,10 @@ public:
     // A deep copy through the XML form.
     std::unique_ptr<TRPropBase> Clone() const;
 
-protected:
-    // The group's own attributes in write order; the base has none.
+    // Walks the group's own attributes in write order; the base has none.
     virtual void VisitFields(TRPropFields& fields);
 
+protected:
     TRPropertyType FPropertyType;
     std::int32_t FVersion = 1;
     bool FUseCheckBox = true;

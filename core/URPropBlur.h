@@ -12,6 +12,5 @@ public:
     float FSize = 10;
     bool FBorder = true;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };

@@ -13,6 +13,5 @@ public:
     float FTolerance = 10;
     bool FInvert = false;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };

@@ -13,6 +13,5 @@ public:
     float FContrast = 0;
     float FSaturation = 1;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };

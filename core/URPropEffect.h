@@ -15,6 +15,5 @@ public:
     TColor FColor = 0;
     bool FInvert = false;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };

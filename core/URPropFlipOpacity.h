@@ -14,6 +14,5 @@ public:
     float FOpacity = 1;
     bool FScale = true;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };

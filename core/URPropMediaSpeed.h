@@ -26,8 +26,6 @@ public:
     std::int32_t ScaleDuration(std::int32_t mediaLength) const;
 
     void OpenFromXML(const QDomElement& element, bool paste) override;
-
-protected:
     void VisitFields(TRPropFields& fields) override;
 
 private:

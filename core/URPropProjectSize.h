@@ -12,7 +12,6 @@ public:
     std::int32_t OriginalWidth = 640;
     std::int32_t OriginalHeight = 480;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };
 

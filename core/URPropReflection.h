@@ -15,6 +15,5 @@ public:
     float FEffect = 0;
     float FOpacity = 0.75f;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };

@@ -15,6 +15,5 @@ public:
     float FOpacity = 0.5f;
     float FBlur = 10;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };

@@ -30,7 +30,6 @@ public:
     bool FSpin = false;
     bool FIncludeBack = false;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };
 

@@ -13,6 +13,5 @@ public:
     float FZoomLeft = 0;
     float FZoomTop = 0;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };

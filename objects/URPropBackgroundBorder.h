@@ -16,6 +16,5 @@ public:
     float FInflate = 0;
     float FBlur = 0;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };

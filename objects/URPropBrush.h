@@ -20,6 +20,5 @@ public:
     float FOpacity = 1;
     TRColorStops FColors;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };

@@ -11,7 +11,8 @@ public:
     QString FShapeName = QStringLiteral("Rectangle");
     float FRoundness = 0.25f;
 
+    void VisitFields(TRPropFields& fields) override;
+
 protected:
     explicit TRPropShape(TRPropertyType type);
-    void VisitFields(TRPropFields& fields) override;
 };

@@ -25,7 +25,6 @@ public:
     std::uint8_t FAlignmentV = 2;
     bool FWordWrap = true;
 
-protected:
     // A paste keeps the target's own text.
     void VisitFields(TRPropFields& fields) override;
 };

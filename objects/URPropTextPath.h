@@ -15,6 +15,5 @@ public:
     float FMRight = 0;
     float FMBottom = 0;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };

@@ -14,9 +14,10 @@ public:
     float FVolume = 1;
     float FLoudness;
 
+    void VisitFields(TRPropFields& fields) override;
+
 protected:
     explicit TRPropAudio(TRPropertyType type);
-    void VisitFields(TRPropFields& fields) override;
 };
 
 class TRPropAudioV : public TRPropAudio {

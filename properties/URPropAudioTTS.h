@@ -12,7 +12,6 @@ public:
     TRSpeechSettings FTTSRecord;
     QString FText = QStringLiteral("Sample text");
 
-protected:
     // A paste keeps the target's own text.
     void VisitFields(TRPropFields& fields) override;
 };

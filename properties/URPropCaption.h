@@ -16,7 +16,6 @@ public:
     bool FTTSAudioOk = false;
     TRSpeechSettings FTTSRecord;
 
-protected:
     // A paste keeps the target's own caption text.
     void VisitFields(TRPropFields& fields) override;
 };

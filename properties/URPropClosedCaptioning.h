@@ -18,6 +18,5 @@ public:
     float FWindowOpacity = 0;
     std::uint8_t FAlignmentH = 2;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };

@@ -39,6 +39,5 @@ public:
     bool FRSExpanded = false;
     float FRSVolume = 100;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };

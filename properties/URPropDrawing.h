@@ -11,6 +11,5 @@ public:
     std::int32_t FSpeed = 100;
     std::int32_t FEase = 0;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };

@@ -14,6 +14,5 @@ public:
     bool FSoundEffect = false;
     float FSoundVolume = 100;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };

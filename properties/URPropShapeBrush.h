@@ -16,8 +16,9 @@ public:
     TRColorStops FColors{{0xFFFFFF, 0, 1}, {0x000000, 1, 1}};
     float FThickness = 5;
 
-protected:
-    explicit TRPropShapeBrush(TRPropertyType type);
     // The shape's attributes, then "Style", "Rotation", "Opacity" and "Thickness".
     void VisitFields(TRPropFields& fields) override;
+
+protected:
+    explicit TRPropShapeBrush(TRPropertyType type);
 };

@@ -17,6 +17,5 @@ public:
     std::int32_t FEase = 0;
     float FPauseTime;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };

@@ -18,6 +18,5 @@ public:
     bool FFade = false;
     bool FSpin = false;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };

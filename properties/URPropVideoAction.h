@@ -12,6 +12,5 @@ public:
     std::int32_t FWindow = 1;
     std::int32_t FMarkerCode = 0;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };

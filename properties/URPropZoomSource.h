@@ -12,6 +12,5 @@ public:
     float FCenterY = 0;
     float FRotation = 0;
 
-protected:
     void VisitFields(TRPropFields& fields) override;
 };
