@@ -35,3 +35,22 @@ public:
 private:
     std::vector<TRColor> FColors;
 };
+
+// A group that writes its colour stops as "Color" children after its own attributes and reads
+// them back by the stop rule.
+template <class Group> class TRPropWithStops : public Group {
+public:
+    using Group::Group;
+
+    QDomElement SaveToXML(QDomNode parent) const override {
+        QDomElement element = Group::SaveToXML(parent);
+        FColors.SaveToXML(element);
+        return element;
+    }
+    void OpenFromXML(const QDomElement& element, bool paste) override {
+        Group::OpenFromXML(element, paste);
+        FColors.OpenFromXML(element);
+    }
+
+    TRColorStops FColors;
+};

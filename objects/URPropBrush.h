@@ -8,17 +8,13 @@
 // "Style", "Rotation" and "Opacity", the attributes every brush group writes first.
 void VisitBrushFields(TRPropFields& fields, TRBrushStyle& style, float& rotation, float& opacity);
 
-class TRPropBrush : public TRPropBase {
+class TRPropBrush : public TRPropWithStops<TRPropBase> {
 public:
     TRPropBrush(TRPropertyType type, TRColorStops stops);
-
-    QDomElement SaveToXML(QDomNode parent) const override;
-    void OpenFromXML(const QDomElement& element, bool paste) override;
 
     TRBrushStyle FBrushStyle = brsSolid;
     float FRotation = 0;
     float FOpacity = 1;
-    TRColorStops FColors;
 
     void VisitFields(TRPropFields& fields) override;
 };

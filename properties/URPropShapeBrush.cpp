@@ -2,21 +2,12 @@
 
 #include "objects/URPropBrush.h"
 
-TRPropShapeBrush::TRPropShapeBrush(TRPropertyType type) : TRPropShape(type) {}
+TRPropShapeBrush::TRPropShapeBrush(TRPropertyType type) : TRPropWithStops<TRPropShape>(type) {
+    FColors = {{0xFFFFFF, 0, 1}, {0x000000, 1, 1}};
+}
 
 void TRPropShapeBrush::VisitFields(TRPropFields& fields) {
     TRPropShape::VisitFields(fields);
     VisitBrushFields(fields, FBrushStyle, FRotation, FOpacity);
     fields.Float("Thickness", FThickness);
-}
-
-QDomElement TRPropShapeBrush::SaveToXML(QDomNode parent) const {
-    QDomElement element = TRPropShape::SaveToXML(parent);
-    FColors.SaveToXML(element);
-    return element;
-}
-
-void TRPropShapeBrush::OpenFromXML(const QDomElement& element, bool paste) {
-    TRPropShape::OpenFromXML(element, paste);
-    FColors.OpenFromXML(element);
 }

@@ -5,15 +5,11 @@
 #include "objects/URColorStops.h"
 #include "objects/URPropShape.h"
 
-class TRPropShapeBrush : public TRPropShape {
+class TRPropShapeBrush : public TRPropWithStops<TRPropShape> {
 public:
-    QDomElement SaveToXML(QDomNode parent) const override;
-    void OpenFromXML(const QDomElement& element, bool paste) override;
-
     TRBrushStyle FBrushStyle = brsSolid;
     float FRotation = 0;
     float FOpacity = 1;
-    TRColorStops FColors{{0xFFFFFF, 0, 1}, {0x000000, 1, 1}};
     float FThickness = 5;
 
     // The shape's attributes, then "Style", "Rotation", "Opacity" and "Thickness".
