@@ -115,21 +115,28 @@ bool TRObject::CanUseSpeed() const {
 
 // ---- keyframes ----
 
+std::int32_t TRObject::KeyframeAt(std::int32_t rel) const {
+    const auto count = static_cast<std::int32_t>(FTransformations.size());
+    for (std::int32_t i = 1; i < count; ++i)
+        if (FTransformations[i - 1].Time <= rel && rel < FTransformations[i].Time)
+            return i - 1;
+    return rel < 0 ? 0 : std::max(count - 1, 0);
+}
+
 void TRObject::SetTimePosition(std::int32_t value) {
     FTimePosition = value;
-    FTransformationsIndex = 0;
-    FInAnimation = false;
     const std::int32_t rel = std::max(value - FTimeStart, 0);
-    const auto count = static_cast<std::int32_t>(FTransformations.size());
-    for (std::int32_t i = 1; i < count; ++i) {
-        const TRTransformation& next = FTransformations[i];
-        if (FTransformations[i - 1].Time <= rel && rel < next.Time) {
-            FTransformationsIndex = i - 1;
-            FInAnimation = rel >= next.Time - AnimationWindow(next.AnimateDuration);
-            return;
-        }
-    }
-    FTransformationsIndex = std::max(count - 1, 0);
+    FTransformationsIndex = KeyframeAt(rel);
+    const auto next = static_cast<std::size_t>(FTransformationsIndex) + 1;
+    FInAnimation = next < FTransformations.size() &&
+                   rel >= FTransformations[next].Time -
+                              AnimationWindow(FTransformations[next].AnimateDuration);
+}
+
+TRPropBase* TRObject::GetCursorPropertyAtTime(std::int32_t time) const {
+    if (FTransformations.empty())
+        return nullptr;
+    return FTransformations[KeyframeAt(time)].Properties->GetProperty(ptCursor);
 }
 
 TRPropBase* TRObject::GetProperty(TRPropertyType type, bool forShowProperties) {

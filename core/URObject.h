@@ -148,6 +148,9 @@ public:
     std::int32_t GetFirstTransfStartTime() const;
     std::int32_t GetLastTransfEndTime() const;
     QString GetCurrentIndexTimeSpan() const;
+    // The ptCursor group of the keyframe span that holds `time` (ms from TimeStart), not
+    // interpolated; nullptr when the type has none.
+    TRPropBase* GetCursorPropertyAtTime(std::int32_t time) const;
 
     // ---- virtual operations ----
     // Stores the time and finds the current keyframe and animation state.
@@ -218,6 +221,9 @@ protected:
     std::int32_t FUniqueID;
 
 private:
+    // The keyframe whose span holds `rel` (ms from TimeStart): the last one for a time at or
+    // after its Time, the first one for a time before 0.
+    std::int32_t KeyframeAt(std::int32_t rel) const;
     void ReadAttributes(const QDomElement& element);
     void ReadObjectGroups(const QDomElement& element);
     void ReadTransformations(const QDomElement& transformations);

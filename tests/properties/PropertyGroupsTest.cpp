@@ -178,6 +178,20 @@ TEST_F(AllGroups, ObjectInterpolatesItsPlacementWithEasing) {
     EXPECT_TRUE(dynamic_cast<TRPropAudioV*>(object.AudioV()));
 }
 
+TEST_F(AllGroups, CursorGroupOfTheSpanHoldingATime) {
+    TRObject recording(nullptr, otScreenRecorder);
+    recording.AddNewTransformation(2000);
+    const auto own = [&](std::size_t keyframe) {
+        return recording.Transformations()[keyframe].Properties->GetProperty(ptCursor);
+    };
+    ASSERT_NE(own(0), own(1));
+    EXPECT_EQ(recording.GetCursorPropertyAtTime(-5), own(0));
+    EXPECT_EQ(recording.GetCursorPropertyAtTime(1999), own(0));
+    EXPECT_EQ(recording.GetCursorPropertyAtTime(2000), own(1));
+    EXPECT_EQ(recording.GetCursorPropertyAtTime(99999), own(1));
+    EXPECT_EQ(TRObject(nullptr, otShape).GetCursorPropertyAtTime(0), nullptr);
+}
+
 TEST_F(AllGroups, CaptionTextKeepsCrLfLinesAndIsNotPasted) {
     QDomDocument document;
     ASSERT_TRUE(document.setContent(
