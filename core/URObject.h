@@ -126,6 +126,8 @@ public:
 
     // ---- keyframes ----
     const TRTransformations& Transformations() const { return FTransformations; }
+    // One keyframe to edit in place (its timing and groups); throws for an index out of range.
+    TRTransformation& TransformationAt(std::size_t index) { return FTransformations.at(index); }
     std::int32_t TransformationsIndex() const { return FTransformationsIndex; }
     bool InAnimation() const { return FInAnimation; }
     std::int32_t TimePosition() const { return FTimePosition; }

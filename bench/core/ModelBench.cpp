@@ -39,10 +39,10 @@ void BM_InterpolatedPlacementFrame(benchmark::State& state) {
         auto object = std::make_unique<TRObject>(nullptr, otShape);
         object->SetTimeEnd(60000);
         object->AddNewTransformation(30000);
-        auto& keyframes = const_cast<TRTransformations&>(object->Transformations());
-        keyframes[1].AnimateDuration = 30000;
-        keyframes[1].Ease = ecCubicInOut;
-        keyframes[1].Properties->Get<TRPropPlacement>(ptPlacement)->FPosition = QPointF(i, -i);
+        TRTransformation& keyframe = object->TransformationAt(1);
+        keyframe.AnimateDuration = 30000;
+        keyframe.Ease = ecCubicInOut;
+        keyframe.Properties->Get<TRPropPlacement>(ptPlacement)->FPosition = QPointF(i, -i);
         objects.push_back(std::move(object));
     }
     std::int32_t time = 0;

@@ -41,7 +41,7 @@ protected:
         object->SetTimeEnd(10000);
         object->AddNewTransformation(2000);
         Motion(*object, 1) = 100;
-        auto& keyframe = const_cast<TRTransformation&>(object->Transformations()[1]);
+        TRTransformation& keyframe = object->TransformationAt(1);
         keyframe.AnimateDuration = duration;
         keyframe.Ease = ease;
         return object;

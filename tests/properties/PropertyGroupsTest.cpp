@@ -167,9 +167,9 @@ TEST_F(AllGroups, PlacementIsSavedWithoutTheIntrinsicFlag) {
 TEST_F(AllGroups, ObjectInterpolatesItsPlacementWithEasing) {
     TRObject object(nullptr, otShape);
     object.AddNewTransformation(2000);
-    auto& keyframes = const_cast<TRTransformations&>(object.Transformations());
-    keyframes[1].Ease = ecCubicIn;
-    keyframes[1].Properties->Get<TRPropPlacement>(ptPlacement)->FPosition = QPointF(80, 0);
+    TRTransformation& keyframe = object.TransformationAt(1);
+    keyframe.Ease = ecCubicIn;
+    keyframe.Properties->Get<TRPropPlacement>(ptPlacement)->FPosition = QPointF(80, 0);
     object.SetTimePosition(1750);
     const auto* now = object.Get<TRPropPlacement>(ptPlacement);
     EXPECT_NEAR(now->FPosition.x(), 80 * 0.125, 1e-4);
