@@ -254,6 +254,9 @@ private:
 
 TRPropBase::TRPropBase(TRPropertyType type) : FPropertyType(type) {}
 
+TRPropBase::TRPropBase(TRPropertyType type, bool useCheckBox, bool checked, bool expanded)
+    : FPropertyType(type), FUseCheckBox(useCheckBox), FChecked(checked), FExpanded(expanded) {}
+
 void TRPropBase::SetChecked(bool value) {
     if (FUseCheckBox)
         FChecked = value;

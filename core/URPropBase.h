@@ -143,6 +143,7 @@ public:
 class TRPropBase {
 public:
     explicit TRPropBase(TRPropertyType type = ptBase);
+    TRPropBase(TRPropertyType type, bool useCheckBox, bool checked, bool expanded);
     virtual ~TRPropBase() = default;
     TRPropBase(const TRPropBase&) = delete;
     TRPropBase& operator=(const TRPropBase&) = delete;

@@ -1,10 +1,6 @@
 #include "core/URPropFlipOpacity.h"
 
-TRPropFlipOpacity::TRPropFlipOpacity() : TRPropBase(ptFlipOpacity) {
-    FUseCheckBox = false;
-    FChecked = true;
-    FExpanded = true;
-}
+TRPropFlipOpacity::TRPropFlipOpacity() : TRPropBase(ptFlipOpacity, false, true, true) {}
 
 void TRPropFlipOpacity::VisitFields(TRPropFields& fields) {
     fields.Bool("FlipH", FFlipH);

@@ -6,11 +6,7 @@ std::int32_t ClampMediaSpeed(std::int32_t speed) {
     return std::clamp(speed, MinMediaSpeed, MaxMediaSpeed);
 }
 
-TRPropMediaSpeed::TRPropMediaSpeed() : TRPropBase(ptMediaSpeed) {
-    FUseCheckBox = false;
-    FChecked = true;
-    FExpanded = true;
-}
+TRPropMediaSpeed::TRPropMediaSpeed() : TRPropBase(ptMediaSpeed, false, true, true) {}
 
 std::int32_t TRPropMediaSpeed::ScaleDuration(std::int32_t mediaLength) const {
     if (FSpeed == NormalMediaSpeed)

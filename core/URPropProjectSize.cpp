@@ -1,10 +1,6 @@
 #include "core/URPropProjectSize.h"
 
-TRPropProjectSize::TRPropProjectSize() : TRPropBase(ptProjectSize) {
-    FUseCheckBox = false;
-    FChecked = true;
-    FExpanded = true;
-}
+TRPropProjectSize::TRPropProjectSize() : TRPropBase(ptProjectSize, false, true, true) {}
 
 void TRPropProjectSize::VisitFields(TRPropFields& fields) {
     fields.Int("Width", Width);

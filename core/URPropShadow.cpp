@@ -1,8 +1,6 @@
 #include "core/URPropShadow.h"
 
-TRPropShadow::TRPropShadow() : TRPropBase(ptShadow) {
-    FChecked = true;
-}
+TRPropShadow::TRPropShadow() : TRPropBase(ptShadow, true, true, false) {}
 
 void TRPropShadow::VisitFields(TRPropFields& fields) {
     fields.Color("Color", FColor);

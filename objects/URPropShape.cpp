@@ -2,10 +2,7 @@
 
 TRPropShape::TRPropShape() : TRPropShape(ptShape) {}
 
-TRPropShape::TRPropShape(TRPropertyType type) : TRPropBase(type) {
-    FUseCheckBox = false;
-    FChecked = true;
-}
+TRPropShape::TRPropShape(TRPropertyType type) : TRPropBase(type, false, true, false) {}
 
 void TRPropShape::VisitFields(TRPropFields& fields) {
     fields.Text("ShapeName", FShapeName);

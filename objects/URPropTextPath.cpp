@@ -1,9 +1,6 @@
 #include "objects/URPropTextPath.h"
 
-TRPropTextPath::TRPropTextPath() : TRPropBase(ptTextPath) {
-    FUseCheckBox = false;
-    FChecked = true;
-}
+TRPropTextPath::TRPropTextPath() : TRPropBase(ptTextPath, false, true, false) {}
 
 void TRPropTextPath::VisitFields(TRPropFields& fields) {
     fields.Float("Offset", FOffset);

@@ -5,11 +5,7 @@
 TRPropAudio::TRPropAudio() : TRPropAudio(ptAudio) {}
 
 TRPropAudio::TRPropAudio(TRPropertyType type)
-    : TRPropBase(type), FLoudness(SettingsRecord.TargetLoudness) {
-    FUseCheckBox = false;
-    FChecked = true;
-    FExpanded = true;
-}
+    : TRPropBase(type, false, true, true), FLoudness(SettingsRecord.TargetLoudness) {}
 
 void TRPropAudio::VisitFields(TRPropFields& fields) {
     fields.Float("FadeIn", FFadeIN);

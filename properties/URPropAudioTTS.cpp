@@ -1,10 +1,6 @@
 #include "properties/URPropAudioTTS.h"
 
-TRPropAudioTTS::TRPropAudioTTS() : TRPropBase(ptAudioTTS) {
-    FUseCheckBox = false;
-    FChecked = true;
-    FExpanded = true;
-}
+TRPropAudioTTS::TRPropAudioTTS() : TRPropBase(ptAudioTTS, false, true, true) {}
 
 void TRPropAudioTTS::VisitFields(TRPropFields& fields) {
     if (!fields.Pasting())

@@ -1,10 +1,6 @@
 #include "properties/URPropCaption.h"
 
-TRPropCaption::TRPropCaption() : TRPropBase(ptCaption) {
-    FUseCheckBox = false;
-    FChecked = true;
-    FExpanded = true;
-}
+TRPropCaption::TRPropCaption() : TRPropBase(ptCaption, false, true, true) {}
 
 void TRPropCaption::VisitFields(TRPropFields& fields) {
     if (!fields.Pasting())

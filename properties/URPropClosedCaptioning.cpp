@@ -1,8 +1,7 @@
 #include "properties/URPropClosedCaptioning.h"
 
-TRPropClosedCaptioning::TRPropClosedCaptioning() : TRPropBase(ptClosedCaptioning) {
-    FChecked = true;
-}
+TRPropClosedCaptioning::TRPropClosedCaptioning()
+    : TRPropBase(ptClosedCaptioning, true, true, false) {}
 
 void TRPropClosedCaptioning::VisitFields(TRPropFields& fields) {
     fields.Text("FontName", FFontName);

@@ -1,9 +1,6 @@
 #include "properties/URPropCursor.h"
 
-TRPropCursor::TRPropCursor() : TRPropBase(ptCursor) {
-    FChecked = true;
-    FExpanded = true;
-}
+TRPropCursor::TRPropCursor() : TRPropBase(ptCursor, true, true, true) {}
 
 void TRPropCursor::VisitFields(TRPropFields& fields) {
     fields.Float("ScaleCursor", FScaleCursor);

@@ -1,10 +1,6 @@
 #include "properties/URPropKeystroke.h"
 
-TRPropKeystroke::TRPropKeystroke() : TRPropBase(ptKeystroke) {
-    FUseCheckBox = false;
-    FChecked = true;
-    FExpanded = true;
-}
+TRPropKeystroke::TRPropKeystroke() : TRPropBase(ptKeystroke, false, true, true) {}
 
 void TRPropKeystroke::VisitFields(TRPropFields& fields) {
     auto modifiers = static_cast<std::int32_t>(FKeys.fsModifiers);

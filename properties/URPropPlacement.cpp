@@ -30,11 +30,7 @@ void ReadSize(const QDomElement& parent, const QString& name, QSizeF& size) {
 
 } // namespace
 
-TRPropPlacement::TRPropPlacement() : TRPropBase(ptPlacement) {
-    FUseCheckBox = false;
-    FChecked = true;
-    FExpanded = true;
-}
+TRPropPlacement::TRPropPlacement() : TRPropBase(ptPlacement, false, true, true) {}
 
 void TRPropPlacement::EaseTo(float pos, const TRPropBase* to, TRPropBase* destination) const {
     const auto* target = dynamic_cast<const TRPropPlacement*>(to);

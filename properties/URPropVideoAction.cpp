@@ -1,10 +1,6 @@
 #include "properties/URPropVideoAction.h"
 
-TRPropVideoAction::TRPropVideoAction() : TRPropBase(ptVideoAction) {
-    FUseCheckBox = false;
-    FChecked = true;
-    FExpanded = true;
-}
+TRPropVideoAction::TRPropVideoAction() : TRPropBase(ptVideoAction, false, true, true) {}
 
 void TRPropVideoAction::VisitFields(TRPropFields& fields) {
     fields.Int("Action", FAction);

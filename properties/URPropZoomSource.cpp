@@ -1,9 +1,6 @@
 #include "properties/URPropZoomSource.h"
 
-TRPropZoomSource::TRPropZoomSource() : TRPropBase(ptZoomSource) {
-    FUseCheckBox = false;
-    FChecked = true;
-}
+TRPropZoomSource::TRPropZoomSource() : TRPropBase(ptZoomSource, false, true, false) {}
 
 void TRPropZoomSource::VisitFields(TRPropFields& fields) {
     fields.Float("Zoom", FZoom);
