@@ -39,8 +39,8 @@ void ReadFirstGroup(const QDomElement& container, TRPropBase* group) {
 } // namespace
 
 std::int32_t AnimationWindow(std::int32_t animateDuration) {
-    const std::int32_t frames = animateDuration * AnimationFramesPerSecond / 1000;
-    return frames * 1000 / AnimationFramesPerSecond;
+    const std::int64_t frames = std::int64_t{animateDuration} * AnimationFramesPerSecond / 1000;
+    return static_cast<std::int32_t>(frames * 1000 / AnimationFramesPerSecond);
 }
 
 TRObject::TRObject(TRProject* project, TRObjectType objectType)
@@ -156,8 +156,8 @@ TRPropBase* TRObject::GetProperty(TRPropertyType type, bool forShowProperties) {
     const std::int32_t duration = target.AnimateDuration;
     float pos = 0;
     if (duration != 0)
-        pos = static_cast<float>(double(FTimePosition - FTimeStart - (target.Time - duration)) /
-                                 duration);
+        pos = static_cast<float>(
+            double(std::int64_t{FTimePosition} - FTimeStart - target.Time + duration) / duration);
     const auto eased = static_cast<float>(Ease(pos, target.Ease, 0.0, 1.0));
     // A group without a check box reports itself checked whatever is stored.
     const bool inForce = cur->Checked() || next->Checked();

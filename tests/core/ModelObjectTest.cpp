@@ -263,6 +263,7 @@ TEST_F(Objects, DamagedElementLoadsAsSaneValues) {
             <Transformation Time="3000" Duration="-50" Ease="77"/>
             <Transformation Time="500" Duration="200"/>
             <Transformation Time="-20"/>
+            <Transformation Time="4000" Duration="2147483647"/>
           </Transformations>
         </Object>)")));
     TRObject object(nullptr, otShape);
@@ -282,8 +283,9 @@ TEST_F(Objects, DamagedElementLoadsAsSaneValues) {
         times.push_back(keyframe.Time);
         EXPECT_GE(keyframe.AnimateDuration, 0);
     }
-    EXPECT_EQ(times, (std::vector<std::int32_t>{0, 500, 3000}));
+    EXPECT_EQ(times, (std::vector<std::int32_t>{0, 500, 3000, 4000}));
     EXPECT_EQ(At(object, 3100), 0.0f); // an unknown curve eases linearly; nothing breaks
+    EXPECT_TRUE(object.InAnimation()); // the endless animation into 4000 runs without overflow
 }
 
 } // namespace
