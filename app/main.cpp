@@ -1,6 +1,7 @@
 // The program's entry point: the ordered environment checks, the long-lived forms, the message
 // loop and the settings saved at exit.
 
+#include "core/URPropCoreGroups.h"
 #include "core/URServerMessages.h"
 #include "core/URSettings.h"
 #include "core/URStartup.h"
@@ -18,9 +19,11 @@
 #include "editor/ui/URTiming.h"
 #include "export/ui/URExport.h"
 #include "export/ui/URExportSummary.h"
+#include "objects/URObjectsRegistry.h"
 #include "platform/system/NamedMutex.h"
 #include "platform/system/Shell.h"
 #include "platform/system/SystemInfo.h"
+#include "properties/URPropertiesRegistry.h"
 #include "properties/ui/URDrawerEditor.h"
 #include "recorder/ui/URDrawer.h"
 #include "recorder/ui/URPreviewCamera.h"
@@ -192,6 +195,9 @@ int main(int argc, char** argv) {
     // A second instance must not write its settings over the first instance's at exit.
     SetSettingsSaveEnabled(FirstInstance);
 
+    RegisterCorePropertyGroups();
+    RegisterObjectsPropertyGroups();
+    RegisterPropertiesPropertyGroups();
     QApplication::setApplicationName("Tavrin");
     QApplication::setApplicationDisplayName("Tavrin");
     sendStartReport();

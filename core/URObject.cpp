@@ -1,0 +1,398 @@
+#include "core/URObject.h"
+
+#include "core/UREasing.h"
+#include "core/URProject.h"
+#include "core/URPropMediaSpeed.h"
+#include "core/URPropTransition.h"
+#include "core/URSettings.h"
+#include "core/URUtils.h"
+#include "core/URXmlValues.h"
+
+#include <algorithm>
+
+namespace {
+
+std::int32_t CreationCounter = 1;
+
+constexpr int AnimationFramesPerSecond = 30;
+
+// A media, cursor or audio name read from a file must name a file of the project's folder.
+bool IsPlainFileName(const QString& name) {
+    return !name.contains(QChar('/')) && !name.contains(QChar('\\')) &&
+           !name.contains(QChar(':')) && name != QStringLiteral("..") &&
+           name != QStringLiteral(".");
+}
+
+void ReadFileName(const QDomElement& element, const QString& attribute, QString& name) {
+    QString value;
+    if (XmlReadText(element, attribute, value) && IsPlainFileName(value))
+        name = value;
+}
+
+// Loads `group` from the first "Property" child of `container`, whatever its type.
+void ReadFirstGroup(const QDomElement& container, TRPropBase* group) {
+    const QDomElement child = container.firstChildElement();
+    if (group && !child.isNull())
+        group->OpenFromXML(child, false);
+}
+
+} // namespace
+
+std::int32_t AnimationWindow(std::int32_t animateDuration) {
+    const std::int64_t frames = std::int64_t{animateDuration} * AnimationFramesPerSecond / 1000;
+    return static_cast<std::int32_t>(frames * 1000 / AnimationFramesPerSecond);
+}
+
+TRObject::TRObject(TRProject* project, TRObjectType objectType)
+    : FObjectType(objectType), FProject(project), FUniqueID(CreationCounter++) {
+    const bool inProject = project && objectType != otProject;
+    if (inProject)
+        FObjectId = project->GetNextId(objectType);
+    AddNewTransformation(0);
+    const std::int32_t start = inProject ? project->TimePosition() : 0;
+    FTimeStart = start;
+    FTimeEnd = start + SettingsRecord.DefaultObjectDuration * 1000;
+    if (inProject)
+        FTrack = project->GetNextTrack(FTimeStart, FTimeEnd);
+    FTimePosition = start;
+    FTrIn = std::make_unique<TRPropTransitionIn>();
+    FTrOut = std::make_unique<TRPropTransitionOut>();
+    FAudioV = CreatePropertyGroup(ptAudioV);
+    FMediaSpeed = std::make_unique<TRPropMediaSpeed>();
+    m_animation_prop = NewPropertyList();
+}
+
+TRObject::~TRObject() = default;
+
+std::unique_ptr<TRPropList> TRObject::NewPropertyList() const {
+    auto list = std::make_unique<TRPropList>();
+    list->CreateObjectProperties(ObjectPropertyGroups[FObjectType], FObjectType);
+    return list;
+}
+
+void TRObject::SetFlags(bool hasPlacement, bool canResizeTimeline, bool canAddAnimation,
+                        bool canSplit) {
+    FHasPlacement = hasPlacement;
+    FCanResizeTimeline = canResizeTimeline;
+    FCanAddAnimation = canAddAnimation;
+    FCanSplit = canSplit;
+}
+
+// ---- time span ----
+
+void TRObject::SetTimeEnd(std::int32_t value) {
+    FTimeEnd = SnapToFrame(value);
+}
+
+void TRObject::SetTimeStart(std::int32_t startTime) {
+    if (startTime == FTimeStart)
+        return;
+    const std::int32_t old = FTimeStart;
+    FTimeStart = SnapToFrame(startTime);
+    for (std::size_t i = 1; i < FTransformations.size(); ++i)
+        FTransformations[i].Time = SnapToFrame(old + FTransformations[i].Time - startTime);
+}
+
+void TRObject::OffsetTime(std::int32_t value) {
+    FTimeStart = SnapToFrame(FTimeStart + value);
+    FTimeEnd = SnapToFrame(FTimeEnd + value);
+    if (FTimeStart < 0) {
+        FTimeEnd = SnapToFrame(FTimeEnd - FTimeStart);
+        FTimeStart = 0;
+    }
+    if (FProject)
+        FProject->UpdateTimeEnd();
+}
+
+std::int32_t TRObject::MediaDuration() const {
+    return FMediaSpeed->ScaleDuration(FMediaEnd - FMediaStart);
+}
+
+bool TRObject::CanUseSpeed() const {
+    return FObjectType == otVideo || FObjectType == otScreenRecorder || FObjectType == otAudio ||
+           FObjectType == otAudioTTS;
+}
+
+// ---- keyframes ----
+
+std::int32_t TRObject::KeyframeAt(std::int32_t rel) const {
+    const auto count = static_cast<std::int32_t>(FTransformations.size());
+    for (std::int32_t i = 1; i < count; ++i)
+        if (FTransformations[i - 1].Time <= rel && rel < FTransformations[i].Time)
+            return i - 1;
+    return rel < 0 ? 0 : std::max(count - 1, 0);
+}
+
+void TRObject::SetTimePosition(std::int32_t value) {
+    FTimePosition = value;
+    const std::int32_t rel = std::max(value - FTimeStart, 0);
+    FTransformationsIndex = KeyframeAt(rel);
+    const auto next = static_cast<std::size_t>(FTransformationsIndex) + 1;
+    FInAnimation = next < FTransformations.size() &&
+                   rel >= FTransformations[next].Time -
+                              AnimationWindow(FTransformations[next].AnimateDuration);
+}
+
+TRPropBase* TRObject::GetCursorPropertyAtTime(std::int32_t time) const {
+    if (FTransformations.empty())
+        return nullptr;
+    return FTransformations[KeyframeAt(time)].Properties->GetProperty(ptCursor);
+}
+
+TRPropBase* TRObject::GetProperty(TRPropertyType type, bool forShowProperties) {
+    if (FTransformations.empty())
+        return nullptr;
+    const auto last = static_cast<std::int32_t>(FTransformations.size()) - 1;
+    FTransformationsIndex = std::clamp(FTransformationsIndex, 0, last);
+    const std::int32_t index = FTransformationsIndex;
+    TRPropBase* cur = FTransformations[index].Properties->GetProperty(type);
+    if (!FInAnimation || forShowProperties || type == ptDrawing || index == last)
+        return cur;
+    const TRTransformation& target = FTransformations[index + 1];
+    TRPropBase* next = target.Properties->GetProperty(type);
+    TRPropBase* dst = m_animation_prop->GetProperty(type);
+    if (!cur || !next || !dst)
+        return cur;
+    const std::int32_t duration = target.AnimateDuration;
+    float pos = 0;
+    if (duration != 0)
+        pos = static_cast<float>(
+            double(std::int64_t{FTimePosition} - FTimeStart - target.Time + duration) / duration);
+    const auto eased = static_cast<float>(Ease(pos, target.Ease, 0.0, 1.0));
+    // A group without a check box reports itself checked whatever is stored.
+    const bool inForce = cur->Checked() || next->Checked();
+    dst->SetChecked(inForce);
+    if (inForce)
+        cur->EaseTo(eased, next, dst);
+    return dst;
+}
+
+void TRObject::AddNewTransformation(std::int32_t time) {
+    const auto n = static_cast<std::int32_t>(FTransformations.size());
+    std::int32_t at = std::clamp(time, 0, std::max(FTimeEnd - FTimeStart, 0));
+    std::int32_t index = n;
+    if (n == 0) {
+        at = 0;
+    } else if (n > 1) {
+        // Keyframe 0 never moves; an equal time goes after the existing keyframe.
+        index = 1;
+        for (std::int32_t j = n - 1; j >= 1; --j)
+            if (at >= FTransformations[j].Time) {
+                index = j + 1;
+                break;
+            }
+    }
+    TRTransformation keyframe;
+    keyframe.Time = at;
+    keyframe.AnimateDuration = SettingsRecord.DefaultAnimationDuration;
+    keyframe.Ease = ecLinear;
+    keyframe.Properties = NewPropertyList();
+    if (index > 0)
+        keyframe.Properties->CopyFrom(FTransformations[index - 1].Properties.get());
+    FTransformations.insert(FTransformations.begin() + index, std::move(keyframe));
+}
+
+bool TRObject::CanAddTransformation() const {
+    if (!FCanAddAnimation || FInAnimation || FTransformations.empty())
+        return false;
+    const std::int32_t index = std::clamp(FTransformationsIndex, 0,
+                                          static_cast<std::int32_t>(FTransformations.size()) - 1);
+    return double(FTimePosition - FTimeStart - FTransformations[index].Time) >=
+           double(SettingsRecord.DefaultAnimationDuration) + 33;
+}
+
+namespace {
+
+bool AnimatingInto(bool inAnimation, std::int32_t index, std::size_t count) {
+    return inAnimation && index >= 0 && index + 2 <= static_cast<std::int32_t>(count);
+}
+
+} // namespace
+
+void TRObject::DeleteCurrentTransformation() {
+    if (!AnimatingInto(FInAnimation, FTransformationsIndex, FTransformations.size()))
+        return;
+    FTransformations.erase(FTransformations.begin() + FTransformationsIndex + 1);
+    SetTimePosition(FTimePosition);
+}
+
+void TRObject::ClearTransformations() {
+    FTransformations.clear();
+}
+
+std::int32_t TRObject::GetCurrentTransformationEase() const {
+    if (!AnimatingInto(FInAnimation, FTransformationsIndex, FTransformations.size()))
+        return 0;
+    return FTransformations[FTransformationsIndex + 1].Ease;
+}
+
+void TRObject::SetCurrentTransformationEase(std::int32_t ease) {
+    if (AnimatingInto(FInAnimation, FTransformationsIndex, FTransformations.size()))
+        FTransformations[FTransformationsIndex + 1].Ease = ease;
+}
+
+std::int32_t TRObject::GetCurrentTransfTimeStart() const {
+    if (FTransformations.empty())
+        return FTimeStart;
+    const std::int32_t index = std::clamp(FTransformationsIndex, 0,
+                                          static_cast<std::int32_t>(FTransformations.size()) - 1);
+    return FTimeStart + FTransformations[index].Time;
+}
+
+std::int32_t TRObject::GetFirstTransfStartTime() const {
+    if (FTransformations.size() < 2)
+        return 0;
+    return FTransformations[1].Time - FTransformations[1].AnimateDuration;
+}
+
+std::int32_t TRObject::GetLastTransfEndTime() const {
+    return FTransformations.empty() ? 0 : FTransformations.back().Time;
+}
+
+QString TRObject::GetCurrentIndexTimeSpan() const {
+    const std::int32_t start = GetCurrentTransfTimeStart();
+    const auto next = static_cast<std::size_t>(std::max(FTransformationsIndex, 0)) + 1;
+    const std::int32_t end =
+        next >= FTransformations.size()
+            ? FTimeEnd
+            : FTimeStart + FTransformations[next].Time - FTransformations[next].AnimateDuration;
+    return FormatTimeFrames(start) + QStringLiteral(" - ") + FormatTimeFrames(end);
+}
+
+// ---- media and files ----
+
+bool TRObject::LoadMedia(const QString&, std::int32_t&, std::int32_t&, const QString&) {
+    return true;
+}
+
+QString TRObject::SaveToFile(const QString&) {
+    return QString();
+}
+
+QString TRObject::OpenFromFile(const QString&) {
+    return QString();
+}
+
+// ---- XML ----
+
+QDomElement TRObject::SaveToXML(QDomNode parent) const {
+    QDomElement element = XmlAppendChild(parent, QStringLiteral("Object"));
+    XmlSetInt(element, QStringLiteral("Version"), 1);
+    XmlSetInt(element, QStringLiteral("Type"), FObjectType);
+    XmlSetInt(element, QStringLiteral("Id"), FObjectId);
+    XmlSetText(element, QStringLiteral("Name"), FObjectName);
+    XmlSetBool(element, QStringLiteral("Marker"), FMarker);
+    XmlSetBool(element, QStringLiteral("Visibility"), FVisibility);
+    XmlSetInt(element, QStringLiteral("TimeStart"), FTimeStart);
+    XmlSetInt(element, QStringLiteral("TimeEnd"), FTimeEnd);
+    XmlSetInt(element, QStringLiteral("Track"), FTrack);
+    XmlSetText(element, QStringLiteral("MediaName"), FMediaName);
+    XmlSetInt(element, QStringLiteral("MediaOffset"), FMediaOffset);
+    XmlSetInt(element, QStringLiteral("MediaStart"), FMediaStart);
+    XmlSetInt(element, QStringLiteral("MediaEnd"), FMediaEnd);
+    XmlSetText(element, QStringLiteral("CursorName"), FCursorName);
+    XmlSetText(element, QStringLiteral("AudioName"), FAudioName);
+    const QDomElement transitions = XmlAppendChild(element, QStringLiteral("Transitions"));
+    FTrIn->SaveToXML(transitions);
+    FTrOut->SaveToXML(transitions);
+    const QDomElement audio = XmlAppendChild(element, QStringLiteral("Audio"));
+    if (FAudioV)
+        FAudioV->SaveToXML(audio);
+    FMediaSpeed->SaveToXML(XmlAppendChild(element, QStringLiteral("MediaSpeed")));
+    const QDomElement keyframes = XmlAppendChild(element, QStringLiteral("Transformations"));
+    for (const TRTransformation& keyframe : FTransformations) {
+        QDomElement item = XmlAppendChild(keyframes, QStringLiteral("Transformation"));
+        XmlSetInt(item, QStringLiteral("Time"), keyframe.Time);
+        XmlSetInt(item, QStringLiteral("Duration"), keyframe.AnimateDuration);
+        XmlSetInt(item, QStringLiteral("Ease"), keyframe.Ease);
+        keyframe.Properties->SaveToXML(item);
+    }
+    return element;
+}
+
+void TRObject::ReadAttributes(const QDomElement& element) {
+    std::int32_t type = FObjectType;
+    if (XmlReadInt(element, QStringLiteral("Type"), type) && type > otBase && type < otEnd)
+        FObjectType = static_cast<TRObjectType>(type);
+    XmlReadInt(element, QStringLiteral("Id"), FObjectId);
+    XmlReadText(element, QStringLiteral("Name"), FObjectName);
+    XmlReadBool(element, QStringLiteral("Marker"), FMarker);
+    XmlReadBool(element, QStringLiteral("Visibility"), FVisibility);
+    XmlReadInt(element, QStringLiteral("TimeStart"), FTimeStart);
+    XmlReadInt(element, QStringLiteral("TimeEnd"), FTimeEnd);
+    XmlReadInt(element, QStringLiteral("Track"), FTrack);
+    ReadFileName(element, QStringLiteral("MediaName"), FMediaName);
+    XmlReadInt(element, QStringLiteral("MediaOffset"), FMediaOffset);
+    XmlReadInt(element, QStringLiteral("MediaStart"), FMediaStart);
+    XmlReadInt(element, QStringLiteral("MediaEnd"), FMediaEnd);
+    ReadFileName(element, QStringLiteral("CursorName"), FCursorName);
+    ReadFileName(element, QStringLiteral("AudioName"), FAudioName);
+}
+
+void TRObject::ReadObjectGroups(const QDomElement& element) {
+    const QDomElement transitions = element.firstChildElement(QStringLiteral("Transitions"));
+    for (QDomElement child = transitions.firstChildElement(); !child.isNull();
+         child = child.nextSiblingElement()) {
+        std::int32_t type = 0;
+        if (!XmlReadInt(child, QStringLiteral("Type"), type))
+            continue;
+        if (type == ptTrIn)
+            FTrIn->OpenFromXML(child, false);
+        else if (type == ptTrOut)
+            FTrOut->OpenFromXML(child, false);
+    }
+    ReadFirstGroup(element.firstChildElement(QStringLiteral("Audio")), FAudioV.get());
+    ReadFirstGroup(element.firstChildElement(QStringLiteral("MediaSpeed")), FMediaSpeed.get());
+}
+
+void TRObject::ReadTransformations(const QDomElement& transformations) {
+    ClearTransformations();
+    for (QDomElement child = transformations.firstChildElement(); !child.isNull();
+         child = child.nextSiblingElement()) {
+        TRTransformation keyframe;
+        XmlReadInt(child, QStringLiteral("Time"), keyframe.Time);
+        XmlReadInt(child, QStringLiteral("Duration"), keyframe.AnimateDuration);
+        XmlReadInt(child, QStringLiteral("Ease"), keyframe.Ease);
+        keyframe.Properties = NewPropertyList();
+        keyframe.Properties->OpenFromXML(child);
+        FTransformations.push_back(std::move(keyframe));
+    }
+}
+
+// Damaged files must not break the keyframe and time invariants that every reader relies on:
+// keyframes sorted with the first at 0, no negative durations, a clip that starts at or after 0
+// and ends after it starts, a track that exists.
+void TRObject::SanitizeTimes() {
+    for (TRTransformation& keyframe : FTransformations) {
+        keyframe.Time = std::max(keyframe.Time, 0);
+        keyframe.AnimateDuration = std::max(keyframe.AnimateDuration, 0);
+    }
+    std::stable_sort(
+        FTransformations.begin(), FTransformations.end(),
+        [](const TRTransformation& a, const TRTransformation& b) { return a.Time < b.Time; });
+    FTransformations.front().Time = 0;
+    FTimeStart = std::max(FTimeStart, 0);
+    if (FTimeEnd <= FTimeStart)
+        FTimeEnd = FTimeStart + GetMinDuration();
+    FTrack = std::max(FTrack, 0);
+    FMediaOffset = std::max(FMediaOffset, 0);
+    FMediaStart = std::max(FMediaStart, 0);
+    FMediaEnd = std::max(FMediaEnd, FMediaStart);
+}
+
+void TRObject::OpenFromXML(const QDomElement& element) {
+    if (element.isNull())
+        return;
+    ReadAttributes(element);
+    ReadObjectGroups(element);
+    m_animation_prop = NewPropertyList();
+    const QDomElement transformations =
+        element.firstChildElement(QStringLiteral("Transformations"));
+    ReadTransformations(transformations);
+    const bool haveKeyframes = !FTransformations.empty();
+    if (!haveKeyframes)
+        AddNewTransformation(0);
+    SanitizeTimes();
+    if (haveKeyframes)
+        OpenMedia();
+}

@@ -1,0 +1,233 @@
+#pragma once
+// The timeline object base: identity, time span and track, the media window, the keyframes
+// (each a complete property list) with their eased interpolation, the object-level transition,
+// sound and media-speed groups, and the object's XML element. Every object kind and the
+// project itself derive from TRObject.
+
+#include "core/URPropBase.h"
+
+#include <QDomElement>
+#include <QRectF>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class TRProject;
+class TRPropTransitionIn;
+class TRPropTransitionOut;
+class TRPropMediaSpeed;
+
+// The result of a hit test on the timeline.
+enum TRHitTimeline : std::uint8_t {
+    htNone,
+    htPlayhead,
+    htRuler,
+    htEnd,
+    htObjectLeft,
+    htObject,
+    htObjectRight,
+    htTrIn,
+    htTrOut,
+    htObjTransfLeft,
+    htObjTransf,
+    htObjTransfRight,
+    htPlusMinus,
+    htSelection,
+    htSelectionStart,
+    htSelectionEnd,
+    htLinePlayhead
+};
+
+// The result of a hit test in the scene.
+enum TRHitScene : std::uint8_t { hsNone, hsObject, hsSelection, hsZoomSource };
+
+// One keyframe. Times are ms from the object's start; the animation into the keyframe runs
+// for AnimateDuration and ends at Time.
+struct TRTransformation {
+    std::int32_t Time = 0;
+    std::int32_t AnimateDuration = 0;
+    std::int32_t Ease = 0;
+    std::unique_ptr<TRPropList> Properties;
+    QRectF rectTransf;
+};
+using TRTransformations = std::vector<TRTransformation>;
+
+// The length of the animation into a keyframe cut down to whole frames of a 30 fps grid.
+std::int32_t AnimationWindow(std::int32_t animateDuration);
+
+class TRObject {
+public:
+    // `project` may be null (an object outside any project, or the project itself while it is
+    // being built).
+    TRObject(TRProject* project, TRObjectType objectType);
+    virtual ~TRObject();
+    TRObject(const TRObject&) = delete;
+    TRObject& operator=(const TRObject&) = delete;
+
+    // ---- identity ----
+    TRObjectType ObjectType() const { return FObjectType; }
+    std::int32_t ObjectId() const { return FObjectId; }
+    void SetObjectId(std::int32_t id) { FObjectId = id; }
+    const QString& ObjectName() const { return FObjectName; }
+    void SetObjectName(const QString& name) { FObjectName = name; }
+    bool Marker() const { return FMarker; }
+    void SetMarker(bool value) { FMarker = value; }
+    bool Visibility() const { return FVisibility; }
+    void SetVisibility(bool value) { FVisibility = value; }
+    TRProject* Project() const { return FProject; }
+    std::int32_t UniqueID() const { return FUniqueID; }
+
+    // ---- time span and track ----
+    std::int32_t TimeStart() const { return FTimeStart; }
+    void SetTimeStartField(std::int32_t value) { FTimeStart = value; }
+    std::int32_t TimeEnd() const { return FTimeEnd; }
+    // Stores the end on the frame grid.
+    void SetTimeEnd(std::int32_t value);
+    std::int32_t Track() const { return FTrack; }
+    void SetTrack(std::int32_t value) { FTrack = value; }
+    // Moves the start on the frame grid; later keyframes keep their project times.
+    void SetTimeStart(std::int32_t startTime);
+    // Moves the whole clip; a clip pushed before 0 starts at 0 with its length kept.
+    void OffsetTime(std::int32_t value);
+
+    // ---- media ----
+    const QString& MediaName() const { return FMediaName; }
+    void SetMediaName(const QString& name) { FMediaName = name; }
+    std::int32_t MediaOffset() const { return FMediaOffset; }
+    void SetMediaOffset(std::int32_t value) { FMediaOffset = value; }
+    std::int32_t MediaStart() const { return FMediaStart; }
+    void SetMediaStart(std::int32_t value) { FMediaStart = value; }
+    std::int32_t MediaEnd() const { return FMediaEnd; }
+    void SetMediaEnd(std::int32_t value) { FMediaEnd = value; }
+    const QString& CursorName() const { return FCursorName; }
+    void SetCursorName(const QString& name) { FCursorName = name; }
+    const QString& AudioName() const { return FAudioName; }
+    void SetAudioName(const QString& name) { FAudioName = name; }
+    // The length of the media window played at the object's speed (per mille arithmetic).
+    std::int32_t MediaDuration() const;
+    bool CanUseSpeed() const;
+    std::int32_t GetMinDuration() const { return 500; }
+
+    // ---- flags ----
+    bool HasPlacement() const { return FHasPlacement; }
+    bool CanResizeTimeline() const { return FCanResizeTimeline; }
+    bool CanAddAnimation() const { return FCanAddAnimation; }
+    bool CanSplit() const { return FCanSplit; }
+    bool MultiSelect() const { return FMultiSelect; }
+    void SetMultiSelect(bool value) { FMultiSelect = value; }
+
+    // ---- object-level groups ----
+    TRPropTransitionIn* TrIn() const { return FTrIn.get(); }
+    TRPropTransitionOut* TrOut() const { return FTrOut.get(); }
+    // The sound group (TRPropAudioV once its kind is registered).
+    TRPropBase* AudioV() const { return FAudioV.get(); }
+    TRPropMediaSpeed* MediaSpeed() const { return FMediaSpeed.get(); }
+
+    // ---- keyframes ----
+    const TRTransformations& Transformations() const { return FTransformations; }
+    // One keyframe to edit in place (its timing and groups); throws for an index out of range.
+    TRTransformation& TransformationAt(std::size_t index) { return FTransformations.at(index); }
+    std::int32_t TransformationsIndex() const { return FTransformationsIndex; }
+    bool InAnimation() const { return FInAnimation; }
+    std::int32_t TimePosition() const { return FTimePosition; }
+    // The group of that type valid at TimePosition: interpolated during an animation into a
+    // keyframe unless `forShowProperties`; nullptr when the object's type has no such group.
+    // An interpolated result is valid until the next GetProperty of that type on this object.
+    TRPropBase* GetProperty(TRPropertyType type, bool forShowProperties = false);
+    template <class T> T* Get(TRPropertyType type, bool forShowProperties = false) {
+        return dynamic_cast<T*>(GetProperty(type, forShowProperties));
+    }
+    // Inserts a keyframe at `time` (ms from TimeStart) as a copy of the keyframe before it.
+    void AddNewTransformation(std::int32_t time);
+    bool CanAddTransformation() const;
+    // Deletes the keyframe being animated into; nothing outside an animation.
+    void DeleteCurrentTransformation();
+    void ClearTransformations();
+    std::int32_t GetCurrentTransformationEase() const;
+    void SetCurrentTransformationEase(std::int32_t ease);
+    std::int32_t GetCurrentTransfTimeStart() const;
+    std::int32_t GetFirstTransfStartTime() const;
+    std::int32_t GetLastTransfEndTime() const;
+    QString GetCurrentIndexTimeSpan() const;
+    // The ptCursor group of the keyframe span that holds `time` (ms from TimeStart), not
+    // interpolated; nullptr when the type has none.
+    TRPropBase* GetCursorPropertyAtTime(std::int32_t time) const;
+
+    // ---- virtual operations ----
+    // Stores the time and finds the current keyframe and animation state.
+    virtual void SetTimePosition(std::int32_t value);
+    virtual void UpdateMediaFrame() {}
+    virtual bool OpenMedia() { return true; }
+    virtual bool LoadMedia(const QString& fileName, std::int32_t& width, std::int32_t& height,
+                           const QString& audioFileName);
+    virtual QString SaveToFile(const QString& fileName);
+    virtual QDomElement SaveToXML(QDomNode parent) const;
+    virtual QString OpenFromFile(const QString& fileName);
+    virtual void OpenFromXML(const QDomElement& element);
+    virtual bool HasAudio() const { return false; }
+    virtual void PlayAudio() {}
+    virtual void StopAudio() {}
+    virtual void PrepareAudioToPlay(std::int32_t) {}
+    virtual bool CanUseLoudness() const { return false; }
+    virtual float GetLoudness() const { return -70.0f; }
+    virtual std::int32_t GetMaxGainVolume() const { return 200; }
+    virtual float GetVolume() const { return 1.0f; }
+    virtual void ExportAudio(const QString&) {}
+    virtual std::int32_t GetMediaTime(std::int32_t) const { return 0; }
+    virtual std::int32_t GetVideoAction() const { return 0; }
+
+    // Keyframe index whose values the inspector last loaded; -1 forces a reload.
+    std::int32_t LastIndexShowProperties = -1;
+    std::int32_t hitTransfIndex = -1;
+    std::int32_t LastIndexForHandles = -1;
+    bool LoopAnimation = false;
+    QRectF rectMultiSelect;
+    QRectF rectTimeline;
+    QRectF rectTrIn;
+    QRectF rectTrOut;
+
+protected:
+    void SetFlags(bool hasPlacement, bool canResizeTimeline, bool canAddAnimation, bool canSplit);
+    std::unique_ptr<TRPropList> NewPropertyList() const;
+
+    TRObjectType FObjectType;
+    std::int32_t FObjectId = 1;
+    QString FObjectName;
+    bool FMarker = false;
+    bool FVisibility = true;
+    TRTransformations FTransformations;
+    std::unique_ptr<TRPropTransitionIn> FTrIn;
+    std::unique_ptr<TRPropTransitionOut> FTrOut;
+    std::unique_ptr<TRPropBase> FAudioV;
+    std::unique_ptr<TRPropMediaSpeed> FMediaSpeed;
+    std::int32_t FTimeStart = 0;
+    std::int32_t FTimeEnd = 0;
+    std::int32_t FTrack = 0;
+    QString FMediaName;
+    std::int32_t FMediaOffset = 0;
+    std::int32_t FMediaStart = 0;
+    std::int32_t FMediaEnd = 0;
+    QString FCursorName;
+    QString FAudioName;
+    TRProject* FProject;
+    bool FHasPlacement = true;
+    bool FCanResizeTimeline = true;
+    bool FCanAddAnimation = true;
+    bool FCanSplit = true;
+    bool FMultiSelect = false;
+    std::int32_t FTimePosition = 0;
+    std::int32_t FTransformationsIndex = 0;
+    bool FInAnimation = false;
+    std::unique_ptr<TRPropList> m_animation_prop;
+    std::int32_t FUniqueID;
+
+private:
+    // The keyframe whose span holds `rel` (ms from TimeStart): the last one for a time at or
+    // after its Time, the first one for a time before 0.
+    std::int32_t KeyframeAt(std::int32_t rel) const;
+    void ReadAttributes(const QDomElement& element);
+    void ReadObjectGroups(const QDomElement& element);
+    void ReadTransformations(const QDomElement& transformations);
+    void SanitizeTimes();
+};

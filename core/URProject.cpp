@@ -1,0 +1,267 @@
+#include "core/URProject.h"
+
+#include "core/URPropProjectSize.h"
+#include "core/URSettings.h"
+
+#include <QDate>
+#include <algorithm>
+
+namespace {
+
+std::array<TRObjectCreator, ObjectTypeCount>& ObjectCreators() {
+    static std::array<TRObjectCreator, ObjectTypeCount> creators{};
+    return creators;
+}
+
+std::vector<TRProjectHook>& NewProjectDefaults() {
+    static std::vector<TRProjectHook> hooks;
+    return hooks;
+}
+
+constexpr std::int32_t DefaultProjectWidth = 1280;
+constexpr std::int32_t DefaultProjectHeight = 720;
+
+bool IsMediaKind(TRObjectType type) {
+    return type == otImage || type == otVideo || type == otScreenRecorder;
+}
+
+} // namespace
+
+TRProjectHook ProjectViewChangedHook = nullptr;
+
+void RegisterObjectKind(TRObjectType type, TRObjectCreator creator) {
+    if (type < ObjectTypeCount)
+        ObjectCreators()[type] = creator;
+}
+
+void RegisterNewProjectDefaults(TRProjectHook hook) {
+    auto& hooks = NewProjectDefaults();
+    if (hook && std::find(hooks.begin(), hooks.end(), hook) == hooks.end())
+        hooks.push_back(hook);
+}
+
+std::unique_ptr<TRObject> CreateObjectOfType(TRProject* project, int objectType) {
+    if (objectType <= otProject || objectType >= otEnd)
+        return nullptr;
+    const auto type = static_cast<TRObjectType>(objectType);
+    if (const TRObjectCreator creator = ObjectCreators()[type])
+        return creator(project, type);
+    return std::make_unique<TRObject>(project, type);
+}
+
+TRProjectExportOptions DefaultExportOptions() {
+    TRProjectExportOptions options;
+    options.AudioNormalizeLoudness = SettingsRecord.NormalizeLoudness != 0;
+    options.AudioLoudness = SettingsRecord.TargetLoudness;
+    return options;
+}
+
+std::int32_t TodayDayNumber() {
+    return static_cast<std::int32_t>(QDate(1899, 12, 30).daysTo(QDate::currentDate()));
+}
+
+// ---- TRProject ----
+
+TRProject::TRProject()
+    : TRObject(this, otProject), SelectedObject(this), FExportOptions(DefaultExportOptions()) {
+    FObjectName = QStringLiteral("Untitled Project");
+    SetProjectSize(DefaultProjectWidth, DefaultProjectHeight);
+    SetProjectOriginalSize(DefaultProjectWidth, DefaultProjectHeight);
+    FTimeStart = 0;
+    FTimeEnd = SettingsRecord.DefaultObjectDuration * 1000;
+    InterfaceOptions.DateCreated = TodayDayNumber();
+    if (TRPropBase* fill = GetProperty(ptBackgroundFill))
+        fill->SetChecked(true);
+    if (TRPropBase* captions = GetProperty(ptClosedCaptioning))
+        captions->SetChecked(true);
+    for (TRProjectHook hook : NewProjectDefaults())
+        hook(*this);
+}
+
+TRProject::~TRProject() {
+    MouseOverObject = nullptr;
+    SelectedObject = nullptr;
+    FObjects.clear();
+}
+
+TRObject* TRProject::AddObject(std::unique_ptr<TRObject> object) {
+    if (!object)
+        return nullptr;
+    FObjects.push_back(std::move(object));
+    return FObjects.back().get();
+}
+
+void TRProject::DeleteObject(const TRObject* object) {
+    const auto it = std::find_if(FObjects.begin(), FObjects.end(),
+                                 [object](const auto& item) { return item.get() == object; });
+    if (it == FObjects.end())
+        return;
+    if (MouseOverObject == object)
+        MouseOverObject = nullptr;
+    if (SelectedObject == object)
+        SelectedObject = this;
+    FObjects.erase(it);
+}
+
+TRObject* TRProject::FindObject(TRObjectType type, std::int32_t id) const {
+    for (const auto& object : FObjects)
+        if (object->ObjectType() == type && object->ObjectId() == id)
+            return object.get();
+    return nullptr;
+}
+
+void TRProject::NotifyView() {
+    if (ProjectViewChangedHook)
+        ProjectViewChangedHook(*this);
+}
+
+void TRProject::SetModified(bool value) {
+    m_Modified = value;
+    NotifyView();
+}
+
+std::int32_t TRProject::GetNextId(TRObjectType type) const {
+    std::int32_t largest = 0;
+    for (const auto& object : FObjects)
+        if (object->ObjectType() == type)
+            largest = std::max(largest, object->ObjectId());
+    return largest + 1;
+}
+
+std::int32_t TRProject::GetNextTrack(std::int32_t startTime, std::int32_t endTime) const {
+    std::array<bool, SearchedTrackCount> busy{};
+    for (const auto& object : FObjects) {
+        const std::int32_t s = object->TimeStart();
+        const std::int32_t e = object->TimeEnd();
+        const std::int32_t track = object->Track();
+        const bool overlaps = (s <= startTime && e >= endTime) ||
+                              (startTime <= s && s <= endTime) || (startTime <= e && e <= endTime);
+        if (overlaps)
+            busy[track >= 0 && track < SearchedTrackCount ? track : 0] = true;
+    }
+    const auto free = std::find(busy.begin(), busy.end(), false);
+    return free == busy.end() ? 0 : static_cast<std::int32_t>(free - busy.begin());
+}
+
+TRObject* TRProject::GetNextObject() const {
+    TRObject* found = nullptr;
+    for (const auto& object : FObjects)
+        if (object->TimeStart() > FTimePosition &&
+            (!found || object->TimeStart() < found->TimeStart()))
+            found = object.get();
+    return found;
+}
+
+TRObject* TRProject::GetPreviousObject() const {
+    TRObject* found = nullptr;
+    for (const auto& object : FObjects)
+        if (object->TimeStart() < FTimePosition &&
+            (!found || object->TimeStart() > found->TimeStart()))
+            found = object.get();
+    return found;
+}
+
+void TRProject::GetProjectSize(std::int32_t& width, std::int32_t& height) const {
+    width = 640;
+    height = 480;
+    if (FTransformations.empty())
+        return;
+    if (const auto* size =
+            FTransformations.front().Properties->Get<TRPropProjectSize>(ptProjectSize)) {
+        width = size->Width;
+        height = size->Height;
+    }
+}
+
+void TRProject::SetProjectSize(std::int32_t width, std::int32_t height) {
+    if (auto* size = Get<TRPropProjectSize>(ptProjectSize, true)) {
+        size->Width = width;
+        size->Height = height;
+    }
+}
+
+void TRProject::SetProjectOriginalSize(std::int32_t width, std::int32_t height) {
+    if (auto* size = Get<TRPropProjectSize>(ptProjectSize, true)) {
+        size->OriginalWidth = width;
+        size->OriginalHeight = height;
+    }
+}
+
+std::int32_t TRProject::GetMaxMediaTime() const {
+    std::int32_t largest = 0;
+    for (const auto& object : FObjects)
+        largest = std::max(largest, object->TimeEnd());
+    return largest;
+}
+
+void TRProject::UpdateTimeEnd() {
+    const std::int32_t largest = GetMaxMediaTime();
+    if (FTimeEnd >= largest)
+        return;
+    FTimeEnd = largest - 1;
+    NotifyView();
+}
+
+void TRProject::ShrinkTimeEnd() {
+    std::int32_t largest = GetMaxMediaTime();
+    if (largest >= FTimeEnd - 1)
+        return;
+    largest = std::max(largest, FTimePosition + 1);
+    FTimeEnd = largest - 1;
+    NotifyView();
+}
+
+void TRProject::GetMediaObjectsArray(const TRObject* mediaObject,
+                                     TRMediaObjectsArray& array) const {
+    array.clear();
+    for (const auto& object : FObjects)
+        if (IsMediaKind(object->ObjectType()) && object.get() != mediaObject)
+            array.append({object->ObjectName(), ObjectCode(*object)});
+}
+
+void TRProject::GetMarkerObjectsArray(TRMarkerObjectsArray& array) const {
+    array.clear();
+    array.append({QStringLiteral("Beginning"), ObjectCodeBeginning, 0});
+    for (const auto& object : FObjects)
+        if (object->Marker())
+            array.append({object->ObjectName(), ObjectCode(*object), object->TimeStart()});
+    // The same exchange sort as the lists always had, so equal times keep their known order.
+    for (qsizetype j = 1; j + 1 < array.size(); ++j)
+        for (qsizetype k = j + 1; k < array.size(); ++k)
+            if (array[k].ObjectTime < array[j].ObjectTime)
+                std::swap(array[j], array[k]);
+    array.append({QStringLiteral("End"), ObjectCodeEnd, FTimeEnd});
+}
+
+std::int32_t TRProject::GetMarkerTime(std::int32_t objectCode) const {
+    if (objectCode == ObjectCodeBeginning)
+        return 0;
+    if (objectCode == ObjectCodeEnd)
+        return FTimeEnd;
+    for (const auto& object : FObjects)
+        if (object->Marker() && ObjectCode(*object) == objectCode)
+            return object->TimeStart();
+    return 0;
+}
+
+void TRProject::SetTimePosition(std::int32_t value) {
+    FTimePosition = value;
+    Progress = FTimeEnd > 0 ? static_cast<float>(double(value) / FTimeEnd) : 0.0f;
+    for (const auto& object : FObjects)
+        object->SetTimePosition(value);
+}
+
+void TRProject::PlayAudio() {
+    for (const auto& object : FObjects)
+        object->PlayAudio();
+}
+
+void TRProject::StopAudio() {
+    for (const auto& object : FObjects)
+        object->StopAudio();
+}
+
+void TRProject::PrepareAudioToPlay(std::int32_t value) {
+    for (const auto& object : FObjects)
+        object->PrepareAudioToPlay(value);
+}

@@ -1,0 +1,162 @@
+#pragma once
+// The project: the document of the editor. It is itself a TRObject of type otProject whose one
+// keyframe holds the project's groups (size, background fill, caption style, progress bar,
+// multi-selection); it owns the timeline objects in paint order and keeps the export and
+// editor-view settings that are saved with it.
+
+#include "core/URObject.h"
+
+#include <QColor>
+
+struct TRProjectExportOptions {
+    std::int32_t Format = 1;
+    QString FileName;
+    QString FilePath;
+    bool Html = false;
+    bool Html_Controls = true;
+    std::int32_t Html_AtStart_Action = 1;
+    std::int32_t Html_AtEnd_Action = 2;
+    QString Html_AtEnd_URL = QStringLiteral("https://");
+    std::int32_t ExportMode = 0;
+    std::int32_t MediaSpeed = 1000;
+    std::int32_t ReversedSpeed = 1000;
+    bool Selection = false;
+    std::int32_t SelTimeStart = 0;
+    std::int32_t SelTimeEnd = 0;
+    std::int32_t FramePS = 30;
+    std::int32_t FramePSGIF = 10;
+    std::int32_t FrameMode = 0;
+    std::int32_t Quality = 80;
+    std::int32_t VideoSize = 0;
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
+    bool AspectRatio = true;
+    std::int32_t Scale = 0;
+    TColor Color = 0;
+    std::int32_t GifOptimize = 1;
+    TColor GifColor = 0xFF00FF00;
+    std::int32_t WebPOptimize = 1;
+    bool Audio = true;
+    std::int32_t AudioBitrate = 3;
+    std::int32_t AudioBitrateMP3 = 4;
+    bool AudioPitch = true;
+    bool AudioPitchReversed = true;
+    bool AudioNormalizeLoudness = false;
+    float AudioLoudness = 0;
+    float AudioVolume = 1.0f;
+};
+
+// The export settings of a new project; the loudness fields come from the settings record.
+TRProjectExportOptions DefaultExportOptions();
+
+struct TRProjectInterfaceOptions {
+    std::int32_t DateCreated = 0; // whole days since 30 December 1899
+    float DesignScale = 1.0f;
+    std::int32_t Timeline_PlayHead = 0;
+    std::int32_t Timeline_StartTime = 0;
+    std::int32_t Timeline_PixelPS = 120;
+    std::int32_t Timeline_TrackHeight = 28;
+    std::int32_t Timeline_PlaybackSpeed = 1000;
+    bool Timeline_PreserverPitch = true;
+};
+
+// Today as a whole day number counted from 30 December 1899.
+std::int32_t TodayDayNumber();
+
+// Colour and opacity of one of the project's solid brushes; the painting builds the brushes.
+struct TRSolidBrushData {
+    QColor Color;
+    float Opacity = 1.0f;
+};
+
+// Object codes name an object in lists and saved references.
+inline constexpr std::int32_t ObjectCodeBeginning = 0;
+inline constexpr std::int32_t ObjectCodeEnd = 1000000;
+inline std::int32_t ObjectCode(const TRObject& object) {
+    return object.ObjectType() * 1000 + object.ObjectId();
+}
+
+// The number of tracks the free-track search considers.
+inline constexpr int SearchedTrackCount = 101;
+
+class TRProject;
+// Hooks that higher layers install: the constructor of an object kind, the defaults that a new
+// project gives to groups defined above the core, and the editor's refresh after the modified
+// flag or the project end changed.
+using TRObjectCreator = std::unique_ptr<TRObject> (*)(TRProject* project, TRObjectType type);
+void RegisterObjectKind(TRObjectType type, TRObjectCreator creator);
+using TRProjectHook = void (*)(TRProject& project);
+void RegisterNewProjectDefaults(TRProjectHook hook);
+extern TRProjectHook ProjectViewChangedHook;
+
+// A new object of that type, not yet in any list: the registered kind, or the object base with
+// that type while its kind is not built; nullptr for otBase, otProject, otEnd and beyond.
+std::unique_ptr<TRObject> CreateObjectOfType(TRProject* project, int objectType);
+
+class TRProject : public TRObject {
+public:
+    TRProject();
+    ~TRProject() override;
+
+    const std::vector<std::unique_ptr<TRObject>>& Objects() const { return FObjects; }
+    // Appends an object on top of the paint order; the project owns it from now on.
+    TRObject* AddObject(std::unique_ptr<TRObject> object);
+    // Removes and destroys the object; nothing when it is not in the project.
+    void DeleteObject(const TRObject* object);
+    TRObject* FindObject(TRObjectType type, std::int32_t id) const;
+
+    TRProjectExportOptions& ExportOptions() { return FExportOptions; }
+    const TRProjectExportOptions& ExportOptions() const { return FExportOptions; }
+    bool Modified() const { return m_Modified; }
+    void SetModified(bool value);
+
+    std::int32_t GetNextId(TRObjectType type) const;
+    std::int32_t GetNextTrack(std::int32_t startTime, std::int32_t endTime) const;
+    TRObject* GetNextObject() const;
+    TRObject* GetPreviousObject() const;
+    void GetProjectSize(std::int32_t& width, std::int32_t& height) const;
+    void SetProjectSize(std::int32_t width, std::int32_t height);
+    void SetProjectOriginalSize(std::int32_t width, std::int32_t height);
+    std::int32_t GetMaxMediaTime() const;
+    // Grows the project end to cover every object.
+    void UpdateTimeEnd();
+    // Shrinks the project end after objects were removed or shortened, never before the
+    // playhead.
+    void ShrinkTimeEnd();
+
+    void GetMediaObjectsArray(const TRObject* mediaObject, TRMediaObjectsArray& array) const;
+    void GetMarkerObjectsArray(TRMarkerObjectsArray& array) const;
+    std::int32_t GetMarkerTime(std::int32_t objectCode) const;
+
+    // Sets the playhead, Progress and every object's time.
+    void SetTimePosition(std::int32_t value) override;
+    void PlayAudio() override;
+    void StopAudio() override;
+    void PrepareAudioToPlay(std::int32_t value) override;
+
+    bool CreatedFromRecorder = false;
+    TRObject* MouseOverObject = nullptr;
+    TRObject* SelectedObject = nullptr;
+    std::int32_t StartPlay = 0;
+    std::int32_t StopPlay = 0;
+    float Progress = 0;
+    QString TempFolder;
+    QString Path;
+    QString FileName;
+    bool Exporting = false;
+    TRProjectInterfaceOptions InterfaceOptions;
+
+    // The brushes of the scene decorations.
+    TRSolidBrushData m_Brush{QColor(0, 0, 0), 0.0f};
+    TRSolidBrushData m_BrushOutside{QColor(43, 51, 62), 0.7f};
+    TRSolidBrushData m_BrushOutsideOpaque{QColor(43, 51, 62), 1.0f};
+    TRSolidBrushData m_LineOutside{QColor(255, 255, 255), 0.3f};
+    TRSolidBrushData m_BrushSelection{QColor(255, 255, 255), 0.3f};
+
+private:
+    void NotifyView();
+
+    std::vector<std::unique_ptr<TRObject>> FObjects;
+    TRProjectExportOptions FExportOptions;
+    bool m_Modified = false;
+};

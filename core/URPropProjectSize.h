@@ -1,0 +1,24 @@
+#pragma once
+// The project's canvas size in pixels, and the size the project was created with.
+
+#include "core/URPropBase.h"
+
+class TRPropProjectSize : public TRPropBase {
+public:
+    TRPropProjectSize();
+
+    std::int32_t Width = 640;
+    std::int32_t Height = 480;
+    std::int32_t OriginalWidth = 640;
+    std::int32_t OriginalHeight = 480;
+
+    void VisitFields(TRPropFields& fields) override;
+};
+
+struct TRProjectSizePreset {
+    const char* Name;
+    std::int32_t Width;
+    std::int32_t Height;
+};
+inline constexpr int ProjectSizePresetCount = 16;
+extern const TRProjectSizePreset ProjectSizePresets[ProjectSizePresetCount];

@@ -1,0 +1,5 @@
+#pragma once
+// Installs the creators of the property groups of the objects library and the defaults they
+// give a new project. Called once by the program's start-up (and by tests).
+
+void RegisterObjectsPropertyGroups();

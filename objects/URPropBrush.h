@@ -1,0 +1,20 @@
+#pragma once
+// The common part of the groups that paint with a brush of colour stops (fill, border, text):
+// the brush style, gradient angle, opacity and the stops, which are written after the group's
+// own attributes.
+
+#include "objects/URColorStops.h"
+
+// "Style", "Rotation" and "Opacity", the attributes every brush group writes first.
+void VisitBrushFields(TRPropFields& fields, TRBrushStyle& style, float& rotation, float& opacity);
+
+class TRPropBrush : public TRPropWithStops<TRPropBase> {
+public:
+    TRPropBrush(TRPropertyType type, TRColorStops stops);
+
+    TRBrushStyle FBrushStyle = brsSolid;
+    float FRotation = 0;
+    float FOpacity = 1;
+
+    void VisitFields(TRPropFields& fields) override;
+};

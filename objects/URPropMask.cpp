@@ -1,0 +1,5 @@
+#include "objects/URPropMask.h"
+
+TRPropMask::TRPropMask() : TRPropShape(ptMask) {
+    FRoundness = 0;
+}

@@ -1,0 +1,9 @@
+#pragma once
+// The outline that clips a picture object: a shape group of its own type.
+
+#include "objects/URPropShape.h"
+
+class TRPropMask : public TRPropShape {
+public:
+    TRPropMask();
+};

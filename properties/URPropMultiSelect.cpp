@@ -1,0 +1,3 @@
+#include "properties/URPropMultiSelect.h"
+
+TRPropMultiSelect::TRPropMultiSelect() : TRPropBase(ptMultiSelect) {}

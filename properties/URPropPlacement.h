@@ -1,0 +1,41 @@
+#pragma once
+// Where a visual object sits on the canvas: centre, size, 3-D rotation, opacity, scale and the
+// lock. Scene coordinates have their origin at the frame's centre, y downwards, in project
+// pixels; angles are degrees.
+
+#include "core/URPropBase.h"
+
+#include <QPointF>
+#include <QRectF>
+#include <QSizeF>
+
+class TRPropPlacement : public TRPropBase {
+public:
+    TRPropPlacement();
+
+    // Position, size, rotations, opacity and scale move linearly (no angle wrap-around); the
+    // flags and the original size come from this side; the interpolated placement is locked.
+    void EaseTo(float pos, const TRPropBase* to, TRPropBase* destination) const override;
+    QDomElement SaveToXML(QDomNode parent) const override;
+    void OpenFromXML(const QDomElement& element, bool paste) override;
+
+    QSizeF GetScaledSize() const;
+    // Size := value / Scale; nothing when Scale is 0.
+    void SetScaledSize(const QSizeF& value);
+    // The scaled rectangle centred on the origin, and the same with its corner at the origin.
+    QRectF GetBoundsRect() const;
+    QRectF GetZeroBoundsRect() const;
+    bool HasRotations() const;
+
+    QPointF FPosition;
+    QSizeF FSize{240, 135};
+    float FRotationX = 0;
+    float FRotationY = 0;
+    float FRotationZ = 0;
+    bool FIntrinsicRotations = false;
+    float FOpacity = 1;
+    float FScale = 1;
+    bool FAspectRatio = false;
+    QSizeF FOriginalSize{240, 135};
+    bool FLocked = false;
+};
