@@ -3,6 +3,7 @@
 #include "media/UMP4FrameTable.h"
 
 #include <QFile>
+#include <algorithm>
 
 void TVideoReaderMP4::OpenFile(const QString& fileName, int64_t, uint32_t) {
     FIsValid = false;
@@ -25,9 +26,16 @@ void TVideoReaderMP4::OpenFile(const QString& fileName, int64_t, uint32_t) {
         return;
     if (FFramePS <= 0)
         FFramePS = 30;
-    // The table ends where the file's duration says the last frame ends.
+    // The table ends where the file's duration says the last frame ends. Composition times
+    // taken without the edit list can run past that duration (B-frames shift every frame); the
+    // duration then grows by that shift so that the last frames stay reachable; a last frame
+    // of no duration lasts as long as the one before it.
     TFrameMF& last = FFrames[size_t(FNrFrames)];
-    last.BeginTimeMs = std::min(last.BeginTimeMs, FDurationMs);
+    if (last.BeginTimeMs >= FDurationMs) {
+        const int step =
+            FNrFrames > 1 ? last.BeginTimeMs - FFrames[size_t(FNrFrames) - 1].BeginTimeMs : 0;
+        FDurationMs = last.BeginTimeMs + std::max(step, 1);
+    }
     last.EndTimeMs = FDurationMs;
     LastFrameId = 0;
     FIsValid = true;

@@ -35,6 +35,8 @@ void TVideoReaderNP::GetFrame(uint32_t, int timeMs, uint8_t* dst) {
     if (const std::optional<TSampleSpan> span = ReadTo(target)) {
         LastFrameTime = span->Time / TicksPerMs;
         LastFrameDuration = span->Duration / TicksPerMs;
-        CopyHeld(dst);
     }
+    // Past the end of the stream the last picture decoded stands.
+    if (FHolding)
+        CopyHeld(dst);
 }

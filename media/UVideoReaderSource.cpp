@@ -45,22 +45,30 @@ void TVideoReaderSource::Seek(int64_t position) {
 }
 
 std::optional<TVideoReaderSource::TSampleSpan> TVideoReaderSource::ReadTo(int64_t target) {
+    Sample passed; // the last sample that ended before the target
     for (;;) {
         SourceReader::ReadResult result = preader->readSample(Stream);
+        if (result.status == SourceReader::ReadStatus::EndOfStream && !passed.isEmpty())
+            return Hold(passed); // the last picture stays up to the end of the file
         if (result.status != SourceReader::ReadStatus::Sample)
             return std::nullopt;
-        const Sample& sample = result.sample;
-        if (target < sample.time() + sample.duration() || target < sample.time()) {
-            if (sample.width() != FWidth || sample.height() != FHeight)
-                return std::nullopt; // a picture of another size does not fit the caller's buffer
-            try {
-                FConverter.convert(sample, PARGB.data(), FWidth * 4);
-            } catch (const MediaError&) {
-                return std::nullopt;
-            }
-            return TSampleSpan{sample.time(), sample.duration()};
-        }
+        Sample& sample = result.sample;
+        if (target < sample.time() + sample.duration() || target < sample.time())
+            return Hold(sample);
+        passed = std::move(sample);
     }
+}
+
+std::optional<TVideoReaderSource::TSampleSpan> TVideoReaderSource::Hold(const Sample& sample) {
+    if (sample.width() != FWidth || sample.height() != FHeight)
+        return std::nullopt; // a picture of another size does not fit the caller's buffer
+    try {
+        FConverter.convert(sample, PARGB.data(), FWidth * 4);
+    } catch (const MediaError&) {
+        return std::nullopt;
+    }
+    FHolding = true;
+    return TSampleSpan{sample.time(), sample.duration()};
 }
 
 void TVideoReaderSource::CopyHeld(uint8_t* dst) const {
@@ -88,12 +96,12 @@ void TVideoReaderTable::GetFrame(uint32_t, int timeMs, uint8_t* dst) {
         Seek((t == endMs ? int64_t(endMs) : int64_t(t) + 1) * TicksPerMs);
     const int64_t target =
         (int64_t(t) + 1 >= endMs ? int64_t(endMs) - 1 : int64_t(t) + 1) * TicksPerMs;
-    if (const std::optional<TSampleSpan> span = ReadTo(target)) {
-        c = FindFrameIndex(FFrames, last,
-                           int(std::lround(double(span->Time) / double(TicksPerMs))));
-        c = std::max(c, 1);
+    if (const std::optional<TSampleSpan> span = ReadTo(target))
+        c = std::max(1, FindFrameIndex(FFrames, last,
+                                       int(std::lround(double(span->Time) / double(TicksPerMs)))));
+    // Past the end of the stream the last picture decoded stands.
+    if (FHolding)
         CopyHeld(dst);
-    }
     LastFrameId = c;
 }
 
@@ -121,8 +129,10 @@ void TVideoReaderTable::OpenEvenTable(
 
 void TVideoReaderTable::LayOutEvenTable(const std::optional<std::vector<int>>& keyFrames) {
     const Rational rate = FFrameRate;
-    // Whole frames inside the duration, counted exactly: 29.97 fps stays 30000/1001.
-    const int64_t frames = int64_t(FDurationMs) * rate.num / (rate.den * 1000);
+    // Whole frames inside the duration, counted at the exact rate (29.97 fps stays 30000/1001);
+    // the duration is truncated to whole milliseconds, so a frame that ends within the next
+    // millisecond still counts.
+    const int64_t frames = (int64_t(FDurationMs) + 1) * rate.num / (rate.den * 1000);
     FNrFrames = int(std::clamp<int64_t>(frames, 1, INT32_MAX / 2));
     FFrames.assign(size_t(FNrFrames) + 1, TFrameMF{});
     for (int i = 1; i <= FNrFrames; ++i) {

@@ -28,15 +28,19 @@ protected:
     // the reader then reads on from where it is.
     void Seek(int64_t position);
     // Reads forward to the first sample that ends after `target` or starts after it (100 ns),
-    // converts it into the held picture and returns its span; nothing when the stream ends or
-    // fails first, in which case the held picture is unchanged.
+    // converts it into the held picture and returns its span. When the stream ends first, the
+    // last sample read stands (the last picture shows to the end of the file); nothing when no
+    // sample was read or the stream fails, in which case the held picture is unchanged.
     std::optional<TSampleSpan> ReadTo(int64_t target);
+    // Converts a sample into the held picture; nothing when it cannot be converted.
+    std::optional<TSampleSpan> Hold(const platform::media::Sample& sample);
     // Copies the held picture to the caller's buffer (FWidth × 4 bytes per row).
     void CopyHeld(uint8_t* dst) const;
 
     std::unique_ptr<platform::media::SourceReader> preader;
     platform::media::VideoConverter FConverter;
     std::vector<uint8_t> PARGB; // the picture last delivered, FWidth × FHeight × 4 bytes
+    bool FHolding = false;      // PARGB holds a decoded picture
 };
 
 class TVideoReaderTable : public TVideoReaderSource {

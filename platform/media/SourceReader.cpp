@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -19,6 +20,8 @@ namespace {
 constexpr AVRational Ticks{1, int(TicksPerSecond)};
 // Packets a decoder may refuse in a row before the stream counts as broken.
 constexpr int MaxRejectedPackets = 256;
+// Seeks retried from an earlier key frame before falling back to the start of the file.
+constexpr int MaxSeekAttempts = 8;
 
 std::string describeError(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -160,6 +163,38 @@ struct SourceReader::Impl {
         return nullptr;
     }
 
+    // Moves the demuxer to the key frame at or before `target` (the stream's units; INT64_MIN
+    // for the start) and forgets everything read or decoded before.
+    bool seekTo(int index, int64_t target) {
+        int result = target == INT64_MIN
+                         ? avformat_seek_file(format, index, INT64_MIN, INT64_MIN, INT64_MAX, 0)
+                         : av_seek_frame(format, index, target, AVSEEK_FLAG_BACKWARD);
+        if (result < 0 && target != INT64_MIN)
+            result = avformat_seek_file(format, index, INT64_MIN, target, target, 0);
+        if (result < 0)
+            return false;
+        demuxerEnded = false;
+        for (StreamState& state : streams) {
+            state.clearQueue();
+            state.draining = false;
+            if (state.codec)
+                avcodec_flush_buffers(state.codec);
+        }
+        return true;
+    }
+
+    // Presentation and decoding time of the next packet of stream `index`, which stays queued.
+    std::optional<std::pair<int64_t, int64_t>> peekTimes(int index) {
+        AVPacket* packet = nextPacket(index);
+        if (!packet)
+            return std::nullopt;
+        streams[size_t(index)].queue.push_front(packet);
+        const int64_t decoded = packet->dts == AV_NOPTS_VALUE ? INT64_MIN : packet->dts;
+        if (packet->pts == AV_NOPTS_VALUE)
+            return std::nullopt;
+        return std::pair{packet->pts, decoded};
+    }
+
     Sample makeSample(int index, AVFrame* frame) {
         const AVStream* stream = format->streams[index];
         StreamState& state = streams[size_t(index)];
@@ -274,22 +309,25 @@ bool SourceReader::seek(int64_t position) {
             index = i;
     if (index < 0)
         return false;
-    AVFormatContext* format = impl_->format;
+    // Rounded down: a seek must never land after the position asked for.
     const int64_t target =
-        av_rescale_q(std::max<int64_t>(position, 0), Ticks, format->streams[index]->time_base);
-    int result = av_seek_frame(format, index, target, AVSEEK_FLAG_BACKWARD);
-    if (result < 0)
-        result = avformat_seek_file(format, index, INT64_MIN, target, target, 0);
-    if (result < 0)
-        return false;
-    impl_->demuxerEnded = false;
-    for (StreamState& state : impl_->streams) {
-        state.clearQueue();
-        state.draining = false;
-        if (state.codec)
-            avcodec_flush_buffers(state.codec);
+        av_rescale_q_rnd(std::max<int64_t>(position, 0), Ticks,
+                         impl_->format->streams[index]->time_base, AV_ROUND_DOWN);
+    // Containers index their key frames by decoding time, which runs ahead of the presentation
+    // time; a key frame found at or before the target may still show after it. Such a landing
+    // is retried from before that key frame.
+    int64_t seekTo = target;
+    for (int attempt = 0; attempt < MaxSeekAttempts; ++attempt) {
+        if (!impl_->seekTo(index, seekTo))
+            return false;
+        const std::optional<std::pair<int64_t, int64_t>> first = impl_->peekTimes(index);
+        if (!first || first->first <= target)
+            return true;
+        if (first->second >= seekTo || first->second == INT64_MIN)
+            break;
+        seekTo = first->second - 1;
     }
-    return true;
+    return impl_->seekTo(index, INT64_MIN);
 }
 
 SourceReader::ReadResult SourceReader::readSample(int selector) {
