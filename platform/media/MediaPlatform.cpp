@@ -77,10 +77,13 @@ Availability probe() {
     return result;
 }
 
+void initialiseLibraries() {
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_FATAL); });
+}
+
 void startupThread() {
-    static std::once_flag logging;
-    // The layer reports its own errors; the library's console chatter would only repeat them.
-    std::call_once(logging, [] { av_log_set_level(AV_LOG_FATAL); });
+    initialiseLibraries();
     ++threadDepth;
 }
 

@@ -25,8 +25,12 @@ struct Availability {
 // Looks every component up once per call; cheap enough for start-up.
 Availability probe();
 
+// Sets the libraries up once per process (their console logging off: the layer reports its own
+// errors). Every entry point of the layer that touches them calls it.
+void initialiseLibraries();
+
 // Per-thread start and stop of the layer; must be called in pairs on the same thread.
-// Starting sets up the library's logging once per process and counts the thread's brackets.
+// Starting sets the libraries up and counts the thread's brackets.
 void startupThread();
 void shutdownThread();
 bool isThreadStarted();

@@ -1,5 +1,7 @@
 #include "platform/media/SourceReader.h"
 
+#include "platform/media/MediaPlatform.h"
+
 #include <algorithm>
 #include <deque>
 #include <optional>
@@ -222,6 +224,7 @@ struct SourceReader::Impl {
 
 SourceReader::SourceReader(const std::string& path, const OpenOptions& options)
     : impl_(std::make_unique<Impl>()) {
+    initialiseLibraries();
     AVDictionary* settings = nullptr;
     if (options.ignoreEditList)
         av_dict_set(&settings, "ignore_editlist", "1", 0);

@@ -110,7 +110,7 @@ int readStamp(const uint8_t* bgra, int width, int height, int pitch) {
 }
 
 void writeVideo(const QString& path, const VideoSpec& spec) {
-    av_log_set_level(AV_LOG_ERROR);
+    av_log_set_level(AV_LOG_FATAL);
     Encoder out;
     const std::string file = path.toStdString();
     check(avformat_alloc_output_context2(&out.format, nullptr, spec.muxer, file.c_str()) >= 0,
