@@ -43,7 +43,8 @@ private:
 
 TCursorReader load(int shapes, const std::vector<Sample>& samples) {
     TCursorReader reader;
-    EXPECT_TRUE(reader.Load(TrackWriter(shapes, samples).bytes)) << reader.ErrorText().toStdString();
+    EXPECT_TRUE(reader.Load(TrackWriter(shapes, samples).bytes))
+        << reader.ErrorText().toStdString();
     return reader;
 }
 
@@ -108,7 +109,7 @@ TEST(CursorReader, ReportsRecentClicks) {
     EXPECT_EQ(early.LastLCcursor.Position, QPoint(2, 2));
     EXPECT_EQ(early.LastRCTime, -1);
     const TCursorState later = at(reader, 1900);
-    EXPECT_EQ(later.LastLCTime, 900);  // the first sample beyond the 1000 ms span still counts
+    EXPECT_EQ(later.LastLCTime, 900); // the first sample beyond the 1000 ms span still counts
     EXPECT_EQ(later.LastRCTime, 1200);
     // From 2500 the scan passes 1800 and stops at 1200, the first sample beyond the span.
     EXPECT_EQ(at(reader, 2600).LastLCTime, -1);
@@ -154,7 +155,9 @@ QByteArray withInt(QByteArray bytes, qsizetype at, int32_t value) {
     return bytes;
 }
 
-QByteArray sound() { return TrackWriter(1, {{0, 1, 1, 0, 0}, {10, 2, 2, 2, 0}}).bytes; }
+QByteArray sound() {
+    return TrackWriter(1, {{0, 1, 1, 0, 0}, {10, 2, 2, 2, 0}}).bytes;
+}
 
 // The sample count follows the shape count, one shape header (28 bytes) and its 16 bytes.
 constexpr qsizetype SampleCountAt = 4 + 28 + 16;

@@ -59,7 +59,9 @@ struct Damage {
     void (*apply)(QByteArray&);
 };
 
-std::ostream& operator<<(std::ostream& out, const Damage& d) { return out << d.name; }
+std::ostream& operator<<(std::ostream& out, const Damage& d) {
+    return out << d.name;
+}
 
 const Damage damages[] = {
     {"TruncatedBeforeTheMovieBox", Outcome::Error,
@@ -71,8 +73,7 @@ const Damage damages[] = {
      [](QByteArray& b) { put32(b, boxAt(b, "moov"), 4); }},
     {"MediaDataSizeSmallerThanItsHeader", Outcome::Error,
      [](QByteArray& b) { put32(b, boxAt(b, "mdat"), 7); }},
-    {"HugeMovieBox", Outcome::Plays,
-     [](QByteArray& b) { put32(b, boxAt(b, "moov"), 0x7FFFFFFF); }},
+    {"HugeMovieBox", Outcome::Plays, [](QByteArray& b) { put32(b, boxAt(b, "moov"), 0x7FFFFFFF); }},
     {"SampleTableBoxHuge", Outcome::Plays,
      [](QByteArray& b) { put32(b, boxAt(b, "stbl"), 0xFFFFFFF0); }},
     {"LargeSizeBelowItsHeader", Outcome::Error,
@@ -82,8 +83,7 @@ const Damage damages[] = {
          put32(b, at, 1);
          put64(b, at + 8, 8);
      }},
-    {"TimeScaleZero", Outcome::Error,
-     [](QByteArray& b) { put32(b, boxAt(b, "mdhd") + 20, 0); }},
+    {"TimeScaleZero", Outcome::Error, [](QByteArray& b) { put32(b, boxAt(b, "mdhd") + 20, 0); }},
     {"NoPictureSize", Outcome::Error,
      [](QByteArray& b) {
          const qsizetype at = boxAt(b, "tkhd");
