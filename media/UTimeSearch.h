@@ -13,3 +13,11 @@ template <typename TimeAt> int FindLastNotAfter(int lo, int hi, int time, TimeAt
     }
     return hi;
 }
+
+// `time` brought into first..last; a damaged table whose last time lies before its first gives
+// the first.
+inline int ClampTime(int time, int first, int last) {
+    if (time < first || last < first)
+        return first;
+    return time > last ? last : time;
+}

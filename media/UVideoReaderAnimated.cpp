@@ -1,5 +1,7 @@
 #include "media/UVideoReaderAnimated.h"
 
+#include "media/UTimeSearch.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -32,7 +34,7 @@ void TVideoReaderAnimated::Clear() {
 void TVideoReaderAnimated::GetFrame(int timeMs, const TFrameTarget& target) {
     if (!FIsValid || FNrFrames <= 0 || !target.Bits)
         return;
-    const int t = std::clamp(timeMs, FFrames[1].BeginTimeMs, FFrames.back().EndTimeMs);
+    const int t = ClampTime(timeMs, FFrames[1].BeginTimeMs, FFrames.back().EndTimeMs);
     const TFrameAnimated& held = FFrames[size_t(LastFrameId)];
     if (!(held.BeginTimeMs <= t && t <= held.EndTimeMs)) {
         const int c = std::max(1, FindFrameIndex(FFrames, FNrFrames, t));
