@@ -6,7 +6,16 @@
 #include <climits>
 #include <cstring>
 
-void TVideoReaderAnimated::LayOutFrames(const std::vector<int>& delaysMs) {
+namespace {
+// Pictures this wide or high are refused before anything is allocated for them.
+constexpr int MaxSide = 20000;
+} // namespace
+
+bool TVideoReaderAnimated::LayOutFrames(const std::vector<int>& delaysMs) {
+    if (FWidth <= 0 || FHeight <= 0 || FWidth >= MaxSide || FHeight >= MaxSide) {
+        FErrorText = QStringLiteral("The picture size is out of range");
+        return false;
+    }
     FNrFrames = int(delaysMs.size());
     FFrames.assign(delaysMs.size() + 1, TFrameAnimated{});
     int64_t begin = 0;
@@ -25,6 +34,7 @@ void TVideoReaderAnimated::LayOutFrames(const std::vector<int>& delaysMs) {
     FFrames[0].KeyFrameId = -1;
     LastFrameId = 0;
     pbuffer.assign(size_t(FWidth) * size_t(FHeight) * 4, 0);
+    return true;
 }
 
 void TVideoReaderAnimated::Clear() {

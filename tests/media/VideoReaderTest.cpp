@@ -7,9 +7,11 @@
 #include "media/UVideoReaderWMV.h"
 #include "tests/support/media/MediaFixtures.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
@@ -138,6 +140,40 @@ TEST_P(VideoReaderOneFrame, ShowsItsOnlyFrame) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, VideoReaderOneFrame, testing::ValuesIn(containerCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Every container cut short and with bytes overwritten: an error or pictures, never a crash.
+class VideoReaderDamaged : public testing::TestWithParam<ContainerCase> {};
+
+TEST_P(VideoReaderDamaged, OpensWithAnErrorOrPlaysWhatIsSound) {
+    QTemporaryDir dir;
+    fixtures::VideoSpec spec;
+    spec.muxer = GetParam().muxer;
+    spec.encoder = GetParam().encoder;
+    const QString path = dir.filePath(QString::fromLatin1(GetParam().file));
+    fixtures::writeVideo(path, spec);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    std::mt19937 random(99);
+    std::uniform_int_distribution<qsizetype> where(0, bytes.size() - 1);
+    for (int n = 0; n < 24; ++n)
+        bytes[where(random)] = char(random());
+    bytes.truncate(bytes.size() * 3 / 5);
+    file.resize(0);
+    file.write(bytes);
+    file.close();
+    TVideoReaderEx reader(path);
+    if (!reader.IsValid()) {
+        EXPECT_FALSE(reader.ErrorText().isEmpty());
+        return;
+    }
+    std::vector<uint8_t> picture(size_t(reader.GetWidth()) * reader.GetHeight() * 4);
+    for (int time : {0, 500, 100, reader.GetDurationMs(), 300})
+        reader.GetFrame(time, picture.data());
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, VideoReaderDamaged, testing::ValuesIn(containerCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VideoReaderTables, EvenTableKeepsTheExactFrameRate) {
