@@ -12,6 +12,9 @@
 #include <memory>
 #include <vector>
 
+// Pictures this wide or high are not valid (and are refused before anything is allocated).
+constexpr int MaxPictureSide = 20000;
+
 // The stream index every caller passes: the first video stream of the file.
 constexpr uint32_t MF_SOURCE_READER_FIRST_VIDEO_STREAM = 0xFFFFFFFC;
 

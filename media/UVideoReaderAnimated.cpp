@@ -6,13 +6,8 @@
 #include <climits>
 #include <cstring>
 
-namespace {
-// Pictures this wide or high are refused before anything is allocated for them.
-constexpr int MaxSide = 20000;
-} // namespace
-
 bool TVideoReaderAnimated::LayOutFrames(const std::vector<int>& delaysMs) {
-    if (FWidth <= 0 || FHeight <= 0 || FWidth >= MaxSide || FHeight >= MaxSide) {
+    if (FWidth <= 0 || FHeight <= 0 || FWidth >= MaxPictureSide || FHeight >= MaxPictureSide) {
         FErrorText = QStringLiteral("The picture size is out of range");
         return false;
     }

@@ -9,8 +9,6 @@ using namespace platform::media;
 
 namespace {
 constexpr int Stream = SourceReader::FirstVideoStream;
-// Pictures this wide or high are refused before anything is allocated for them.
-constexpr int MaxSide = 20000;
 } // namespace
 
 bool TVideoReaderSource::OpenSource(const QString& fileName, const OpenOptions& options) {
@@ -28,7 +26,8 @@ bool TVideoReaderSource::OpenSource(const QString& fileName, const OpenOptions& 
         const MediaType type = preader->mediaType(Stream);
         if (!type.pictureConvertible)
             throw MediaError("The video's picture layout cannot be converted");
-        if (type.width <= 0 || type.height <= 0 || type.width >= MaxSide || type.height >= MaxSide)
+        if (type.width <= 0 || type.height <= 0 || type.width >= MaxPictureSide ||
+            type.height >= MaxPictureSide)
             throw MediaError("The video's picture size is out of range");
         FWidth = type.width;
         FHeight = type.height;
