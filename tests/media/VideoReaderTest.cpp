@@ -30,20 +30,31 @@ std::ostream& operator<<(std::ostream& out, const ContainerCase& c) {
     return out << c.name;
 }
 
+fixtures::VideoSpec specOf(const ContainerCase& c) {
+    fixtures::VideoSpec spec;
+    spec.muxer = c.muxer;
+    spec.encoder = c.encoder;
+    spec.rateNum = c.rateNum;
+    spec.rateDen = c.rateDen;
+    spec.bFrames = c.bFrames;
+    spec.timesMs = c.timesMs;
+    if (!c.timesMs.empty())
+        spec.frames = int(c.timesMs.size());
+    return spec;
+}
+
+QString writeCase(const QTemporaryDir& dir, const fixtures::VideoSpec& spec,
+                  const ContainerCase& c) {
+    const QString path = dir.filePath(QString::fromLatin1(c.file));
+    fixtures::writeVideo(path, spec);
+    return path;
+}
+
 class VideoReaderContainers : public testing::TestWithParam<ContainerCase> {
 protected:
     void SetUp() override {
-        const ContainerCase& c = GetParam();
-        spec.muxer = c.muxer;
-        spec.encoder = c.encoder;
-        spec.rateNum = c.rateNum;
-        spec.rateDen = c.rateDen;
-        spec.bFrames = c.bFrames;
-        spec.timesMs = c.timesMs;
-        if (!c.timesMs.empty())
-            spec.frames = int(c.timesMs.size());
-        path = dir.filePath(QString::fromLatin1(c.file));
-        fixtures::writeVideo(path, spec);
+        spec = specOf(GetParam());
+        path = writeCase(dir, spec, GetParam());
         reader = std::make_unique<TVideoReaderEx>(path);
         ASSERT_TRUE(reader->IsValid()) << reader->ErrorText().toStdString();
         picture.assign(size_t(reader->GetWidth()) * reader->GetHeight() * 4, 0);
@@ -122,13 +133,10 @@ class VideoReaderOneFrame : public testing::TestWithParam<ContainerCase> {};
 
 TEST_P(VideoReaderOneFrame, ShowsItsOnlyFrame) {
     QTemporaryDir dir;
-    fixtures::VideoSpec spec;
-    spec.muxer = GetParam().muxer;
-    spec.encoder = GetParam().encoder;
+    fixtures::VideoSpec spec = specOf(GetParam());
     spec.frames = 1;
-    const QString path = dir.filePath(QString::fromLatin1(GetParam().file));
-    fixtures::writeVideo(path, spec);
-    TVideoReaderEx reader(path);
+    spec.timesMs.clear();
+    TVideoReaderEx reader(writeCase(dir, spec, GetParam()));
     ASSERT_TRUE(reader.IsValid()) << reader.ErrorText().toStdString();
     std::vector<uint8_t> picture(size_t(reader.GetWidth()) * reader.GetHeight() * 4);
     for (int time : {0, reader.GetDurationMs() / 2, reader.GetDurationMs()}) {
@@ -147,11 +155,7 @@ class VideoReaderDamaged : public testing::TestWithParam<ContainerCase> {};
 
 TEST_P(VideoReaderDamaged, OpensWithAnErrorOrPlaysWhatIsSound) {
     QTemporaryDir dir;
-    fixtures::VideoSpec spec;
-    spec.muxer = GetParam().muxer;
-    spec.encoder = GetParam().encoder;
-    const QString path = dir.filePath(QString::fromLatin1(GetParam().file));
-    fixtures::writeVideo(path, spec);
+    const QString path = writeCase(dir, specOf(GetParam()), GetParam());
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     QByteArray bytes = file.readAll();
