@@ -24,6 +24,7 @@ struct ContainerCase {
     int rateDen = 1;
     int bFrames = 0;
     std::vector<int> timesMs = {};
+    bool soundFirst = false;
 };
 
 std::ostream& operator<<(std::ostream& out, const ContainerCase& c) {
@@ -38,6 +39,7 @@ fixtures::VideoSpec specOf(const ContainerCase& c) {
     spec.rateDen = c.rateDen;
     spec.bFrames = c.bFrames;
     spec.timesMs = c.timesMs;
+    spec.soundFirst = c.soundFirst;
     if (!c.timesMs.empty())
         spec.frames = int(c.timesMs.size());
     return spec;
@@ -114,6 +116,7 @@ const ContainerCase containerCases[] = {
      0,
      {0, 40, 80, 200, 210, 220, 500, 530, 560, 900}},
     {"MovH264", "clip.mov", "mov", "libx264", 25, 1, 1},
+    {"MovSoundFirst", "clip.mov", "mov", "libx264", 30, 1, 0, {}, true},
     {"Mp4Hevc", "clip.mp4", "mp4", "libx265"},
     {"MkvH264", "clip.mkv", "matroska", "libx264", 30, 1, 2},
     {"WebmVp8", "clip.webm", "webm", "libvpx"},
