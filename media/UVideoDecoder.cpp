@@ -11,9 +11,6 @@ namespace {
 // Lookup arrays one frame may ask for; honest frames need a few megabytes at most.
 constexpr std::size_t kMaxFrameTableBytes = std::size_t(256) << 20;
 
-int PaddedTo16(int v) {
-    return (v + 15) & ~15;
-}
 } // namespace
 
 TVideoDecoder::TVideoDecoder() : ProcessorCount(CodecProcessorCount()) {}
