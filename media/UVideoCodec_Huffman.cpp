@@ -381,7 +381,8 @@ bool TSliceTables::Fill(int t, int MaxLen, const std::vector<TCode>& Codes) {
     }
     for (const TCode& c : Codes) {
         const uint32_t entry = c.Symbol << 16 | c.Length;
-        std::size_t begin = c.Code, end = std::size_t(1) << primary, base = 0, step = 1u << c.Length;
+        std::size_t begin = c.Code, end = std::size_t(1) << primary, base = 0,
+                    step = 1u << c.Length;
         if (int(c.Length) > primary) {
             const uint32_t pointer = table[c.Code & primaryMask];
             base = (pointer >> 8) & 0x7FFFFF;
