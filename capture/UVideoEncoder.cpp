@@ -17,8 +17,8 @@ int TVideoEncoder::StartEncode(int AImg_Width, int AImg_Height, int AQStep, bool
     Img_Height = AImg_Height;
     QStep = AQStep;
     DataIsARGB = ADataIsARGB;
-    Img_Width_Ex = (Img_Width + 15) & ~15;
-    Img_Height_Ex = (Img_Height + 15) & ~15;
+    Img_Width_Ex = PaddedTo16(Img_Width);
+    Img_Height_Ex = PaddedTo16(Img_Height);
     Img_Width_mb = Img_Width_Ex / 16;
     Img_Height_mb = Img_Height_Ex / 16;
     // Half the processors, at least 4 and at most 135 bands, fewer bands than rows (one band

@@ -1,5 +1,7 @@
 #include "capture/UVideoWriterTVC.h"
 
+#include <algorithm>
+
 TVideoWriterTVC::~TVideoWriterTVC() {
     delete Encoder;
 }
@@ -64,6 +66,9 @@ int TVideoWriterTVC::AddFrame(const uint8_t* PSrc, int Stride, int TimeMs) {
     const int size = Encoder->Encode(NextIsKeyframe, PSrc, Stride, bufferdata.data());
     if (size == 0)
         return 0;
+    // Readers rely on times that never go back.
+    if (!Frames.empty())
+        TimeMs = std::max(TimeMs, Frames.back().TimeMs);
     Frames.push_back({CurrentFrameId, NextIsKeyframe, TimeMs, fsoutsize, size});
     WriteLE<int32_t>(bufferdata.data() + size, TimeMs);
     if (!WriteAll(bufferdata.data(), size + kTvfTimeBytes))

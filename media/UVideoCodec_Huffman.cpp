@@ -189,7 +189,12 @@ public:
     void Skip(int Count) { FOffset += Count; }
     // Next symbol of table t, or -1 for a bit pattern no code covers.
     int Symbol(const TSliceTables& Tables, int t) {
-        const uint32_t entry = Tables.Table(t)[Bits(Tables.Mask(t))];
+        const uint32_t* table = Tables.Table(t);
+        uint32_t entry = table[Bits(Tables.Mask(t))];
+        if (entry & TSliceTables::kSubTable) {
+            const uint32_t next = static_cast<uint32_t>(FWord >> (FOffset + Tables.PrimaryBits(t)));
+            entry = table[((entry >> 8) & 0x7FFFFF) + (next & ((1u << (entry & 0xFF)) - 1))];
+        }
         const uint32_t length = entry & 0xFFFF;
         if (length == 0)
             return -1;
@@ -349,9 +354,55 @@ std::size_t SliceTableBytes(const std::array<uint8_t, kNrCodeTables>& MaxLen) {
     return bytes;
 }
 
+// First-level bits of the lookup arrays: long enough for the common codes, small enough to
+// stay in the cache.
+constexpr int kPrimaryBits = 10;
+
+bool TSliceTables::Fill(int t, int MaxLen, const std::vector<TCode>& Codes) {
+    const int primary = std::min(MaxLen, kPrimaryBits);
+    const uint32_t primaryMask = (1u << primary) - 1;
+    std::vector<uint32_t>& table = FTables[t];
+    table.assign(std::size_t(1) << primary, 0);
+    FMasks[t] = primaryMask;
+    FPrimaryBits[t] = primary;
+    // Second-level tables, one per first-level pattern that longer codes begin with.
+    std::vector<uint8_t> subBits(table.size(), 0);
+    for (const TCode& c : Codes)
+        if (int(c.Length) > primary) {
+            uint8_t& bits = subBits[c.Code & primaryMask];
+            bits = std::max<uint8_t>(bits, static_cast<uint8_t>(c.Length - primary));
+        }
+    for (std::size_t prefix = 0; prefix < subBits.size(); ++prefix) {
+        if (subBits[prefix] == 0)
+            continue;
+        const std::size_t start = table.size();
+        table[prefix] = kSubTable | uint32_t(start) << 8 | subBits[prefix];
+        table.resize(start + (std::size_t(1) << subBits[prefix]), 0);
+    }
+    for (const TCode& c : Codes) {
+        const uint32_t entry = c.Symbol << 16 | c.Length;
+        std::size_t begin = c.Code, end = std::size_t(1) << primary, base = 0,
+                    step = 1u << c.Length;
+        if (int(c.Length) > primary) {
+            const uint32_t pointer = table[c.Code & primaryMask];
+            base = (pointer >> 8) & 0x7FFFFF;
+            begin = c.Code >> primary;
+            end = std::size_t(1) << (pointer & 0xFF);
+            step = std::size_t(1) << (c.Length - primary);
+        }
+        for (std::size_t i = begin; i < end; i += step) {
+            if (table[base + i] != 0)
+                return false; // not a prefix code
+            table[base + i] = entry;
+        }
+    }
+    return true;
+}
+
 long TSliceTables::Read(const uint8_t* Slice, std::size_t Size) {
     const TSliceHeader header = ReadSliceHeader(Slice);
     std::size_t p = kSliceHeaderBytes;
+    std::vector<TCode> codes;
     for (int t = 0; t < kNrCodeTables; ++t) {
         const int maxLen = header.MaxLen[t];
         const bool wide = t == 3;
@@ -364,9 +415,7 @@ long TSliceTables::Read(const uint8_t* Slice, std::size_t Size) {
             count = 256;
         if ((count == 0) != (maxLen == 0) || p + count * entryBytes > Size)
             return -1;
-        std::vector<uint32_t>& table = FTables[t];
-        table.assign(std::size_t(1) << maxLen, 0);
-        FMasks[t] = (1u << maxLen) - 1;
+        codes.clear();
         for (std::size_t e = 0; e < count; ++e, p += entryBytes) {
             const uint8_t* entry = Slice + p;
             const uint32_t symbol = wide ? (entry[0] | (entry[1] << 8)) : entry[0];
@@ -377,12 +426,10 @@ long TSliceTables::Read(const uint8_t* Slice, std::size_t Size) {
             if (symbol > uint32_t(kTableMaxSymbol[t]) || length < 1 || int(length) > maxLen ||
                 code >= (1u << length))
                 return -1;
-            for (uint32_t i = code; i < table.size(); i += 1u << length) {
-                if (table[i] != 0)
-                    return -1; // not a prefix code
-                table[i] = symbol << 16 | length;
-            }
+            codes.push_back({symbol, code, length});
         }
+        if (!Fill(t, maxLen, codes))
+            return -1;
     }
     return static_cast<long>(p);
 }

@@ -70,20 +70,32 @@ TSliceHeader ReadSliceHeader(const uint8_t* P);
 // Bytes of the lookup arrays of a slice with these longest code lengths.
 std::size_t SliceTableBytes(const std::array<uint8_t, kNrCodeTables>& MaxLen);
 
-// The decoder's lookup arrays of one slice: entry = symbol << 16 | length, indexed by the next
-// MaxLen bits; length 0 marks a bit pattern that no code covers.
+// The decoder's lookup arrays of one slice, two levels deep so that they stay small: the next
+// PrimaryBits bits index the first level, whose entry is either a symbol (symbol << 16 |
+// length) or, for codes longer than PrimaryBits, kSubTable | start << 8 | bits of the
+// second-level table indexed by the bits that follow. Length 0 marks a bit pattern that no code
+// covers.
 class TSliceTables {
 public:
+    static constexpr uint32_t kSubTable = 0x80000000u;
+
     // Reads the tables of the slice (Size bytes at Slice, header already checked); returns the
     // offset of the RowSize array, or -1 when the tables are damaged.
     long Read(const uint8_t* Slice, std::size_t Size);
 
     const uint32_t* Table(int t) const { return FTables[t].data(); }
     uint32_t Mask(int t) const { return FMasks[t]; }
+    int PrimaryBits(int t) const { return FPrimaryBits[t]; }
 
 private:
+    struct TCode {
+        uint32_t Symbol, Code, Length;
+    };
+    bool Fill(int t, int MaxLen, const std::vector<TCode>& Codes);
+
     std::array<std::vector<uint32_t>, kNrCodeTables> FTables;
     std::array<uint32_t, kNrCodeTables> FMasks{};
+    std::array<int, kNrCodeTables> FPrimaryBits{};
 };
 
 // Decodes the NrBlocks plane blocks of one row (RowSize bytes at Bits) into consecutive

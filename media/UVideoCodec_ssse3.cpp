@@ -270,11 +270,19 @@ TAVRIN_SSSE3 void Transpose4(__m128i m[4]) {
     m[3] = _mm_unpackhi_epi64(t2, t3);
 }
 
-// Pixel rows of one sub-block as Int32: rows[y] lanes x.
+// Pixel rows of one sub-block as Int32 before the final shift: rows[y] lanes x.
 TAVRIN_SSSE3 void ReconstructSubBlock(const int16_t* Coef, const __m128i m[2], int Shift,
                                       __m128i rows[4]) {
+    const __m128i lo = Load(Coef), hi = Load(Coef + 8);
+    const __m128i acOnly = _mm_or_si128(_mm_slli_si128(_mm_srli_si128(lo, 2), 2), hi);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(acOnly, _mm_setzero_si128())) == 0xFFFF) {
+        // Only the DC: both stages double it, every sample is the same.
+        const int dc = (Coef[0] * _mm_extract_epi16(m[0], 0) * (1 << Shift)) >> 4;
+        rows[0] = rows[1] = rows[2] = rows[3] = _mm_set1_epi32(4 * dc);
+        return;
+    }
     __m128i c0, c1;
-    Shuffle(UnscanShuffle(), Load(Coef), Load(Coef + 8), c0, c1);
+    Shuffle(UnscanShuffle(), lo, hi, c0, c1);
     __m128i d[4];
     Multiply32(c0, m[0], d[0], d[1]);
     Multiply32(c1, m[1], d[2], d[3]);
@@ -288,11 +296,19 @@ TAVRIN_SSSE3 void ReconstructSubBlock(const int16_t* Coef, const __m128i m[2], i
     InverseCore4(f, rows);
 }
 
+// The dequantiser rows as Int16, one per QStep.
+struct TDequantRows {
+    alignas(16) int16_t Row[kMaxQStep + 1][16];
+    TDequantRows() {
+        for (int q = 0; q <= kMaxQStep; ++q)
+            for (int i = 0; i < 16; ++i)
+                Row[q][i] = static_cast<int16_t>(DequantiserEntry(q, i));
+    }
+};
+
 TAVRIN_SSSE3 uint8_t* ReconstructBlock(const int16_t* Coef, uint8_t* Dst, int QStep) {
-    alignas(16) int16_t dequant[16];
-    for (int i = 0; i < 16; ++i)
-        dequant[i] = static_cast<int16_t>(DequantiserEntry(QStep, i));
-    const __m128i m[2] = {Load(dequant), Load(dequant + 8)};
+    static const TDequantRows dequant;
+    const __m128i m[2] = {Load(dequant.Row[QStep]), Load(dequant.Row[QStep] + 8)};
     const int shift = 2 + (QStep + 4) / 6;
     for (int row = 0; row < 4; ++row) {
         __m128i sub[4][4];

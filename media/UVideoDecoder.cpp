@@ -11,9 +11,6 @@ namespace {
 // Lookup arrays one frame may ask for; honest frames need a few megabytes at most.
 constexpr std::size_t kMaxFrameTableBytes = std::size_t(256) << 20;
 
-int PaddedTo16(int v) {
-    return (v + 15) & ~15;
-}
 } // namespace
 
 TVideoDecoder::TVideoDecoder() : ProcessorCount(CodecProcessorCount()) {}
@@ -205,9 +202,13 @@ void TVideoDecoder::DecodeArgbProc(const TThreadDecData& Task) {
 
 void TVideoDecoder::GetArgb(uint8_t* POutput) const {
     const std::size_t rowBytes = std::size_t(Img_Width) * 4;
-    for (int y = 0; y < Img_Height; ++y)
-        std::memcpy(POutput + y * rowBytes, Buffer_ARGB.Data() + std::size_t(y) * Img_Width_Ex * 4,
-                    rowBytes);
+    RunCodecTasks(Nr_decode_threads, MultiThread, [&](int j) {
+        const TThreadDecData& task = ArrayThreadsDecData[j];
+        const int end = std::min(Img_Height, (task.First + task.Count) * 16);
+        for (int y = task.First * 16; y < end; ++y)
+            std::memcpy(POutput + y * rowBytes,
+                        Buffer_ARGB.Data() + std::size_t(y) * Img_Width_Ex * 4, rowBytes);
+    });
 }
 
 bool TVideoDecoder::Decode(const uint8_t* PInput, std::size_t Size, uint8_t* POutput) {

@@ -65,3 +65,8 @@ inline bool TvfSizeValid(int64_t Width, int64_t Height) {
     return Width >= 1 && Height >= 1 && Width <= kTvfMaxSide && Height <= kTvfMaxSide &&
            Width * Height <= kTvfMaxPixels;
 }
+
+// A picture size rounded up to whole 16-pixel macroblocks.
+inline int PaddedTo16(int Size) {
+    return (Size + 15) & ~15;
+}

@@ -10,8 +10,8 @@ namespace {
 
 // Largest frame record an encoder can write for the picture (one-row slices being the worst).
 int64_t MaxFrameRecordBytes(int Width, int Height) {
-    const int mbsPerRow = (Width + 15) / 16;
-    const int rows = (Height + 15) / 16;
+    const int mbsPerRow = PaddedTo16(Width) / 16;
+    const int rows = PaddedTo16(Height) / 16;
     return kFrameHeaderBytes + int64_t(rows) * (kSliceHeaderBytes + MaxSliceBytes(1, mbsPerRow));
 }
 

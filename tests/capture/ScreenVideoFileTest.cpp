@@ -210,11 +210,14 @@ TEST_F(ScreenVideoFile, ReaderGivesTheFrameOfAnyTimeInAnyOrder) {
     EXPECT_EQ(reader.FindFrameIndex(34), 2);
 }
 
+// Equal times are kept (a time that goes back is stored as the time before it); lookups find
+// the last frame of equal times.
 TEST_F(ScreenVideoFile, EqualTimesFindTheLastOfThem) {
     TVideoWriterTVC writer;
     ASSERT_TRUE(writer.StartWrite(kWidth, kHeight, 0, 1000, Base("equal")));
+    const int times[] = {100, 100, 60, 200};
     for (int f = 0; f < 4; ++f)
-        writer.AddFrame(FramePicture(f).data(), kWidth * 4, f < 3 ? 100 : 200);
+        writer.AddFrame(FramePicture(f).data(), kWidth * 4, times[f]);
     ASSERT_TRUE(writer.StopWrite(300));
     TVideoReaderTVC reader;
     ASSERT_TRUE(reader.OpenFile(Base("equal") + QStringLiteral(".tvf")));
