@@ -19,6 +19,8 @@
 #include "editor/ui/URTiming.h"
 #include "export/ui/URExport.h"
 #include "export/ui/URExportSummary.h"
+#include "graphics/URDX12Base.h"
+#include "media/UMFApi.h"
 #include "objects/URObjectsRegistry.h"
 #include "platform/system/NamedMutex.h"
 #include "platform/system/Shell.h"
@@ -59,10 +61,10 @@ int failStart(const TRStartupFailure& failure) {
     return FailedStartExitCode;
 }
 
-// Until the graphics devices exist they cannot fail: the check passes.
 bool graphicsDevicesReady(int& initStep) {
-    initStep = 0;
-    return true;
+    InitDX();
+    initStep = DXInitStep;
+    return DXReady;
 }
 
 // Until the custom effects exist there is nothing to register: the registrations succeed.
@@ -73,9 +75,9 @@ std::vector<TRCustomEffectRegistration> customEffectRegistrations() {
     return registrations;
 }
 
-// Until the media layer exists it cannot be missing: the check passes.
 bool mediaAvailable() {
-    return true;
+    LoadMF();
+    return MFAvailable;
 }
 
 // The program's one look: Fusion with a dark blue palette.

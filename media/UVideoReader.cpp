@@ -4,6 +4,7 @@
 #include "media/UVideoReaderGIF.h"
 #include "media/UVideoReaderMP4.h"
 #include "media/UVideoReaderNP.h"
+#include "media/UVideoReaderTVC.h"
 #include "media/UVideoReaderWEBP.h"
 #include "media/UVideoReaderWMV.h"
 
@@ -12,6 +13,31 @@
 #include <mutex>
 
 namespace {
+
+// The program's own screen-video files behind the common reader interface.
+class ScreenVideoReader : public TVideoReader {
+public:
+    void OpenFile(const QString& fileName, int64_t fileOffset, uint32_t) override {
+        FIsValid = reader_.OpenFile(fileName, fileOffset);
+        FErrorText = FIsValid ? QString() : reader_.LastError();
+        if (!FIsValid)
+            return;
+        FWidth = reader_.Width();
+        FHeight = reader_.Height();
+        FFramePS = reader_.FramePS();
+        FFrameRate = platform::media::Rational{FFramePS, 1};
+        FNrFrames = reader_.NrFrames();
+        FDurationMs = reader_.DurationMs();
+    }
+    void GetFrame(uint32_t, int timeMs, uint8_t* dst) override {
+        if (FIsValid)
+            reader_.GetFrame(timeMs, dst);
+    }
+    int GetBeginTime(int index) const override { return reader_.GetBeginTime(index); }
+
+private:
+    TVideoReaderTVC reader_;
+};
 
 template <typename Reader> TVideoReaderFactory factoryOf() {
     return [] { return std::make_unique<Reader>(); };
@@ -28,6 +54,7 @@ struct ReaderRegistry {
         add({".mkv", ".webm"}, factoryOf<TVideoReaderNP>());
         add({".gif"}, factoryOf<TVideoReaderGIF>());
         add({".webp"}, factoryOf<TVideoReaderWEBP>());
+        add({".tvf"}, factoryOf<ScreenVideoReader>());
     }
 
     void add(const QStringList& extensions, const TVideoReaderFactory& factory) {

@@ -4,6 +4,7 @@
 #include "capture/UVideoWriterTVC.h"
 #include "media/UVideoDecoder.h"
 #include "media/UVideoFormatTVC.h"
+#include "media/UVideoReader.h"
 #include "media/UVideoReaderTVC.h"
 #include "tests/capture/ScreenVideoContent.h"
 
@@ -212,6 +213,27 @@ TEST_F(ScreenVideoFile, ReaderGivesTheFrameOfAnyTimeInAnyOrder) {
 
 // Equal times are kept (a time that goes back is stored as the time before it); lookups find
 // the last frame of equal times.
+TEST_F(ScreenVideoFile, TheReaderFacadeOpensScreenVideoFiles) {
+    const int frames = 5;
+    const QString path = Write("facade", frames);
+    const auto expected = Sequential(path, frames);
+    // The facade finds the reader by extension in any letter case.
+    const QString upper = Base("FACADE.TVF");
+    ASSERT_TRUE(QFile::rename(path, upper));
+    TVideoReaderEx facade(upper);
+    ASSERT_TRUE(facade.IsValid()) << facade.ErrorText().toStdString();
+    EXPECT_EQ(facade.GetWidth(), kWidth);
+    EXPECT_EQ(facade.GetHeight(), kHeight);
+    std::vector<uint8_t> out(kWidth * kHeight * 4);
+    facade.GetFrame(3 * kFrameMs + 1, out.data());
+    EXPECT_EQ(out, expected[3]);
+
+    WriteAll(Base("damaged.tvf"), {1, 2, 3});
+    TVideoReaderEx damaged(Base("damaged.tvf"));
+    EXPECT_FALSE(damaged.IsValid());
+    EXPECT_FALSE(damaged.ErrorText().isEmpty());
+}
+
 TEST_F(ScreenVideoFile, EqualTimesFindTheLastOfThem) {
     TVideoWriterTVC writer;
     ASSERT_TRUE(writer.StartWrite(kWidth, kHeight, 0, 1000, Base("equal")));
