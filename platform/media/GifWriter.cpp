@@ -42,6 +42,29 @@ bool isTransparent(const GifFramePicture& p, int x, int y) {
     return p.transparent && p.transparent[size_t(y) * size_t(p.transparentPitch) + size_t(x)];
 }
 
+// The quantiser keeps five bits of each primary, so white would come out as 248: each entry
+// becomes the exact average of the pixels mapped to it.
+void averageColours(const std::vector<GifByteType>& red, const std::vector<GifByteType>& green,
+                    const std::vector<GifByteType>& blue, const std::vector<GifByteType>& indices,
+                    std::vector<GifColorType>& colours) {
+    struct Sum {
+        uint64_t r = 0, g = 0, b = 0, n = 0;
+    };
+    std::vector<Sum> sums(colours.size());
+    for (size_t i = 0; i < indices.size(); ++i) {
+        Sum& s = sums[indices[i]];
+        s.r += red[i];
+        s.g += green[i];
+        s.b += blue[i];
+        ++s.n;
+    }
+    for (size_t c = 0; c < colours.size(); ++c)
+        if (const Sum& s = sums[c]; s.n > 0)
+            colours[c] =
+                GifColorType{GifByteType((s.r + s.n / 2) / s.n), GifByteType((s.g + s.n / 2) / s.n),
+                             GifByteType((s.b + s.n / 2) / s.n)};
+}
+
 Indexed quantise(const GifFramePicture& p) {
     const size_t count = size_t(p.width) * size_t(p.height);
     std::vector<GifByteType> red, green, blue;
@@ -71,6 +94,7 @@ Indexed quantise(const GifFramePicture& p) {
         result.colours[0] = GifColorType{0, 0, 0};
     }
     result.colours.resize(size_t(size));
+    averageColours(red, green, blue, opaque, result.colours);
     if (p.transparent) {
         result.transparentIndex = size;
         result.colours.push_back(GifColorType{0, 0, 0});
