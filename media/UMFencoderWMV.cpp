@@ -17,6 +17,8 @@ TMFEncoderWMV::TMFEncoderWMV() {
 VideoEncoderSettings TMFEncoderWMV::CreateVideoOutputType() {
     VideoEncoderSettings settings = TMFEncoder::CreateVideoOutputType();
     settings.bitRate = WmvBitRate(FWidth, FHeight, FVideoFramePS, FQuality);
+    // Neither ASF nor wmv2 can state a colour matrix, and their decoders assume BT.601.
+    settings.colour.matrix = ColourMatrix::Bt601;
     return settings;
 }
 

@@ -214,6 +214,29 @@ TEST_F(EncoderTimeline, StatisticsCountWhatWentThrough) {
     stop();
 }
 
+// Camera pictures go in their own layout, whole pictures without row gaps, tagged as the BT.601
+// pictures cameras deliver.
+TEST(EncoderCamera, FramesInTheCamerasLayout) {
+    QTemporaryDir dir;
+    const std::pair<PixelFormat, std::function<std::unique_ptr<TMFEncoder>()>> cameras[] = {
+        {PixelFormat::Yuy2, maker<TMFEncoderH264_YUY2>()},
+        {PixelFormat::Nv12, maker<TMFEncoderH264_NV12>()},
+        {PixelFormat::I420, maker<TMFEncoderH264_I420>()}};
+    for (const auto& [layout, make] : cameras) {
+        auto encoder = make();
+        encoder->SetParams(32, 16, 30, 80, false, 44100, 16000, dir.filePath("camera"));
+        ASSERT_EQ(encoder->StartEncode(), MF_S_OK) << encoder->LastError().toStdString();
+        const std::vector<uint8_t> picture(size_t(pictureBytes(layout, 32, 16)), 128);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(encoder->AddVideoFrame(picture.data()), MF_S_OK);
+        ASSERT_EQ(encoder->StopEncode(), MF_S_OK);
+        const std::vector<StreamFacts> streams = inspectStreams(encoder->FileName().toStdString());
+        ASSERT_EQ(streams.size(), 1u);
+        EXPECT_EQ(streams[0].times.size(), 3u);
+        EXPECT_EQ(streams[0].colour, (ColourEncoding{ColourMatrix::Bt601, ColourRange::Limited}));
+    }
+}
+
 TEST(EncoderHardware, AbsentHardwareIsReportedNotReplaced) {
     QTemporaryDir dir;
     for (bool hevc : {false, true}) {

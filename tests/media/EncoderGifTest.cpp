@@ -103,6 +103,13 @@ TEST_F(EncoderGif, DelaysCarryTheirRemainder) {
     EXPECT_EQ(delays(*gif), (std::vector<int>{6, 7, 7, 6, 7, 7}));
     for (const GifFrame& f : gif->frames())
         EXPECT_EQ(f.disposal, 2);
+    if (const auto probed = encoderchecks::ffprobe(encoder.FileName())) {
+        ASSERT_EQ(probed->size(), 1u);
+        EXPECT_EQ(probed->at(0).codec, "gif");
+        EXPECT_EQ(probed->at(0).width, W);
+        EXPECT_EQ(probed->at(0).height, H);
+        EXPECT_EQ(probed->at(0).frames, 6);
+    }
 }
 
 TEST_F(EncoderGif, HeldFrameGetsAllItsSlots) {

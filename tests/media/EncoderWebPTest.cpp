@@ -144,6 +144,12 @@ TEST_F(EncoderWebP, StillPictureIsOneVp8Chunk) {
     EXPECT_TRUE(in.atEnd());
     EXPECT_EQ(file.size(), 12 + 8 + payload + payload % 2);
     EXPECT_EQ(encoder.GetVideoCompressedSize(), payload);
+    if (const auto probed = encoderchecks::ffprobe(encoder.FileName())) {
+        ASSERT_EQ(probed->size(), 1u);
+        EXPECT_EQ(probed->at(0).codec, "webp");
+        EXPECT_EQ(probed->at(0).width, 64);
+        EXPECT_EQ(probed->at(0).height, 48);
+    }
 }
 
 TEST_F(EncoderWebP, TwoFrameAnimationMatchesTheLayout) {
