@@ -84,7 +84,7 @@ std::string describeError(int code) {
     return text;
 }
 
-CodecEncoderBase::CodecEncoderBase(const std::string& encoder) {
+CodecEncoderBase::CodecEncoderBase(const std::string& encoder) : name_(encoder) {
     initialiseLibraries();
     const AVCodec* codec = avcodec_find_encoder_by_name(encoder.c_str());
     if (!codec)
@@ -111,7 +111,7 @@ void CodecEncoderBase::open(const EncoderOptions& options, bool globalHeader) {
         av_dict_set(&dict, key.c_str(), value.c_str(), 0);
     const int code = avcodec_open2(ctx_, ctx_->codec, &dict);
     av_dict_free(&dict);
-    check(code, std::string("cannot open the encoder \"") + ctx_->codec->name + "\"");
+    check(code, "the encoder \"" + name_ + "\" refused the settings");
 }
 
 void CodecEncoderBase::send(AVFrame* frame, const PacketSink& sink) {
@@ -132,6 +132,16 @@ void CodecEncoderBase::send(AVFrame* frame, const PacketSink& sink) {
 
 VideoCodecEncoder::VideoCodecEncoder(const VideoEncoderSettings& settings, bool globalHeader)
     : CodecEncoderBase(settings.encoder), settings_(settings) {
+    try {
+        configure(globalHeader);
+    } catch (...) {
+        release();
+        throw;
+    }
+}
+
+void VideoCodecEncoder::configure(bool globalHeader) {
+    const VideoEncoderSettings& settings = settings_;
     if (settings.width <= 0 || settings.height <= 0 || settings.width > MaxSide ||
         settings.height > MaxSide)
         throw MediaError("the picture size " + std::to_string(settings.width) + " x " +
@@ -172,7 +182,12 @@ VideoCodecEncoder::VideoCodecEncoder(const VideoEncoderSettings& settings, bool 
 }
 
 VideoCodecEncoder::~VideoCodecEncoder() {
+    release();
+}
+
+void VideoCodecEncoder::release() {
     sws_freeContext(sws_);
+    sws_ = nullptr;
     av_frame_free(&frame_);
     av_frame_free(&hwFrame_);
     av_buffer_unref(&hwDevice_);
@@ -247,6 +262,16 @@ void VideoCodecEncoder::flush(const PacketSink& sink) {
 
 AudioCodecEncoder::AudioCodecEncoder(const AudioEncoderSettings& settings, bool globalHeader)
     : CodecEncoderBase(settings.encoder), settings_(settings) {
+    try {
+        configure(globalHeader);
+    } catch (...) {
+        release();
+        throw;
+    }
+}
+
+void AudioCodecEncoder::configure(bool globalHeader) {
+    const AudioEncoderSettings& settings = settings_;
     if (settings.sampleRate <= 0 || settings.channels <= 0 || settings.channels > 8)
         throw MediaError("the sound format cannot be encoded");
     ctx_->sample_rate = settings.sampleRate;
@@ -271,9 +296,14 @@ AudioCodecEncoder::AudioCodecEncoder(const AudioEncoderSettings& settings, bool 
 }
 
 AudioCodecEncoder::~AudioCodecEncoder() {
+    release();
+}
+
+void AudioCodecEncoder::release() {
     swr_free(&swr_);
     if (fifo_)
         av_audio_fifo_free(fifo_);
+    fifo_ = nullptr;
     av_frame_free(&frame_);
 }
 

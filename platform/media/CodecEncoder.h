@@ -49,6 +49,7 @@ protected:
     int64_t encoded_ = 0;  // of those, how many came back in packets (pictures only)
 
 private:
+    std::string name_; // the encoder's name, for messages
     AVPacket* packet_ = nullptr;
 };
 
@@ -64,6 +65,9 @@ public:
     void flush(const PacketSink& sink);
 
 private:
+    // The constructor's work; a failure releases what it made before the exception leaves.
+    void configure(bool globalHeader);
+    void release();
     void setupHardware();
     void convert(const PictureView& picture);
 
@@ -88,6 +92,8 @@ public:
     void flush(const PacketSink& sink);
 
 private:
+    void configure(bool globalHeader);
+    void release();
     void encodeFrames(int frames, const PacketSink& sink);
 
     AudioEncoderSettings settings_;

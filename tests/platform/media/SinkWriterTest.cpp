@@ -185,6 +185,11 @@ TEST_F(SinkWriterTest, RefusesWhatItCannotWrite) {
              SinkWriter writer(path("x.mp4"));
              writer.addVideoStream(h264(0, 0));
          }},
+        {"odd size the encoder refuses",
+         [&] {
+             SinkWriter writer(path("x.mp4"));
+             writer.addVideoStream(h264(33, 21));
+         }},
         {"writing before the header",
          [&] {
              SinkWriter writer(path("x.mp4"));
