@@ -103,6 +103,16 @@ CodecEncoderBase::~CodecEncoderBase() {
     av_packet_free(&packet_);
 }
 
+void CodecEncoderBase::constructOrRelease(const std::function<void()>& work,
+                                          const std::function<void()>& undo) {
+    try {
+        work();
+    } catch (...) {
+        undo();
+        throw;
+    }
+}
+
 void CodecEncoderBase::open(const EncoderOptions& options, bool globalHeader) {
     if (globalHeader)
         ctx_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -132,12 +142,7 @@ void CodecEncoderBase::send(AVFrame* frame, const PacketSink& sink) {
 
 VideoCodecEncoder::VideoCodecEncoder(const VideoEncoderSettings& settings, bool globalHeader)
     : CodecEncoderBase(settings.encoder), settings_(settings) {
-    try {
-        configure(globalHeader);
-    } catch (...) {
-        release();
-        throw;
-    }
+    constructOrRelease([&] { configure(globalHeader); }, [this] { release(); });
 }
 
 void VideoCodecEncoder::configure(bool globalHeader) {
@@ -262,12 +267,7 @@ void VideoCodecEncoder::flush(const PacketSink& sink) {
 
 AudioCodecEncoder::AudioCodecEncoder(const AudioEncoderSettings& settings, bool globalHeader)
     : CodecEncoderBase(settings.encoder), settings_(settings) {
-    try {
-        configure(globalHeader);
-    } catch (...) {
-        release();
-        throw;
-    }
+    constructOrRelease([&] { configure(globalHeader); }, [this] { release(); });
 }
 
 void AudioCodecEncoder::configure(bool globalHeader) {

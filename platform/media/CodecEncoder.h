@@ -39,6 +39,10 @@ protected:
     // Finds the encoder by name and allocates its context; throws MediaError when it is absent.
     explicit CodecEncoderBase(const std::string& encoder);
     ~CodecEncoderBase();
+    // Runs a derived constructor's `work`; when it throws, `undo` releases what it made before
+    // the exception leaves (the derived destructor does not run then).
+    static void constructOrRelease(const std::function<void()>& work,
+                                   const std::function<void()>& undo);
     // Opens the context with `options` (FFmpeg names); throws MediaError when it refuses.
     void open(const EncoderOptions& options, bool globalHeader);
     // Hands `frame` to the encoder (nullptr to drain it) and every packet it gives to `sink`.
