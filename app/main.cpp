@@ -1,10 +1,222 @@
+// The program's entry point: the ordered environment checks, the long-lived forms, the message
+// loop and the settings saved at exit.
+
+#include "core/URServerMessages.h"
+#include "core/URSettings.h"
+#include "core/URStartup.h"
+#include "core/URTempFolders.h"
+#include "core/URUtils.h"
+#include "core/ui/URMessageBox.h"
+#include "core/ui/URProgress.h"
+#include "core/ui/URWaiting.h"
+#include "core/ui/USplashScreen.h"
+#include "editor/ui/UEditor.h"
+#include "editor/ui/UNewBlankProject.h"
+#include "editor/ui/URColorPicker.h"
+#include "editor/ui/URCopyProperties.h"
+#include "editor/ui/URPasteProperties.h"
+#include "editor/ui/URTiming.h"
+#include "export/ui/URExport.h"
+#include "export/ui/URExportSummary.h"
+#include "platform/system/NamedMutex.h"
+#include "platform/system/Shell.h"
+#include "platform/system/SystemInfo.h"
+#include "properties/ui/URDrawerEditor.h"
+#include "recorder/ui/URDrawer.h"
+#include "recorder/ui/URPreviewCamera.h"
+#include "recorder/ui/URRecordEffect.h"
+#include "recorder/ui/URRecordWindow.h"
+#include "recorder/ui/URRecorder.h"
+#include "recorder/ui/URRecorderSettings.h"
+#include "recorder/ui/URRecordingTime.h"
+#include "recorder/ui/URVideoRecorderSettings.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QMessageBox>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTimer>
+#include <exception>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int FailedStartExitCode = 1;
+
+// Reports a failed check, shows it with the plain system box, and gives the exit code.
+int failStart(const TRStartupFailure& failure) {
+    if (!failure.status.isEmpty()) {
+        QString reply;
+        SendServerMessage(reply, true, failure.synchronous ? 1 : 0, failure.status);
+    }
+    QMessageBox::critical(nullptr, "Tavrin", failure.message);
+    if (failure.troubleshooting)
+        platform::system::openUrl(TroubleshootingAddress());
+    return FailedStartExitCode;
+}
+
+// Until the graphics devices exist they cannot fail: the check passes.
+bool graphicsDevicesReady(int& initStep) {
+    initStep = 0;
+    return true;
+}
+
+// Until the custom effects exist there is nothing to register: the registrations succeed.
+std::vector<TRCustomEffectRegistration> customEffectRegistrations() {
+    std::vector<TRCustomEffectRegistration> registrations;
+    for (const QString& tag : CustomEffectTags())
+        registrations.push_back({tag, [] {}});
+    return registrations;
+}
+
+// Until the media layer exists it cannot be missing: the check passes.
+bool mediaAvailable() {
+    return true;
+}
+
+// The program's one look: Fusion with a dark blue palette.
+bool applyStyle() {
+    QStyle* style = QStyleFactory::create("Fusion");
+    if (!style)
+        return false;
+    QApplication::setStyle(style);
+    QPalette palette = style->standardPalette();
+    palette.setColor(QPalette::Window, QColor(0x1f, 0x2a, 0x44));
+    palette.setColor(QPalette::WindowText, Qt::white);
+    palette.setColor(QPalette::Base, QColor(0x16, 0x1f, 0x33));
+    palette.setColor(QPalette::Text, Qt::white);
+    palette.setColor(QPalette::Button, QColor(0x2b, 0x3a, 0x5c));
+    palette.setColor(QPalette::ButtonText, Qt::white);
+    palette.setColor(QPalette::Highlight, QColor(0x3d, 0x7e, 0xd8));
+    QApplication::setPalette(palette);
+    return true;
+}
+
+// Steps 3 to 9 of the start: the environment checks, each under its step name.
+TRCheckResult runChecks(const QStringList& arguments) {
+    StartupStep = "SetProcessShutdownParameters"; // no shutdown order to set on Linux
+    StartupStep = "InitializeURUtils";
+    InitializeURUtils(QCoreApplication::applicationDirPath());
+    StartupStep = "CheckInstance";
+    TRCheckResult result;
+    try {
+        result = CheckInstance(arguments);
+    } catch (const std::exception&) {
+        // A broken instance check never stops the start.
+    }
+    if (result)
+        return result;
+    StartupStep = "CheckSSSE3";
+    if ((result = CheckSSSE3(platform::system::processorHasSSSE3())))
+        return result;
+    StartupStep = "CheckDirect2D";
+    int initStep = 0;
+    const bool ready = graphicsDevicesReady(initStep);
+    if ((result = CheckDirect2D(ready, initStep)))
+        return result;
+    StartupStep = "CheckEffects";
+    QString tag;
+    const bool failed = RegisterCustomEffects(tag, true, customEffectRegistrations());
+    if ((result = CheckEffects(failed, tag)))
+        return result;
+    StartupStep = "CheckMediaFoundation";
+    if ((result = CheckMediaFoundation(mediaAvailable(), IsWindowsServer())))
+        return result;
+    StartupStep = "CheckStyle";
+    return CheckStyle(applyStyle());
+}
+
+void sendStartReport() {
+    const auto report = StartReport(SettingsRecord, CurrentDateTime());
+    if (!report)
+        return;
+    QString reply;
+    SendServerMessage(reply, report->ignoreCheckUpdates || SettingsRecord.CheckUpdates != 0, 0,
+                      report->status);
+}
+
+// The long-lived forms, created in their fixed order and freed in reverse.
+struct LongLivedForms {
+    std::vector<std::unique_ptr<QWidget>> forms;
+
+    template <typename Form> void create() { forms.push_back(std::make_unique<Form>()); }
+};
+
+void createForms(LongLivedForms& all) {
+    all.forms.push_back(std::make_unique<TEditor>());
+    Editor = static_cast<TEditor*>(all.forms.back().get());
+    SplashScreen->SetProgress(70, "Creating the screen recorder");
+    all.create<TrProgressForm>();
+    all.create<TRMessageBox>();
+    all.create<TRWaiting>();
+    all.create<TRRecorder>();
+    all.create<TrecordEffect>();
+    all.create<TrecordWindow>();
+    all.create<TpreviewCamera>();
+    all.create<Tdrawerbuttons>();
+    all.create<TRRecorderSettings>();
+    all.create<TRVideoRecorderSettings>();
+    all.create<TRRecordingTime>();
+    SplashScreen->SetProgress(85, "Creating the video encoder");
+    all.create<Trexport>();
+    all.create<TRExportSummary>();
+    all.create<Tnewblankproject>();
+    all.create<TRColorPicker>();
+    all.create<TRTiming>();
+    all.create<TRCopyProperties>();
+    all.create<TRPasteProperties>();
+    all.create<TDrawerEditorForm>();
+}
+
+void shutDown() {
+    InstanceMutex.reset();
+    FreeDwmApi();
+    if (!SaveSettings(SettingsRecord) && SettingsSaveEnabled())
+        qWarning().noquote() << "The settings were not saved:" << LastSettingsSaveError();
+    PropertiesClipboard.Reset();
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle("Tavrin");
-    window.show();
-    return app.exec();
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    StartupStep.clear();
+    try {
+        if (const TRCheckResult failure = runChecks(arguments))
+            return failStart(*failure);
+    } catch (const std::exception& error) {
+        return failStart(ExceptionFailure(StartupStep, QString::fromLocal8Bit(error.what())));
+    }
+    // A second instance must not write its settings over the first instance's at exit.
+    SetSettingsSaveEnabled(FirstInstance);
+
+    QApplication::setApplicationName("Tavrin");
+    QApplication::setApplicationDisplayName("Tavrin");
+    sendStartReport();
+    SaveLastStep(SettingsRecord, nullptr, "Start");
+    SaveLastStep(SettingsRecord, nullptr, "Start_Splash");
+    auto splash = std::make_unique<TsplashScreen>();
+    SplashScreen = splash.get();
+    SplashScreen->Execute();
+    SplashScreen->SetProgress(5, "");
+
+    LongLivedForms forms;
+    createForms(forms);
+
+    SplashScreen->Tag = 0;
+    SplashScreen->close();
+    SplashScreen = nullptr;
+    splash.reset();
+
+    Editor->EnableProjectOpening(IsProjectArgument(arguments) ? arguments.first() : QString(),
+                                 FindRecoveryFolder());
+    SaveLastStep(SettingsRecord, nullptr, StartRunStep(arguments));
+    Editor->show();
+    const int exitCode = QApplication::exec();
+    Editor = nullptr;
+    forms.forms.clear();
+    shutDown();
+    return exitCode;
 }

@@ -1,0 +1,5 @@
+#include "core/ui/URWaiting.h"
+
+TRWaiting::TRWaiting(QWidget* parent) : QDialog(parent) {
+    setObjectName("TRWaiting");
+}

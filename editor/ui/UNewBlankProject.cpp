@@ -1,0 +1,5 @@
+#include "editor/ui/UNewBlankProject.h"
+
+Tnewblankproject::Tnewblankproject(QWidget* parent) : QDialog(parent) {
+    setObjectName("Tnewblankproject");
+}

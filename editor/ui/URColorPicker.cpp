@@ -1,0 +1,5 @@
+#include "editor/ui/URColorPicker.h"
+
+TRColorPicker::TRColorPicker(QWidget* parent) : QDialog(parent) {
+    setObjectName("TRColorPicker");
+}

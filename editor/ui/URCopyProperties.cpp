@@ -1,0 +1,5 @@
+#include "editor/ui/URCopyProperties.h"
+
+TRCopyProperties::TRCopyProperties(QWidget* parent) : QDialog(parent) {
+    setObjectName("TRCopyProperties");
+}

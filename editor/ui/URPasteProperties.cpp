@@ -1,0 +1,5 @@
+#include "editor/ui/URPasteProperties.h"
+
+TRPasteProperties::TRPasteProperties(QWidget* parent) : QDialog(parent) {
+    setObjectName("TRPasteProperties");
+}

@@ -1,0 +1,5 @@
+#include "editor/ui/URTiming.h"
+
+TRTiming::TRTiming(QWidget* parent) : QDialog(parent) {
+    setObjectName("TRTiming");
+}

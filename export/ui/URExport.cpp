@@ -1,0 +1,5 @@
+#include "export/ui/URExport.h"
+
+Trexport::Trexport(QWidget* parent) : QDialog(parent) {
+    setObjectName("Trexport");
+}

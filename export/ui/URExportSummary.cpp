@@ -1,0 +1,5 @@
+#include "export/ui/URExportSummary.h"
+
+TRExportSummary::TRExportSummary(QWidget* parent) : QDialog(parent) {
+    setObjectName("TRExportSummary");
+}

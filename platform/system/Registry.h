@@ -1,0 +1,38 @@
+#pragma once
+// Named values of a per-user settings key, kept as one file per value under
+// $XDG_CONFIG_HOME/<key>/. Writes are atomic: a reader sees the old value or the new one whole.
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace platform::system {
+
+class RegistryKey {
+public:
+    // The key of the current user named `keyName` (for example "Tavrin").
+    explicit RegistryKey(const QString& keyName);
+
+    // The folder that holds the key's values.
+    QString folder() const { return folder_; }
+    bool exists() const;
+    // Creates the key's folder when missing; false when it cannot be created.
+    bool create() const;
+
+    // The stored bytes of a value, or nothing when the value (or the key) is missing or unreadable.
+    std::optional<QByteArray> readBinary(const QString& valueName) const;
+    // Stores the bytes whole, creating the key when missing; false on any failure.
+    bool writeBinary(const QString& valueName, const QByteArray& data) const;
+
+    // A text value stored as UTF-8.
+    std::optional<QString> readString(const QString& valueName) const;
+    bool writeString(const QString& valueName, const QString& text) const;
+
+    // The value's file path (values are plain names; a name with a separator is refused).
+    QString valuePath(const QString& valueName) const;
+
+private:
+    QString folder_;
+};
+
+} // namespace platform::system

@@ -1,0 +1,5 @@
+#include "properties/ui/URDrawerEditor.h"
+
+TDrawerEditorForm::TDrawerEditorForm(QWidget* parent) : QDialog(parent) {
+    setObjectName("TDrawerEditorForm");
+}

@@ -1,0 +1,5 @@
+#include "recorder/ui/URDrawer.h"
+
+Tdrawerbuttons::Tdrawerbuttons(QWidget* parent) : QWidget(parent) {
+    setObjectName("Tdrawerbuttons");
+}

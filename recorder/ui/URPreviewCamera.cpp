@@ -1,0 +1,5 @@
+#include "recorder/ui/URPreviewCamera.h"
+
+TpreviewCamera::TpreviewCamera(QWidget* parent) : QWidget(parent) {
+    setObjectName("TpreviewCamera");
+}

@@ -1,0 +1,5 @@
+#include "recorder/ui/URRecorder.h"
+
+TRRecorder::TRRecorder(QWidget* parent) : QDialog(parent) {
+    setObjectName("TRRecorder");
+}

@@ -1,0 +1,5 @@
+#include "recorder/ui/URRecorderSettings.h"
+
+TRRecorderSettings::TRRecorderSettings(QWidget* parent) : QDialog(parent) {
+    setObjectName("TRRecorderSettings");
+}

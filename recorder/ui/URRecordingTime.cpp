@@ -1,0 +1,5 @@
+#include "recorder/ui/URRecordingTime.h"
+
+TRRecordingTime::TRRecordingTime(QWidget* parent) : QDialog(parent) {
+    setObjectName("TRRecordingTime");
+}

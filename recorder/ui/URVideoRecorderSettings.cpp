@@ -1,0 +1,5 @@
+#include "recorder/ui/URVideoRecorderSettings.h"
+
+TRVideoRecorderSettings::TRVideoRecorderSettings(QWidget* parent) : QDialog(parent) {
+    setObjectName("TRVideoRecorderSettings");
+}
