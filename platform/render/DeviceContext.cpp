@@ -132,6 +132,7 @@ void DeviceContext::paint(const Matrix3x2& userToDevice, const RectF& deviceHint
     const bool antialias = antialias_ == AntialiasMode::PerPrimitive;
     const QTransform toDevice = userToDevice.toQTransform();
     const QRect clipRect = clip.toQRect();
+    const bool wholeSurface = clip == surfaceBounds();
     const qsizetype pitch = s.pixels->bytesPerLine();
     const int width = s.pixels->width();
     uchar* bits = s.pixels->bits(); // detached here, on this thread
@@ -142,8 +143,10 @@ void DeviceContext::paint(const Matrix3x2& userToDevice, const RectF& deviceHint
         QPainter painter(&band);
         painter.setRenderHint(QPainter::Antialiasing, antialias);
         const QTransform toBand = QTransform::fromTranslate(-s.origin.x(), -(s.origin.y() + top));
-        painter.setTransform(toBand);
-        painter.setClipRect(clipRect);
+        if (!wholeSurface) { // clipping costs time and changes edge rounding: only when needed
+            painter.setTransform(toBand);
+            painter.setClipRect(clipRect);
+        }
         painter.setTransform(toDevice * toBand);
         work(painter);
     });

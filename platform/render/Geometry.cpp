@@ -74,12 +74,65 @@ void appendArc(QPainterPath& path, const ArcSegment& arc) {
     path.setElementPositionAt(path.elementCount() - 1, p1.x(), p1.y());
 }
 
-// The outline as polylines; closed figures already end at their start point.
-QList<QPolygonF> polylines(const QPainterPath& path, const Matrix3x2& world) {
-    return path.toSubpathPolygons(world.toQTransform());
+// Flattening never less precise than this (DIPs), so lengths and tangents stay close to the
+// true curve whatever tolerance a caller asks for.
+constexpr double kFinestTolerance = 0.05;
+
+// A straight piece of a flattened outline with the true tangents at its ends.
+struct Segment {
+    QPointF from, to;
+    QPointF tangentFrom, tangentTo;
+    double length() const { return std::hypot(to.x() - from.x(), to.y() - from.y()); }
+};
+
+QPointF unit(QPointF v) {
+    const double len = std::hypot(v.x(), v.y());
+    return len > 0 ? v / len : QPointF();
 }
 
-double segmentLength(QPointF a, QPointF b) { return std::hypot(b.x() - a.x(), b.y() - a.y()); }
+// Appends the cubic p0..p3 as segments whose distance from the curve stays within `tol`.
+void flattenCubic(std::vector<Segment>& out, QPointF p0, QPointF p1, QPointF p2, QPointF p3, double tol) {
+    const QPointF d1 = p0 - 2 * p1 + p2;
+    const QPointF d2 = p1 - 2 * p2 + p3;
+    const double m = std::max(std::hypot(d1.x(), d1.y()), std::hypot(d2.x(), d2.y()));
+    const int n = std::clamp(int(std::ceil(std::sqrt(0.75 * m / tol))), 1, 4096);
+    auto at = [&](double t) {
+        const double u = 1 - t;
+        return u * u * u * p0 + 3 * u * u * t * p1 + 3 * u * t * t * p2 + t * t * t * p3;
+    };
+    auto tangent = [&](double t) {
+        const double u = 1 - t;
+        const QPointF d = 3 * u * u * (p1 - p0) + 6 * u * t * (p2 - p1) + 3 * t * t * (p3 - p2);
+        return d.isNull() ? unit(p3 - p0) : unit(d);
+    };
+    for (int i = 0; i < n; ++i) {
+        const double t0 = double(i) / n, t1 = double(i + 1) / n;
+        out.push_back({at(t0), at(t1), tangent(t0), tangent(t1)});
+    }
+}
+
+// The outline, flattened, as one list of segments per figure (closed figures end with their
+// closing line).
+std::vector<std::vector<Segment>> flatten(const QPainterPath& source, const Matrix3x2& world, float tolerance) {
+    const QPainterPath path = mapped(source, world);
+    const double tol = std::clamp<double>(tolerance, 1e-3, kFinestTolerance);
+    std::vector<std::vector<Segment>> figures;
+    QPointF current;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (e.isMoveTo() || figures.empty())
+            figures.emplace_back();
+        if (e.isLineTo()) {
+            const QPointF dir = unit(QPointF(e) - current);
+            figures.back().push_back({current, QPointF(e), dir, dir});
+        } else if (e.isCurveTo() && i + 2 < path.elementCount()) {
+            flattenCubic(figures.back(), current, e, path.elementAt(i + 1), path.elementAt(i + 2), tol);
+            i += 2;
+        }
+        current = path.elementAt(i);
+    }
+    return figures;
+}
 
 } // namespace
 
@@ -128,7 +181,6 @@ GeometryPtr Geometry::combined(const Geometry& other, CombineMode mode,
         out = a.united(b).subtracted(a.intersected(b));
         break;
     }
-    out.setFillRule(Qt::WindingFill);
     return fromPath(out);
 }
 
@@ -142,47 +194,38 @@ bool Geometry::fillContainsPoint(PointF point, const Matrix3x2& world, float) co
     return mapped(path_, world).contains(qp(point));
 }
 
-float Geometry::computeLength(const Matrix3x2& world, float) const {
+float Geometry::computeLength(const Matrix3x2& world, float tolerance) const {
     double total = 0;
-    for (const QPolygonF& poly : polylines(path_, world))
-        for (qsizetype i = 1; i < poly.size(); ++i)
-            total += segmentLength(poly[i - 1], poly[i]);
+    for (const std::vector<Segment>& figure : flatten(path_, world, tolerance))
+        for (const Segment& seg : figure)
+            total += seg.length();
     return float(total);
 }
 
 bool Geometry::computePointAtLength(float length, PointF& point, PointF& tangent,
-                                    const Matrix3x2& world, float) const {
-    QPointF last, lastDir;
+                                    const Matrix3x2& world, float tolerance) const {
     bool any = false;
     double walked = 0;
-    for (const QPolygonF& poly : polylines(path_, world)) {
-        for (qsizetype i = 1; i < poly.size(); ++i) {
-            const double len = segmentLength(poly[i - 1], poly[i]);
+    for (const std::vector<Segment>& figure : flatten(path_, world, tolerance)) {
+        for (const Segment& seg : figure) {
+            const double len = seg.length();
             if (len <= 0)
                 continue;
-            const QPointF dir = (poly[i] - poly[i - 1]) / len;
-            if (!any && length <= 0) {
-                point = {float(poly[0].x()), float(poly[0].y())};
-                tangent = {float(dir.x()), float(dir.y())};
-                return true;
-            }
-            any = true;
             if (walked + len >= length) {
-                const QPointF at = poly[i - 1] + dir * (length - walked);
+                const double f = std::clamp((length - walked) / len, 0.0, 1.0);
+                const QPointF at = seg.from + (seg.to - seg.from) * f;
+                const QPointF dir = unit(seg.tangentFrom * (1 - f) + seg.tangentTo * f);
                 point = {float(at.x()), float(at.y())};
                 tangent = {float(dir.x()), float(dir.y())};
                 return true;
             }
             walked += len;
-            last = poly[i];
-            lastDir = dir;
+            any = true;
+            point = {float(seg.to.x()), float(seg.to.y())}; // the end, unless more follows
+            tangent = {float(seg.tangentTo.x()), float(seg.tangentTo.y())};
         }
     }
-    if (!any)
-        return false;
-    point = {float(last.x()), float(last.y())};
-    tangent = {float(lastDir.x()), float(lastDir.y())};
-    return true;
+    return any;
 }
 
 FillMode Geometry::fillMode() const {

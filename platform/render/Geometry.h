@@ -44,8 +44,8 @@ public:
 
     /// This geometry mapped through `m`.
     GeometryPtr transformed(const Matrix3x2& m) const;
-    /// This geometry combined with `other` (first mapped through `otherTransform`). The result
-    /// is flattened to within `tolerance` DIPs and filled with the winding rule.
+    /// This geometry combined with `other` (first mapped through `otherTransform`). Curves are
+    /// kept; `tolerance` is accepted for callers that pass one.
     GeometryPtr combined(const Geometry& other, CombineMode mode,
                          const Matrix3x2& otherTransform = {}, float tolerance = 0.25f) const;
 
@@ -54,7 +54,8 @@ public:
     /// Whether the filled geometry (mapped through `world`) covers `point`, allowing `tolerance`.
     bool fillContainsPoint(PointF point, const Matrix3x2& world = {}, float tolerance = 0.25f) const;
     /// The length of every figure's outline (closed figures include their closing line), after
-    /// mapping through `world`, with curves flattened to within `tolerance`.
+    /// mapping through `world`, with curves flattened to within `tolerance` (never coarser
+    /// than 0.05 DIPs).
     float computeLength(const Matrix3x2& world = {}, float tolerance = 0.25f) const;
     /// The point at `length` along the outline and the unit tangent there (direction of travel).
     /// Lengths below 0 give the start, beyond the end the end. False for an empty geometry.
