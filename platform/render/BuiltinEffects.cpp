@@ -2,6 +2,7 @@
 
 #include "platform/render/Blend.h"
 #include "platform/render/Parallel.h"
+#include "platform/render/StandardEffects.h"
 
 #include <QPainter>
 #include <cmath>
@@ -24,9 +25,10 @@ void copyInto(const ImageTile& in, ImageTile& out) {
                 continue;
             }
             std::memset(dst, 0, size_t(area.left - out.region.left) * 4);
-            std::memcpy(dst + (area.left - out.region.left), in.row(y) + (area.left - in.region.left),
-                        size_t(area.width()) * 4);
-            std::memset(dst + (area.right - out.region.left), 0, size_t(out.region.right - area.right) * 4);
+            std::memcpy(dst + (area.left - out.region.left),
+                        in.row(y) + (area.left - in.region.left), size_t(area.width()) * 4);
+            std::memset(dst + (area.right - out.region.left), 0,
+                        size_t(out.region.right - area.right) * 4);
         }
     });
 }
@@ -37,11 +39,15 @@ public:
         const Vector4 r = std::get<Vector4>(p[CropRect]);
         rect_ = RectL::covering({r.x, r.y, r.z, r.w});
     }
-    RectL outputBounds(std::span<const RectL> in) const override { return in[0].intersected(rect_); }
+    RectL outputBounds(std::span<const RectL> in) const override {
+        return in[0].intersected(rect_);
+    }
     void mapOutputToInputs(const RectL& out, std::span<RectL> in) const override {
         in[0] = out.intersected(rect_);
     }
-    void render(std::span<const ImageTile> in, ImageTile& out) const override { copyInto(in[0], out); }
+    void render(std::span<const ImageTile> in, ImageTile& out) const override {
+        copyInto(in[0], out);
+    }
 
 private:
     RectL rect_;
@@ -54,7 +60,9 @@ public:
         dx_ = int32_t(std::lround(v.x));
         dy_ = int32_t(std::lround(v.y));
     }
-    RectL outputBounds(std::span<const RectL> in) const override { return in[0].translated(dx_, dy_); }
+    RectL outputBounds(std::span<const RectL> in) const override {
+        return in[0].translated(dx_, dy_);
+    }
     void mapOutputToInputs(const RectL& out, std::span<RectL> in) const override {
         in[0] = out.translated(-dx_, -dy_);
     }
@@ -117,8 +125,9 @@ public:
                         QImage::Format_ARGB32_Premultiplied);
             QPainter painter(&band);
             painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth_);
-            painter.setTransform(matrix_.toQTransform() *
-                                 QTransform::fromTranslate(-out.region.left, -(out.region.top + first)));
+            painter.setTransform(
+                matrix_.toQTransform() *
+                QTransform::fromTranslate(-out.region.left, -(out.region.top + first)));
             painter.drawImage(QPointF(in[0].region.left, in[0].region.top), in[0].pixels);
         });
     }
@@ -137,15 +146,18 @@ template <class Kernel> std::function<std::unique_ptr<EffectKernel>()> maker() {
 std::vector<EffectClass> builtinClasses() {
     const float big = RectF::infinite().right;
     std::vector<EffectClass> out;
-    out.push_back({Crop, "Crop", 1, {{"Rect", Vector4{-big, -big, big, big}}}, maker<CropKernel>()});
+    out.push_back(
+        {Crop, "Crop", 1, {{"Rect", Vector4{-big, -big, big, big}}}, maker<CropKernel>()});
     out.push_back({Offset, "Offset", 1, {{"Offset", Vector2{}}}, maker<OffsetKernel>()});
     out.push_back({Composite, "Composite", 2, {}, maker<CompositeKernel>()});
-    out.push_back({AffineTransform2D,
-                   "2D Affine Transform",
-                   1,
-                   {{"InterpolationMode", uint32_t(Interpolation::Linear)},
-                    {"TransformMatrix", Matrix3x2{}}},
-                   maker<AffineTransformKernel>()});
+    out.push_back(
+        {AffineTransform2D,
+         "2D Affine Transform",
+         1,
+         {{"InterpolationMode", uint32_t(Interpolation::Linear)}, {"TransformMatrix", Matrix3x2{}}},
+         maker<AffineTransformKernel>()});
+    for (EffectClass& cls : standardClasses())
+        out.push_back(std::move(cls));
     return out;
 }
 
