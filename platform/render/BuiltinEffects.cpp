@@ -2,7 +2,6 @@
 
 #include "platform/render/Blend.h"
 #include "platform/render/Parallel.h"
-#include "platform/render/StandardEffects.h"
 
 #include <QPainter>
 #include <cmath>
@@ -45,6 +44,12 @@ public:
     void mapOutputToInputs(const RectL& out, std::span<RectL> in) const override {
         in[0] = out.intersected(rect_);
     }
+    std::optional<ImageTile> passThrough(std::span<const ImageTile> in,
+                                         const RectL& out) const override {
+        if (in[0].region == out)
+            return in[0];
+        return std::nullopt;
+    }
     void render(std::span<const ImageTile> in, ImageTile& out) const override {
         copyInto(in[0], out);
     }
@@ -66,10 +71,12 @@ public:
     void mapOutputToInputs(const RectL& out, std::span<RectL> in) const override {
         in[0] = out.translated(-dx_, -dy_);
     }
-    void render(std::span<const ImageTile> in, ImageTile& out) const override {
-        // The input tile is exactly the output shifted back: move its region, copy the rows.
-        copyInto({in[0].pixels, in[0].region.translated(dx_, dy_)}, out);
+    // The input tile is exactly the output shifted back: move its region, keep its pixels.
+    std::optional<ImageTile> passThrough(std::span<const ImageTile> in,
+                                         const RectL&) const override {
+        return ImageTile{in[0].pixels, in[0].region.translated(dx_, dy_)};
     }
+    void render(std::span<const ImageTile>, ImageTile&) const override {} // never: see above
 
 private:
     int32_t dx_ = 0, dy_ = 0;
@@ -89,12 +96,15 @@ public:
             for (int i = first; i < last; ++i) {
                 const int32_t y = out.region.top + i;
                 uint32_t* dst = out.mutableRow(y);
-                std::memcpy(dst, in[0].row(y), size_t(width) * 4);
+                const uint32_t* below = in[0].row(y);
                 for (size_t k = 1; k < in.size(); ++k) {
                     const uint32_t* src = in[k].row(y);
                     for (int x = 0; x < width; ++x)
-                        dst[x] = sourceOver(src[x], dst[x]);
+                        dst[x] = sourceOver(src[x], below[x]);
+                    below = dst;
                 }
+                if (in.size() < 2)
+                    std::memcpy(dst, below, size_t(width) * 4);
             }
         });
     }
@@ -156,8 +166,6 @@ std::vector<EffectClass> builtinClasses() {
          1,
          {{"InterpolationMode", uint32_t(Interpolation::Linear)}, {"TransformMatrix", Matrix3x2{}}},
          maker<AffineTransformKernel>()});
-    for (EffectClass& cls : standardClasses())
-        out.push_back(std::move(cls));
     return out;
 }
 
