@@ -9,7 +9,9 @@ namespace {
 // Larger bitmaps than this (per side) are refused as damaged input rather than allocated.
 constexpr uint32_t kMaxSide = 32768;
 
-QImage::Format pixelFormat() { return QImage::Format_ARGB32_Premultiplied; }
+QImage::Format pixelFormat() {
+    return QImage::Format_ARGB32_Premultiplied;
+}
 
 } // namespace
 
@@ -82,7 +84,9 @@ bool Bitmap::unmap() {
     return was;
 }
 
-RectL Bitmap::bounds() const { return {0, 0, image_.width(), image_.height()}; }
+RectL Bitmap::bounds() const {
+    return {0, 0, image_.width(), image_.height()};
+}
 
 ImageTile Bitmap::render(const RectL& region) const {
     if (bounds().contains(region) && props_.alphaMode == AlphaMode::Premultiplied) {

@@ -19,7 +19,9 @@ enum class BitmapOptions : uint32_t {
 constexpr BitmapOptions operator|(BitmapOptions a, BitmapOptions b) {
     return BitmapOptions(uint32_t(a) | uint32_t(b));
 }
-constexpr bool hasOption(BitmapOptions set, BitmapOptions o) { return (uint32_t(set) & uint32_t(o)) != 0; }
+constexpr bool hasOption(BitmapOptions set, BitmapOptions o) {
+    return (uint32_t(set) & uint32_t(o)) != 0;
+}
 
 /// How the alpha byte is read. Ignore: the bitmap is opaque whatever its alpha bytes say;
 /// clearing it to a colour writes the colour's RGB with full alpha.
@@ -46,7 +48,8 @@ public:
     static std::shared_ptr<Bitmap> create(SizeU pixelSize, const BitmapProperties& props = {},
                                           const void* data = nullptr, int pitch = 0);
     /// A bitmap holding a copy of `image` converted to premultiplied BGRA; nullptr when null.
-    static std::shared_ptr<Bitmap> fromImage(const QImage& image, const BitmapProperties& props = {});
+    static std::shared_ptr<Bitmap> fromImage(const QImage& image,
+                                             const BitmapProperties& props = {});
 
     SizeU pixelSize() const { return {uint32_t(image_.width()), uint32_t(image_.height())}; }
     /// The size in DIPs: pixels * 96 / dpi.
@@ -60,7 +63,8 @@ public:
     /// Copies `srcRect` (pixels; the whole source when absent) of `src` to `dest` in this bitmap.
     /// Parts outside either bitmap are left out. False when nothing could be copied.
     bool copyFromBitmap(PointL dest, const Bitmap& src, std::optional<RectL> srcRect = {});
-    /// Copies rows of `pitch` bytes into `dstRect` (the whole bitmap when absent).
+    /// Copies rows of `pitch` bytes into `dstRect` (the whole bitmap when absent). To copy from
+    /// what a context has drawn so far, use DeviceContext::copyFromTarget().
     bool copyFromMemory(const void* data, int pitch, std::optional<RectL> dstRect = {});
 
     /// Maps a CpuRead bitmap for reading; nullopt when the bitmap lacks CpuRead or is mapped.

@@ -44,19 +44,22 @@ QColor toQColor(const ColorF& c) {
 
 GradientStopCollection::GradientStopCollection(std::vector<GradientStop> stops, ExtendMode extend)
     : stops_(std::move(stops)), extend_(extend) {
-    std::stable_sort(stops_.begin(), stops_.end(),
-                     [](const GradientStop& a, const GradientStop& b) { return a.position < b.position; });
+    std::stable_sort(
+        stops_.begin(), stops_.end(),
+        [](const GradientStop& a, const GradientStop& b) { return a.position < b.position; });
 }
 
-std::shared_ptr<GradientStopCollection> GradientStopCollection::create(std::vector<GradientStop> stops,
-                                                                       ExtendMode extend) {
+std::shared_ptr<GradientStopCollection>
+GradientStopCollection::create(std::vector<GradientStop> stops, ExtendMode extend) {
     return std::shared_ptr<GradientStopCollection>(
         new GradientStopCollection(std::move(stops), extend));
 }
 
 Brush::~Brush() = default;
 
-void Brush::setOpacity(float opacity) { opacity_ = std::clamp(opacity, 0.0f, 1.0f); }
+void Brush::setOpacity(float opacity) {
+    opacity_ = std::clamp(opacity, 0.0f, 1.0f);
+}
 
 std::shared_ptr<SolidColorBrush> SolidColorBrush::create(const ColorF& color, float opacity) {
     std::shared_ptr<SolidColorBrush> brush(new SolidColorBrush(color));
@@ -64,7 +67,9 @@ std::shared_ptr<SolidColorBrush> SolidColorBrush::create(const ColorF& color, fl
     return brush;
 }
 
-QBrush SolidColorBrush::toQBrush() const { return QBrush(toQColor(color_)); }
+QBrush SolidColorBrush::toQBrush() const {
+    return QBrush(toQColor(color_));
+}
 
 std::shared_ptr<LinearGradientBrush> LinearGradientBrush::create(PointF s, PointF e,
                                                                  GradientStopsPtr stops) {
@@ -79,7 +84,8 @@ QBrush LinearGradientBrush::toQBrush() const {
 
 std::shared_ptr<RadialGradientBrush> RadialGradientBrush::create(PointF c, PointF o, float rx,
                                                                  float ry, GradientStopsPtr stops) {
-    return std::shared_ptr<RadialGradientBrush>(new RadialGradientBrush(c, o, rx, ry, std::move(stops)));
+    return std::shared_ptr<RadialGradientBrush>(
+        new RadialGradientBrush(c, o, rx, ry, std::move(stops)));
 }
 
 void RadialGradientBrush::setRadius(float rx, float ry) {
@@ -93,8 +99,8 @@ QBrush RadialGradientBrush::toQBrush() const {
     const float rx = std::max(rx_, 1e-6f);
     QRadialGradient g(QPointF(0, 0), rx, QPointF(offset_.x, offset_.y * rx / std::max(ry_, 1e-6f)));
     applyStops(g, stops_);
-    const Matrix3x2 shape =
-        Matrix3x2::scale(1, std::max(ry_, 1e-6f) / rx) * Matrix3x2::translation(center_.x, center_.y);
+    const Matrix3x2 shape = Matrix3x2::scale(1, std::max(ry_, 1e-6f) / rx) *
+                            Matrix3x2::translation(center_.x, center_.y);
     return withTransform(QBrush(g), shape * transform());
 }
 

@@ -36,7 +36,9 @@ float strokeReach(float width, const StrokeStyle* style, const Matrix3x2& toDevi
     return w * std::max(miter, 1.5f) / 2 + 2;
 }
 
-RectF inflate(const RectF& r, float by) { return {r.left - by, r.top - by, r.right + by, r.bottom + by}; }
+RectF inflate(const RectF& r, float by) {
+    return {r.left - by, r.top - by, r.right + by, r.bottom + by};
+}
 
 } // namespace
 
@@ -78,7 +80,9 @@ void DeviceContext::setTarget(BitmapPtr target) {
         setDpi(target_->dpiX(), target_->dpiY());
 }
 
-SizeU DeviceContext::targetPixelSize() const { return target_ ? target_->pixelSize() : SizeU{}; }
+SizeU DeviceContext::targetPixelSize() const {
+    return target_ ? target_->pixelSize() : SizeU{};
+}
 
 SizeF DeviceContext::size() const {
     const SizeU px = targetPixelSize();
@@ -139,7 +143,8 @@ void DeviceContext::paint(const Matrix3x2& userToDevice, const RectF& deviceHint
     const int firstRow = area.top - s.origin.y();
     parallelRows(int(area.height()), int(area.width()), [&](int first, int last) {
         const int top = firstRow + first;
-        QImage band(bits + top * pitch, width, last - first, pitch, QImage::Format_ARGB32_Premultiplied);
+        QImage band(bits + top * pitch, width, last - first, pitch,
+                    QImage::Format_ARGB32_Premultiplied);
         QPainter painter(&band);
         painter.setRenderHint(QPainter::Antialiasing, antialias);
         const QTransform toBand = QTransform::fromTranslate(-s.origin.x(), -(s.origin.y() + top));
@@ -156,8 +161,8 @@ void DeviceContext::clear(const ColorF& color) {
     if (!canDraw())
         return;
     ColorF c = color;
-    if (target_->alphaMode() == AlphaMode::Ignore && !std::any_of(stack_.begin(), stack_.end(),
-                                                                  [](const StackEntry& e) { return e.isLayer; }))
+    if (target_->alphaMode() == AlphaMode::Ignore &&
+        !std::any_of(stack_.begin(), stack_.end(), [](const StackEntry& e) { return e.isLayer; }))
         c.a = 1;
     const QColor qc = toQColor(c);
     const RectL clip = currentClip();
@@ -185,7 +190,8 @@ void DeviceContext::strokePath(const QPainterPath& path, const Brush& brush, flo
         return;
     const Matrix3x2 toDevice = deviceTransform();
     const QBrush qbrush = brush.toQBrush();
-    const QPen pen = style ? style->toQPen(qbrush, width, pixelsPerDip()) : defaultPen(qbrush, width);
+    const QPen pen =
+        style ? style->toQPen(qbrush, width, pixelsPerDip()) : defaultPen(qbrush, width);
     const RectF reach = inflate(toDevice.transformRect(RectF::fromQRectF(path.controlPointRect())),
                                 strokeReach(width, style, toDevice));
     paint(toDevice, reach, [&](QPainter& p) {
@@ -194,7 +200,9 @@ void DeviceContext::strokePath(const QPainterPath& path, const Brush& brush, flo
     });
 }
 
-void DeviceContext::fillRectangle(const RectF& rect, const Brush& brush) { fillPath(rectPath(rect), brush); }
+void DeviceContext::fillRectangle(const RectF& rect, const Brush& brush) {
+    fillPath(rectPath(rect), brush);
+}
 
 void DeviceContext::drawRectangle(const RectF& rect, const Brush& brush, float width,
                                   const StrokeStyle* style) {
@@ -247,8 +255,9 @@ void DeviceContext::drawBitmap(const Bitmap& bitmap, std::optional<RectF> destRe
     const RectF dest = destRect.value_or(RectF{0, 0, dips.width, dips.height});
     const RectF src = sourceRect.value_or(RectF{0, 0, dips.width, dips.height});
     const Matrix3x2 toPixels = Matrix3x2::scale(bitmap.dpiX() / 96, bitmap.dpiY() / 96);
-    const QImage pixels = bitmap.alphaMode() == AlphaMode::Ignore ? bitmap.render(bitmap.bounds()).pixels
-                                                                  : bitmap.image();
+    const QImage pixels = bitmap.alphaMode() == AlphaMode::Ignore
+                              ? bitmap.render(bitmap.bounds()).pixels
+                              : bitmap.image();
     const Matrix3x2 toDevice = deviceTransform();
     paint(toDevice, inflate(toDevice.transformRect(dest), 1), [&](QPainter& p) {
         p.setOpacity(std::clamp(opacity, 0.0f, 1.0f));
@@ -274,7 +283,8 @@ void DeviceContext::drawImage(const Image& image, PointF offset, std::optional<R
         wanted = wanted.intersected(*imageRect);
     // Only what can land on the visible part of the surface, plus the filter's neighbours.
     const RectL visible = currentClip().intersected(surfaceBounds());
-    wanted = wanted.intersected(RectL::covering(fromDevice.transformRect(visible.toRectF())).inflated(2));
+    wanted = wanted.intersected(
+        RectL::covering(fromDevice.transformRect(visible.toRectF())).inflated(2));
     if (wanted.isEmpty() || wanted.isInfinite())
         return;
     const ImageTile tile = image.render(wanted);
@@ -284,7 +294,8 @@ void DeviceContext::drawImage(const Image& image, PointF offset, std::optional<R
     });
 }
 
-void DeviceContext::drawTextLayout(PointF origin, const TextLayout& layout, const Brush& brush, bool clip) {
+void DeviceContext::drawTextLayout(PointF origin, const TextLayout& layout, const Brush& brush,
+                                   bool clip) {
     if (canDraw())
         layout.draw(*this, origin, brush, clip);
 }
@@ -308,11 +319,14 @@ void DeviceContext::pushLayer(const LayerParameters& params) {
     if (params.contentBounds != RectF::infinite())
         area = area.intersected(RectL::covering(toDevice.transformRect(params.contentBounds)));
     if (params.geometricMask) {
-        layer.mask = (params.maskTransform * toDevice).toQTransform().map(params.geometricMask->path());
-        area = area.intersected(RectL::covering(RectF::fromQRectF(layer.mask.boundingRect())).inflated(1));
+        layer.mask =
+            (params.maskTransform * toDevice).toQTransform().map(params.geometricMask->path());
+        area = area.intersected(
+            RectL::covering(RectF::fromQRectF(layer.mask.boundingRect())).inflated(1));
     }
     if (!area.isEmpty()) {
-        layer.layerPixels = QImage(int(area.width()), int(area.height()), QImage::Format_ARGB32_Premultiplied);
+        layer.layerPixels =
+            QImage(int(area.width()), int(area.height()), QImage::Format_ARGB32_Premultiplied);
         layer.layerPixels.fill(Qt::transparent);
     } else {
         area = {};
@@ -368,7 +382,9 @@ void DeviceContext::popAxisAlignedClip() {
     stack_.pop_back();
 }
 
-void DeviceContext::dropStack() { stack_.clear(); }
+void DeviceContext::dropStack() {
+    stack_.clear();
+}
 
 bool DeviceContext::copyFromTarget(Bitmap& dest, PointL destPoint, const RectL& srcRect) const {
     return target_ && dest.copyFromBitmap(destPoint, *target_, srcRect);

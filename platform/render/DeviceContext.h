@@ -106,7 +106,8 @@ public:
     void drawImage(const Image& image, PointF offset = {}, std::optional<RectL> imageRect = {},
                    Interpolation interpolation = Interpolation::Linear);
     /// Draws a laid-out text with its top-left at `origin`.
-    void drawTextLayout(PointF origin, const TextLayout& layout, const Brush& brush, bool clip = false);
+    void drawTextLayout(PointF origin, const TextLayout& layout, const Brush& brush,
+                        bool clip = false);
 
     /// Runs Qt painting under the current transform, clips and layer (for the text and SVG
     /// layers). `boundsHint` (DIPs) must cover everything `paint` touches. `paint` may run on
@@ -134,10 +135,10 @@ private:
     };
     struct StackEntry {
         bool isLayer = false;
-        RectL clip;            // device pixels (clip entries)
-        QImage layerPixels;    // layer entries
+        RectL clip;         // device pixels (clip entries)
+        QImage layerPixels; // layer entries
         QPoint layerOrigin;
-        QPainterPath mask;     // device space; empty: none
+        QPainterPath mask; // device space; empty: none
         AntialiasMode maskAntialias = AntialiasMode::PerPrimitive;
         float opacity = 1;
     };
@@ -150,7 +151,8 @@ private:
     void paint(const Matrix3x2& userToDevice, const RectF& deviceHint,
                const std::function<void(QPainter&)>& work);
     void fillPath(const QPainterPath& path, const Brush& brush);
-    void strokePath(const QPainterPath& path, const Brush& brush, float width, const StrokeStyle* style);
+    void strokePath(const QPainterPath& path, const Brush& brush, float width,
+                    const StrokeStyle* style);
     void compositeLayer(StackEntry& layer);
     void dropStack();
 

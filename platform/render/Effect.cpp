@@ -10,15 +10,8 @@ namespace {
 // an unbounded region.
 constexpr int64_t kMaxTileArea = int64_t(1) << 28;
 
-bool renderable(const RectL& r) { return !r.isInfinite() && r.area() <= kMaxTileArea; }
-
-// The pixels of `wanted` (which must be renderable), transparent where `image` has none.
-ImageTile renderInput(const Image* image, const RectL& wanted) {
-    if (wanted.isEmpty())
-        return {QImage(), wanted};
-    if (!image || wanted.intersected(image->bounds()).isEmpty())
-        return ImageTile::transparent(wanted);
-    return image->render(wanted);
+bool renderable(const RectL& r) {
+    return !r.isInfinite() && r.area() <= kMaxTileArea;
 }
 
 } // namespace
@@ -26,6 +19,10 @@ ImageTile renderInput(const Image* image, const RectL& wanted) {
 EffectKernel::~EffectKernel() = default;
 
 void EffectKernel::prepare(std::span<const PropertyValue>) {}
+
+std::optional<ImageTile> EffectKernel::passThrough(std::span<const ImageTile>, const RectL&) const {
+    return std::nullopt;
+}
 
 RectL EffectKernel::outputBounds(std::span<const RectL> inputBounds) const {
     return inputBounds.empty() ? RectL{} : inputBounds[0];
@@ -39,6 +36,7 @@ void EffectKernel::mapOutputToInputs(const RectL& output, std::span<RectL> input
 Effect::Effect(std::shared_ptr<const EffectClass> cls, std::unique_ptr<EffectKernel> kernel)
     : class_(std::move(cls)), kernel_(std::move(kernel)) {
     inputs_.resize(size_t(std::max(class_->inputCount, 0)));
+    inputScratch_.resize(inputs_.size());
     for (const PropertyInfo& p : class_->properties)
         values_.push_back(p.initial);
 }
@@ -99,15 +97,33 @@ ImageTile Effect::render(const RectL& region) const {
     std::vector<ImageTile> tiles;
     tiles.reserve(inputs_.size());
     for (size_t i = 0; i < inputs_.size(); ++i)
-        tiles.push_back(renderInput(inputs_[i].get(), wanted[i]));
-    ImageTile out{QImage(int(area.width()), int(area.height()), QImage::Format_ARGB32_Premultiplied),
-                  area};
-    kernel_->render(tiles, out);
+        tiles.push_back(renderInput(i, wanted[i]));
+    std::optional<ImageTile> out = kernel_->passThrough(tiles, area);
+    if (!out) {
+        out = ImageTile::reuse(outputScratch_, area);
+        kernel_->render(tiles, *out);
+        outputScratch_ = out->pixels;
+    }
     if (area == region)
-        return out;
+        return *out;
     ImageTile whole = ImageTile::transparent(region);
-    copyTileArea(out, whole);
+    copyTileArea(*out, whole);
     return whole;
+}
+
+// The pixels of `wanted` (renderable), transparent where the input has none. The input renders
+// only the part inside its bounds; the rest is padding in a buffer kept for the next frame.
+ImageTile Effect::renderInput(size_t index, const RectL& wanted) const {
+    const Image* image = inputs_[index].get();
+    const RectL inner = image ? wanted.intersected(image->bounds()) : RectL{};
+    if (wanted.isEmpty() || inner == wanted)
+        return wanted.isEmpty() ? ImageTile{QImage(), wanted} : image->render(wanted);
+    ImageTile padded = ImageTile::reuse(inputScratch_[index], wanted);
+    padded.pixels.fill(Qt::transparent);
+    if (!inner.isEmpty())
+        copyTileArea(image->render(inner), padded);
+    inputScratch_[index] = padded.pixels;
+    return padded;
 }
 
 bool Effect::dependsOn(const Image* other) const {

@@ -3,6 +3,9 @@
 // when an effect is created, re-targeted or configured: pixels are produced at draw time, and
 // only for the region being drawn.
 //
+// A graph is evaluated on one thread at a time (effects keep their pixel buffers from frame to
+// frame); the kernels themselves spread their rows over every core.
+//
 // Adding an effect class: derive an EffectKernel (map output regions to the input regions they
 // need; render an output region from the rendered input regions, in parallel rows), describe its
 // inputs and properties in an EffectClass, and register that class with a Factory
@@ -16,6 +19,7 @@
 #include <QUuid>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <variant>
 #include <vector>
@@ -25,9 +29,12 @@ namespace platform::render {
 enum class PropertyType { Float, Vector2, Vector3, Vector4, Matrix3x2, Matrix4x4, Enum };
 
 /// A property value; the alternative's position is its PropertyType. Enums are uint32_t.
-using PropertyValue = std::variant<float, Vector2, Vector3, Vector4, Matrix3x2, Matrix4x4, uint32_t>;
+using PropertyValue =
+    std::variant<float, Vector2, Vector3, Vector4, Matrix3x2, Matrix4x4, uint32_t>;
 
-inline PropertyType typeOf(const PropertyValue& v) { return PropertyType(v.index()); }
+inline PropertyType typeOf(const PropertyValue& v) {
+    return PropertyType(v.index());
+}
 
 struct PropertyInfo {
     QString name;
@@ -50,9 +57,15 @@ public:
     /// The region of each input needed to compute `output`. Default: `output` for every input.
     virtual void mapOutputToInputs(const RectL& output, std::span<RectL> inputRects) const;
 
-    /// Computes every pixel of `out.region` (`out.pixels` is allocated, uninitialised).
-    /// `inputs[i]` covers exactly the rectangle mapOutputToInputs() asked for. Kernels should
-    /// split rows with parallelRows() (platform/render/Parallel.h).
+    /// For kernels that only move or limit pixels: the output for `output` as a view of the
+    /// input tiles (no pixel work), or nullopt to have render() called. Default: nullopt.
+    virtual std::optional<ImageTile> passThrough(std::span<const ImageTile> inputs,
+                                                 const RectL& output) const;
+
+    /// Computes every pixel of `out.region` (`out.pixels` is allocated; its contents are
+    /// undefined, possibly an earlier frame). `inputs[i]` covers exactly the rectangle
+    /// mapOutputToInputs() asked for. Kernels should split rows with parallelRows()
+    /// (platform/render/Parallel.h).
     virtual void render(std::span<const ImageTile> inputs, ImageTile& out) const = 0;
 };
 
@@ -98,11 +111,16 @@ public:
 private:
     Effect(std::shared_ptr<const EffectClass> cls, std::unique_ptr<EffectKernel> kernel);
     std::vector<RectL> inputBounds() const;
+    ImageTile renderInput(size_t index, const RectL& wanted) const;
 
     std::shared_ptr<const EffectClass> class_;
     std::unique_ptr<EffectKernel> kernel_;
     std::vector<ImagePtr> inputs_;
     std::vector<PropertyValue> values_;
+    // Pixel buffers kept from frame to frame (re-used when nobody else holds them): one per
+    // input for padding, and the output.
+    mutable std::vector<QImage> inputScratch_;
+    mutable QImage outputScratch_;
 };
 
 using EffectPtr = std::shared_ptr<Effect>;

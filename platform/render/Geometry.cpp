@@ -11,7 +11,9 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-QPointF qp(PointF p) { return {p.x, p.y}; }
+QPointF qp(PointF p) {
+    return {p.x, p.y};
+}
 
 QPainterPath mapped(const QPainterPath& path, const Matrix3x2& m) {
     return m.isIdentity() ? path : m.toQTransform().map(path);
@@ -61,7 +63,8 @@ void appendArc(QPainterPath& path, const ArcSegment& arc) {
     const double cx = cs * cxp - sn * cyp + (p0.x() + p1.x()) / 2;
     const double cy = sn * cxp + cs * cyp + (p0.y() + p1.y()) / 2;
     const double theta = angleBetween(1, 0, (x1 - cxp) / rx, (y1 - cyp) / ry);
-    double delta = angleBetween((x1 - cxp) / rx, (y1 - cyp) / ry, (-x1 - cxp) / rx, (-y1 - cyp) / ry);
+    double delta =
+        angleBetween((x1 - cxp) / rx, (y1 - cyp) / ry, (-x1 - cxp) / rx, (-y1 - cyp) / ry);
     if (!sweep && delta > 0)
         delta -= 2 * kPi;
     else if (sweep && delta < 0)
@@ -91,7 +94,8 @@ QPointF unit(QPointF v) {
 }
 
 // Appends the cubic p0..p3 as segments whose distance from the curve stays within `tol`.
-void flattenCubic(std::vector<Segment>& out, QPointF p0, QPointF p1, QPointF p2, QPointF p3, double tol) {
+void flattenCubic(std::vector<Segment>& out, QPointF p0, QPointF p1, QPointF p2, QPointF p3,
+                  double tol) {
     const QPointF d1 = p0 - 2 * p1 + p2;
     const QPointF d2 = p1 - 2 * p2 + p3;
     const double m = std::max(std::hypot(d1.x(), d1.y()), std::hypot(d2.x(), d2.y()));
@@ -113,7 +117,8 @@ void flattenCubic(std::vector<Segment>& out, QPointF p0, QPointF p1, QPointF p2,
 
 // The outline, flattened, as one list of segments per figure (closed figures end with their
 // closing line).
-std::vector<std::vector<Segment>> flatten(const QPainterPath& source, const Matrix3x2& world, float tolerance) {
+std::vector<std::vector<Segment>> flatten(const QPainterPath& source, const Matrix3x2& world,
+                                          float tolerance) {
     const QPainterPath path = mapped(source, world);
     const double tol = std::clamp<double>(tolerance, 1e-3, kFinestTolerance);
     std::vector<std::vector<Segment>> figures;
@@ -126,7 +131,8 @@ std::vector<std::vector<Segment>> flatten(const QPainterPath& source, const Matr
             const QPointF dir = unit(QPointF(e) - current);
             figures.back().push_back({current, QPointF(e), dir, dir});
         } else if (e.isCurveTo() && i + 2 < path.elementCount()) {
-            flattenCubic(figures.back(), current, e, path.elementAt(i + 1), path.elementAt(i + 2), tol);
+            flattenCubic(figures.back(), current, e, path.elementAt(i + 1), path.elementAt(i + 2),
+                         tol);
             i += 2;
         }
         current = path.elementAt(i);
@@ -160,7 +166,9 @@ GeometryPtr Geometry::fromPath(const QPainterPath& path) {
     return GeometryPtr(new Geometry(path));
 }
 
-GeometryPtr Geometry::transformed(const Matrix3x2& m) const { return fromPath(mapped(path_, m)); }
+GeometryPtr Geometry::transformed(const Matrix3x2& m) const {
+    return fromPath(mapped(path_, m));
+}
 
 GeometryPtr Geometry::combined(const Geometry& other, CombineMode mode,
                                const Matrix3x2& otherTransform, float) const {

@@ -52,7 +52,8 @@ public:
     /// The bounds after mapping through `world`; an empty rectangle for an empty geometry.
     RectF bounds(const Matrix3x2& world = {}) const;
     /// Whether the filled geometry (mapped through `world`) covers `point`, allowing `tolerance`.
-    bool fillContainsPoint(PointF point, const Matrix3x2& world = {}, float tolerance = 0.25f) const;
+    bool fillContainsPoint(PointF point, const Matrix3x2& world = {},
+                           float tolerance = 0.25f) const;
     /// The length of every figure's outline (closed figures include their closing line), after
     /// mapping through `world`, with curves flattened to within `tolerance` (never coarser
     /// than 0.05 DIPs).

@@ -7,11 +7,20 @@ namespace platform::render {
 Image::~Image() = default;
 
 ImageTile ImageTile::transparent(const RectL& region) {
-    ImageTile tile{QImage(int(region.width()), int(region.height()),
-                          QImage::Format_ARGB32_Premultiplied),
-                   region};
+    ImageTile tile{
+        QImage(int(region.width()), int(region.height()), QImage::Format_ARGB32_Premultiplied),
+        region};
     tile.pixels.fill(Qt::transparent);
     return tile;
+}
+
+ImageTile ImageTile::reuse(QImage& buffer, const RectL& region) {
+    const QSize size(int(region.width()), int(region.height()));
+    QImage pixels = std::move(buffer);
+    buffer = QImage();
+    if (pixels.size() != size || !pixels.isDetached())
+        pixels = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    return {std::move(pixels), region};
 }
 
 const uint32_t* ImageTile::row(int32_t y) const {

@@ -18,8 +18,15 @@ struct ImageTile {
 
     /// A transparent tile of `region`'s size.
     static ImageTile transparent(const RectL& region);
+    /// A writable tile of `region`'s size with undefined contents. It takes over `buffer`'s
+    /// memory when that has the right size and nobody else holds it, else gets new memory;
+    /// `buffer` is left null. Hand the pixels back (buffer = tile.pixels) once written, so the
+    /// next frame can use the same memory again.
+    static ImageTile reuse(QImage& buffer, const RectL& region);
     /// The pixel row `y` (absolute image coordinate) starting at column region.left.
     const uint32_t* row(int32_t y) const;
+    /// A writable row. Safe from several threads only when no one else shares `pixels`
+    /// (tiles from transparent() and reuse() are unshared until copied).
     uint32_t* mutableRow(int32_t y);
     /// The pixel at absolute image coordinates, transparent outside the tile.
     uint32_t pixelAt(int32_t x, int32_t y) const;

@@ -63,7 +63,8 @@ QList<qreal> drawablePattern(QList<qreal> pattern) {
 std::shared_ptr<StrokeStyle> StrokeStyle::create(const StrokeStyleProperties& props,
                                                  std::vector<float> dashes) {
     if (props.dashStyle == DashStyle::Custom) {
-        const bool negative = std::any_of(dashes.begin(), dashes.end(), [](float d) { return d < 0; });
+        const bool negative =
+            std::any_of(dashes.begin(), dashes.end(), [](float d) { return d < 0; });
         if (dashes.empty() || negative || std::accumulate(dashes.begin(), dashes.end(), 0.0f) <= 0)
             return nullptr;
         if (dashes.size() % 2)

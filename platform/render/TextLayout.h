@@ -15,7 +15,8 @@ public:
     /// Draws the text with its top-left at `origin` (DIPs, under the context's transform),
     /// painting with `brush` where the layout sets no brush of its own. `clip` limits the
     /// drawing to the layout box.
-    virtual void draw(DeviceContext& context, PointF origin, const Brush& brush, bool clip) const = 0;
+    virtual void draw(DeviceContext& context, PointF origin, const Brush& brush,
+                      bool clip) const = 0;
 };
 
 } // namespace platform::render

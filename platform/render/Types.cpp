@@ -11,9 +11,24 @@ namespace {
 constexpr int32_t kInfMin = std::numeric_limits<int32_t>::min() / 2;
 constexpr int32_t kInfMax = std::numeric_limits<int32_t>::max() / 2;
 
-float radians(float degrees) { return degrees * std::numbers::pi_v<float> / 180.0f; }
+float radians(float degrees) {
+    return degrees * std::numbers::pi_v<float> / 180.0f;
+}
 
-int32_t saturate(int64_t v) { return int32_t(std::clamp<int64_t>(v, kInfMin, kInfMax)); }
+// A rotation turning axis `a` towards axis `b` (rows are vectors).
+Matrix4x4 planeRotation(int a, int b, float degrees) {
+    const float r = radians(degrees);
+    Matrix4x4 m;
+    m.m[a][a] = std::cos(r);
+    m.m[a][b] = std::sin(r);
+    m.m[b][a] = -std::sin(r);
+    m.m[b][b] = std::cos(r);
+    return m;
+}
+
+int32_t saturate(int64_t v) {
+    return int32_t(std::clamp<int64_t>(v, kInfMin, kInfMax));
+}
 
 } // namespace
 
@@ -31,7 +46,9 @@ RectF RectF::fromQRectF(const QRectF& r) {
     return {float(r.left()), float(r.top()), float(r.right()), float(r.bottom())};
 }
 
-RectL RectL::infinite() { return {kInfMin, kInfMin, kInfMax, kInfMax}; }
+RectL RectL::infinite() {
+    return {kInfMin, kInfMin, kInfMax, kInfMax};
+}
 
 RectL RectL::covering(const RectF& r) {
     auto lo = [](float v) { return saturate(int64_t(std::floor(std::max<double>(v, kInfMin)))); };
@@ -155,33 +172,15 @@ Matrix4x4 Matrix4x4::scale(float x, float y, float z) {
 }
 
 Matrix4x4 Matrix4x4::rotationX(float degrees) {
-    const float a = radians(degrees);
-    Matrix4x4 r;
-    r.m[1][1] = std::cos(a);
-    r.m[1][2] = std::sin(a);
-    r.m[2][1] = -std::sin(a);
-    r.m[2][2] = std::cos(a);
-    return r;
+    return planeRotation(1, 2, degrees);
 }
 
 Matrix4x4 Matrix4x4::rotationY(float degrees) {
-    const float a = radians(degrees);
-    Matrix4x4 r;
-    r.m[0][0] = std::cos(a);
-    r.m[0][2] = -std::sin(a);
-    r.m[2][0] = std::sin(a);
-    r.m[2][2] = std::cos(a);
-    return r;
+    return planeRotation(2, 0, degrees);
 }
 
 Matrix4x4 Matrix4x4::rotationZ(float degrees) {
-    const float a = radians(degrees);
-    Matrix4x4 r;
-    r.m[0][0] = std::cos(a);
-    r.m[0][1] = std::sin(a);
-    r.m[1][0] = -std::sin(a);
-    r.m[1][1] = std::cos(a);
-    return r;
+    return planeRotation(0, 1, degrees);
 }
 
 Matrix4x4 Matrix4x4::perspectiveProjection(float depth) {

@@ -50,7 +50,9 @@ struct RectF {
     float width() const { return right - left; }
     float height() const { return bottom - top; }
     bool isEmpty() const { return !(right > left && bottom > top); }
-    bool contains(PointF p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
+    bool contains(PointF p) const {
+        return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
+    }
     RectF intersected(const RectF& o) const;
     QRectF toQRectF() const { return QRectF(left, top, width(), height()); }
     static RectF fromQRectF(const QRectF& r);
@@ -64,7 +66,9 @@ struct RectL {
     int32_t right = 0;
     int32_t bottom = 0;
 
-    static RectL fromXYWH(int32_t x, int32_t y, int32_t w, int32_t h) { return {x, y, x + w, y + h}; }
+    static RectL fromXYWH(int32_t x, int32_t y, int32_t w, int32_t h) {
+        return {x, y, x + w, y + h};
+    }
     /// An unbounded region (the output of a generator such as a flood fill).
     static RectL infinite();
     /// The smallest pixel rectangle that covers `r`.
@@ -81,7 +85,9 @@ struct RectL {
     /// Grows every edge by `n` pixels (saturating at the infinite bounds).
     RectL inflated(int32_t n) const;
     QRect toQRect() const;
-    static RectL fromQRect(const QRect& r) { return {r.left(), r.top(), r.right() + 1, r.bottom() + 1}; }
+    static RectL fromQRect(const QRect& r) {
+        return {r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+    }
     RectF toRectF() const { return {float(left), float(top), float(right), float(bottom)}; }
     friend bool operator==(const RectL&, const RectL&) = default;
 };
@@ -152,7 +158,9 @@ struct Matrix3x2 {
     bool isIdentity() const { return *this == Matrix3x2{}; }
     /// The inverse; returns false (and leaves `out` alone) for a singular matrix.
     bool invert(Matrix3x2& out) const;
-    PointF transformPoint(PointF p) const { return {p.x * m11 + p.y * m21 + dx, p.x * m12 + p.y * m22 + dy}; }
+    PointF transformPoint(PointF p) const {
+        return {p.x * m11 + p.y * m21 + dx, p.x * m12 + p.y * m22 + dy};
+    }
     /// The bounding box of the transformed rectangle.
     RectF transformRect(const RectF& r) const;
     /// This followed by `o`.

@@ -37,7 +37,10 @@ void SwapChainWidget::paintEvent(QPaintEvent*) {
     if (!backBuffer_)
         return;
     renderFrame(backBuffer_);
-    QImage frame = backBuffer_->render(backBuffer_->bounds()).pixels;
+    // Presented as opaque RGB straight from the buffer's memory: its alpha bytes are ignored.
+    const QImage& pixels = backBuffer_->image();
+    QImage frame(pixels.constBits(), pixels.width(), pixels.height(), pixels.bytesPerLine(),
+                 QImage::Format_RGB32);
     frame.setDevicePixelRatio(devicePixelRatioF());
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);

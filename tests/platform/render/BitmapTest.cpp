@@ -21,7 +21,8 @@ TEST(Bitmap, RefusesBadSizesAndPitches) {
 }
 
 TEST(Bitmap, CreatedFromMemoryWithPaddedRows) {
-    const uint32_t rows[2][3] = {{0xff000001, 0xff000002, 0xdeadbeef}, {0xff000003, 0xff000004, 0xdeadbeef}};
+    const uint32_t rows[2][3] = {{0xff000001, 0xff000002, 0xdeadbeef},
+                                 {0xff000003, 0xff000004, 0xdeadbeef}};
     const BitmapPtr b = Bitmap::create({2, 2}, {}, rows, 12);
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(at(*b, 1, 0), 0xff000002u);
@@ -30,10 +31,12 @@ TEST(Bitmap, CreatedFromMemoryWithPaddedRows) {
 }
 
 TEST(Bitmap, MapsOnlyCpuReadCopiesOnce) {
-    const BitmapPtr target = Bitmap::create({4, 4}, {AlphaMode::Premultiplied, 96, 96, BitmapOptions::Target});
+    const BitmapPtr target =
+        Bitmap::create({4, 4}, {AlphaMode::Premultiplied, 96, 96, BitmapOptions::Target});
     EXPECT_FALSE(target->map());
-    const BitmapPtr copy = Bitmap::create({4, 4}, {AlphaMode::Premultiplied, 96, 96,
-                                                   BitmapOptions::CpuRead | BitmapOptions::CannotDraw});
+    const BitmapPtr copy =
+        Bitmap::create({4, 4}, {AlphaMode::Premultiplied, 96, 96,
+                                BitmapOptions::CpuRead | BitmapOptions::CannotDraw});
     const std::vector<uint32_t> red(16, 0xffff0000);
     target->copyFromMemory(red.data(), 16);
     ASSERT_TRUE(copy->copyFromBitmap({0, 0}, *target));

@@ -1,7 +1,7 @@
 #include "PixelTestSupport.h"
 
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <vector>
 
 using namespace platform::render;
@@ -13,7 +13,9 @@ constexpr uint32_t kRed = 0xffff0000;
 constexpr uint32_t kBlue = 0xff0000ff;
 constexpr uint32_t kNone = 0;
 
-BrushPtr red() { return SolidColorBrush::create({1, 0, 0, 1}); }
+BrushPtr red() {
+    return SolidColorBrush::create({1, 0, 0, 1});
+}
 
 GradientStopsPtr blackToWhite() {
     return GradientStopCollection::create({{0, {0, 0, 0, 1}}, {1, {1, 1, 1, 1}}});
@@ -33,26 +35,46 @@ struct DrawCase {
 
 const std::vector<DrawCase>& drawCases() {
     static const std::vector<DrawCase> cases = {
-        {"FillRectangle", [](DeviceContext& c) { c.fillRectangle({2, 2, 6, 6}, *red()); },
+        {"FillRectangle",
+         [](DeviceContext& c) {
+             c.fillRectangle({2, 2, 6, 6}, *red());
+         },
          {{2, 2, kRed}, {5, 5, kRed}, {6, 6, kNone}, {1, 1, kNone}}},
         {"BrushOpacity",
-         [](DeviceContext& c) { c.fillRectangle({0, 0, 16, 16}, *SolidColorBrush::create({1, 0, 0, 1}, 0.5f)); },
+         [](DeviceContext& c) {
+             c.fillRectangle({0, 0, 16, 16}, *SolidColorBrush::create({1, 0, 0, 1}, 0.5f));
+         },
          {{8, 8, 0x80800000}},
          1},
         {"DrawRectangleStrokesTheEdges",
-         [](DeviceContext& c) { c.drawRectangle({4, 4, 12, 12}, *red(), 2); },
+         [](DeviceContext& c) {
+             c.drawRectangle({4, 4, 12, 12}, *red(), 2);
+         },
          {{3, 8, kRed}, {4, 8, kRed}, {8, 8, kNone}, {2, 8, kNone}}},
         {"RoundedRectangleCutsCorners",
-         [](DeviceContext& c) { c.fillRoundedRectangle({{0, 0, 16, 16}, 5, 5}, *red()); },
+         [](DeviceContext& c) {
+             c.fillRoundedRectangle({{0, 0, 16, 16}, 5, 5}, *red());
+         },
          {{0, 0, kNone}, {8, 8, kRed}, {8, 0, kRed}}},
         {"DrawRoundedRectangle",
-         [](DeviceContext& c) { c.drawRoundedRectangle({{2, 2, 14, 14}, 3, 3}, *red(), 2); },
+         [](DeviceContext& c) {
+             c.drawRoundedRectangle({{2, 2, 14, 14}, 3, 3}, *red(), 2);
+         },
          {{8, 2, kRed}, {8, 8, kNone}}},
-        {"FillEllipse", [](DeviceContext& c) { c.fillEllipse({{8, 8}, 4, 4}, *red()); },
+        {"FillEllipse",
+         [](DeviceContext& c) {
+             c.fillEllipse({{8, 8}, 4, 4}, *red());
+         },
          {{8, 8, kRed}, {1, 1, kNone}, {14, 8, kNone}}},
-        {"DrawEllipse", [](DeviceContext& c) { c.drawEllipse({{8, 8}, 6, 6}, *red(), 2); },
+        {"DrawEllipse",
+         [](DeviceContext& c) {
+             c.drawEllipse({{8, 8}, 6, 6}, *red(), 2);
+         },
          {{8, 2, kRed}, {8, 8, kNone}}},
-        {"DrawLine", [](DeviceContext& c) { c.drawLine({0, 8}, {16, 8}, *red(), 2); },
+        {"DrawLine",
+         [](DeviceContext& c) {
+             c.drawLine({0, 8}, {16, 8}, *red(), 2);
+         },
          {{5, 7, kRed}, {5, 8, kRed}, {5, 5, kNone}, {5, 10, kNone}}},
         {"FillGeometryTriangle",
          [](DeviceContext& c) {
@@ -99,15 +121,16 @@ const std::vector<DrawCase>& drawCases() {
          {{7, 7, kBlue}, {8, 8, kNone}}},
         {"LinearGradient",
          [](DeviceContext& c) {
-             c.fillRectangle({0, 0, 16, 16}, *LinearGradientBrush::create({0, 0}, {16, 0}, blackToWhite()));
+             c.fillRectangle({0, 0, 16, 16},
+                             *LinearGradientBrush::create({0, 0}, {16, 0}, blackToWhite()));
          },
          {{0, 0, 0xff040404}, {8, 8, 0xff808080}, {15, 0, 0xfff8f8f8}},
          12},
         {"RadialGradient",
          [](DeviceContext& c) {
-             auto brush = RadialGradientBrush::create({8, 8}, {}, 8, 8,
-                                                      GradientStopCollection::create(
-                                                          {{0, {1, 1, 1, 1}}, {1, {0, 0, 0, 1}}}));
+             auto brush = RadialGradientBrush::create(
+                 {8, 8}, {}, 8, 8,
+                 GradientStopCollection::create({{0, {1, 1, 1, 1}}, {1, {0, 0, 0, 1}}}));
              c.fillRectangle({0, 0, 16, 16}, *brush);
          },
          {{8, 8, 0xfff0f0f0}, {0, 8, 0xff000000}},
@@ -135,7 +158,8 @@ const std::vector<DrawCase>& drawCases() {
          24},
         {"DrawBitmapScaledNearest",
          [](DeviceContext& c) {
-             c.drawBitmap(*solidBitmap(4, 4, kBlue), RectF{4, 4, 12, 12}, 1, Interpolation::Nearest);
+             c.drawBitmap(*solidBitmap(4, 4, kBlue), RectF{4, 4, 12, 12}, 1,
+                          Interpolation::Nearest);
          },
          {{4, 4, kBlue}, {11, 11, kBlue}, {12, 12, kNone}, {3, 3, kNone}}},
         {"DrawBitmapOpacity",
@@ -148,7 +172,9 @@ const std::vector<DrawCase>& drawCases() {
          },
          {{3, 3, kBlue}, {5, 5, kNone}}},
         {"DrawImageAtOffset",
-         [](DeviceContext& c) { c.drawImage(*solidBitmap(4, 4, kBlue), {10, 10}); },
+         [](DeviceContext& c) {
+             c.drawImage(*solidBitmap(4, 4, kBlue), {10, 10});
+         },
          {{10, 10, kBlue}, {13, 13, kBlue}, {9, 9, kNone}, {14, 14, kNone}}},
         {"LayerWithGeometricMask",
          [](DeviceContext& c) {
@@ -261,7 +287,8 @@ TEST(DeviceContext, SetTargetTakesTheBitmapDpi) {
 TEST(DeviceContext, PassesNestAroundAnotherTarget) {
     Canvas canvas;
     DeviceContext& c = *canvas.context;
-    auto other = Bitmap::create({16, 16}, {AlphaMode::Premultiplied, 96, 96, BitmapOptions::Target});
+    auto other =
+        Bitmap::create({16, 16}, {AlphaMode::Premultiplied, 96, 96, BitmapOptions::Target});
     c.beginDraw();
     c.setTransform(Matrix3x2::translation(2, 2));
     const BitmapPtr saved = c.target();
@@ -310,7 +337,8 @@ TEST(DeviceContext, MisuseDrawsNothingAndFailsTheNextEndDraw) {
                                               BitmapOptions::CpuRead | BitmapOptions::CannotDraw});
              c.drawBitmap(*b);
          }},
-        {"target drawn into itself", [](DeviceContext& c, const BitmapPtr& t) { c.drawBitmap(*t); }},
+        {"target drawn into itself",
+         [](DeviceContext& c, const BitmapPtr& t) { c.drawBitmap(*t); }},
     };
     for (const Case& test : cases) {
         Canvas canvas;
@@ -334,7 +362,8 @@ TEST(DeviceContext, BandedPaintingMatchesOnePainter) {
         for (int x = 0; x < n; ++x)
             pattern.setPixel(x, y, qRgb(x & 255, y & 255, (x ^ y) & 255));
     source->copyFromMemory(pattern.constBits(), int(pattern.bytesPerLine()));
-    const Matrix3x2 m = Matrix3x2::rotation(17, {512, 512}) * Matrix3x2::scale(0.9f, 0.9f, {512, 512});
+    const Matrix3x2 m =
+        Matrix3x2::rotation(17, {512, 512}) * Matrix3x2::scale(0.9f, 0.9f, {512, 512});
     canvas.context->beginDraw();
     canvas.context->setTransform(m);
     canvas.context->drawBitmap(*source);

@@ -1,7 +1,7 @@
 #include "platform/render/Geometry.h"
 
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <numbers>
 
 using namespace platform::render;
@@ -80,11 +80,27 @@ TEST(Geometry, LengthAndPointAtLength) {
         {"rectangle", Geometry::rectangle({0, 0, 10, 10}), 40, 15, {10, 5}, {0, 1}, 1e-3f},
         {"circle", Geometry::ellipse({{0, 0}, 10, 10}), 2 * pi * 10, 0, {10, 0}, {0, 1}, 0.1f},
         // Clockwise on screen from 9 to 3 o'clock passes 12 o'clock (y up is negative).
-        {"clockwise arc", arcFromLeftToRight(SweepDirection::Clockwise), pi * 10, pi * 5, {10, -10}, {1, 0}, 0.1f},
-        {"counter-clockwise arc", arcFromLeftToRight(SweepDirection::CounterClockwise), pi * 10, pi * 5,
-         {10, 10}, {1, 0}, 0.1f},
-        {"beyond the end gives the end", arcFromLeftToRight(SweepDirection::Clockwise), pi * 10, 1000,
-         {20, 0}, {0, 1}, 0.1f},
+        {"clockwise arc",
+         arcFromLeftToRight(SweepDirection::Clockwise),
+         pi * 10,
+         pi * 5,
+         {10, -10},
+         {1, 0},
+         0.1f},
+        {"counter-clockwise arc",
+         arcFromLeftToRight(SweepDirection::CounterClockwise),
+         pi * 10,
+         pi * 5,
+         {10, 10},
+         {1, 0},
+         0.1f},
+        {"beyond the end gives the end",
+         arcFromLeftToRight(SweepDirection::Clockwise),
+         pi * 10,
+         1000,
+         {20, 0},
+         {0, 1},
+         0.1f},
     };
     for (const Case& c : cases) {
         EXPECT_NEAR(c.geometry->computeLength({}, 1.0f), c.length, c.tolerance * 2) << c.name;
@@ -122,7 +138,8 @@ TEST(Geometry, TransformedBoundsAndHitTest) {
     EXPECT_NEAR(r.right, 0, 1e-3);
     EXPECT_NEAR(r.bottom, 10, 1e-3);
     EXPECT_TRUE(g->fillContainsPoint({-10, 5}));
-    EXPECT_TRUE(Geometry::rectangle({0, 0, 10, 10})->fillContainsPoint({25, 5}, Matrix3x2::translation(20, 0)));
+    EXPECT_TRUE(Geometry::rectangle({0, 0, 10, 10})
+                    ->fillContainsPoint({25, 5}, Matrix3x2::translation(20, 0)));
 }
 
 TEST(Geometry, EmptyGeometryHasNoPointAtLength) {

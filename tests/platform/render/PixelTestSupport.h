@@ -24,7 +24,9 @@ inline bool near(uint32_t a, uint32_t b, int tolerance) {
     return true;
 }
 
-inline QString hex(uint32_t v) { return QString::number(v, 16).rightJustified(8, '0'); }
+inline QString hex(uint32_t v) {
+    return QString::number(v, 16).rightJustified(8, '0');
+}
 
 /// A context drawing into a fresh transparent target of `w` x `h` pixels.
 struct Canvas {
