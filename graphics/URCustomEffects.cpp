@@ -15,6 +15,7 @@
 #include "graphics/URCERipple.h"
 #include "graphics/URCESpinBlur.h"
 #include "graphics/URCESwirl.h"
+#include "graphics/URDX12Base.h"
 #include "platform/render/Bitmap.h"
 
 #include <array>
@@ -94,16 +95,22 @@ bool ProbeCustomEffect(Factory& factory, const TRCustomEffectInfo& info) {
     return true;
 }
 
+std::vector<TRCustomEffectRegistration> CustomEffectRegistrations() {
+    return CustomEffectRegistrations(D2DFactory);
+}
+
 std::vector<TRCustomEffectRegistration>
-CustomEffectRegistrations(Factory& factory, std::shared_ptr<const TRShaderLibrary> shaders) {
+CustomEffectRegistrations(FactoryPtr factory, std::shared_ptr<const TRShaderLibrary> shaders) {
     std::vector<TRCustomEffectRegistration> registrations;
     const QStringList& tags = CustomEffectTags();
     const auto members = family();
     for (size_t i = 0; i < members.size(); ++i) {
         const FamilyMember m = members[i];
-        registrations.push_back({tags[qsizetype(i)], [&factory, shaders, m] {
-                                     m.registerEffect(factory, shaders);
-                                     if (!ProbeCustomEffect(factory, m.info()))
+        registrations.push_back({tags[qsizetype(i)], [factory, shaders, m] {
+                                     if (!factory)
+                                         throw TRCustomEffectError("No effect factory");
+                                     m.registerEffect(*factory, shaders);
+                                     if (!ProbeCustomEffect(*factory, m.info()))
                                          throw TRCustomEffectError(
                                              m.info().displayName.toStdString() +
                                              " does not draw its probe");

@@ -13,12 +13,15 @@ std::shared_ptr<const TRShaderLibrary> CompiledShaders();
 
 /// The fifteen registrations in the order and with the tags of CustomEffectTags(). Each
 /// registers its class on `factory` with the programs of `shaders` and then probes it: it
-/// throws TRCustomEffectError when the class cannot be registered, when its pixel program is
-/// missing, or when it does not draw its probe correctly. `factory` must outlive the
-/// registrations and the effects made from them.
+/// throws TRCustomEffectError when there is no factory, when the class cannot be registered,
+/// when its pixel program is missing, or when it does not draw its probe correctly.
 std::vector<TRCustomEffectRegistration>
-CustomEffectRegistrations(platform::render::Factory& factory,
+CustomEffectRegistrations(platform::render::FactoryPtr factory,
                           std::shared_ptr<const TRShaderLibrary> shaders = CompiledShaders());
+
+/// The registrations on the process-wide factory `D2DFactory`, for the start-up:
+/// RegisterCustomEffects(tag, D2DFactory != nullptr, CustomEffectRegistrations()).
+std::vector<TRCustomEffectRegistration> CustomEffectRegistrations();
 
 /// Draws the probe of a class registered on `factory`: true when every pixel is within 2 of
 /// the expected value in every channel.
