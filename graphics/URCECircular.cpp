@@ -41,8 +41,9 @@ void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
         return;
     }
     const PixelF border{b.Red, b.Green, b.Blue, 1};
+    const platform::render::TileReader src(in[0]);
     platform::render::generatePixels(out, [&](int32_t px, int32_t py) {
-        const PixelF p = platform::render::pixelAt(in[0], px, py);
+        const PixelF p = src.at(px, py);
         const float x = float(px) + 0.5f, y = float(py) + 0.5f;
         if (type == 6) // reflection: the band of BorderWidth rows above row Green, fading upwards
             return b.BorderWidh > 0

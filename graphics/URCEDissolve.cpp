@@ -16,12 +16,12 @@ namespace {
 void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
     const auto& b = ShaderBuffer<TCE_Dissolve_Buffer>(buffer);
     const float threshold = b.Size;
+    const platform::render::TileReader src(in[0]), noiseInput(in[1]);
     platform::render::generatePixels(out, [&](int32_t x, int32_t y) {
-        const PixelF p = platform::render::pixelAt(in[0], x, y);
+        const PixelF p = src.at(x, y);
         if (threshold >= 1)
             return p;
-        const float noise =
-            platform::render::unpremultiplied(platform::render::pixelAt(in[1], x, y)).r;
+        const float noise = platform::render::unpremultiplied(noiseInput.at(x, y)).r;
         return noise < threshold ? p : PixelF{};
     });
 }

@@ -23,6 +23,7 @@ void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
     const RectL& area = in[0].region; // the whole input
     const float w = float(area.width()), h = float(area.height());
     const float target = float(area.left) + std::clamp(b.Position, 0.0f, 1.0f) * w;
+    const platform::render::TileReader src(in[0]);
     platform::render::generatePixels(out, [&](int32_t x, int32_t y) {
         const float v = (float(y) + 0.5f - float(area.top)) / h;
         if (progress >= 1 || v < progress)
@@ -32,7 +33,7 @@ void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
         const float sourceX = (float(x) + 0.5f - target) / narrowing + target;
         if (sourceX < float(area.left) || sourceX >= float(area.right))
             return PixelF{};
-        return platform::render::sampleBilinear(in[0], sourceX, float(area.top) + sourceV * h);
+        return src.bilinear(sourceX, float(area.top) + sourceV * h);
     });
 }
 

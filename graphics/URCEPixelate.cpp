@@ -28,6 +28,7 @@ void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
     // Blocks are counted from the area's corner; each band of block rows is one task.
     const int32_t firstRow = (drawn.top - area.top) / size;
     const int32_t lastRow = (drawn.bottom - 1 - area.top) / size;
+    const platform::render::TileReader src(in[0]);
     platform::render::parallelRows(
         lastRow - firstRow + 1, int(drawn.width()) * size, [&](int lo, int hi) {
             for (int32_t row = firstRow + lo; row < firstRow + hi; ++row)
@@ -39,7 +40,7 @@ void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
                     PixelF sum;
                     for (int32_t y = block.top; y < block.bottom; ++y)
                         for (int32_t x = block.left; x < block.right; ++x)
-                            sum += platform::render::pixelAt(in[0], x, y);
+                            sum += src.at(x, y);
                     const uint32_t mean =
                         platform::render::packPixel(sum * (1.0f / float(block.area())));
                     const RectL target = block.intersected(out.region);

@@ -35,9 +35,10 @@ inline PointF rotated(float x, float y, float radians) {
 
 /// Samples input `in` at `source(x, y)` for the centre (x, y) of every output pixel.
 template <class Source> void warp(const ImageTile& in, ImageTile& out, Source source) {
+    const platform::render::TileReader src(in);
     platform::render::generatePixels(out, [&](int32_t x, int32_t y) {
         const PointF s = source(float(x) + 0.5f, float(y) + 0.5f);
-        return platform::render::sampleBilinear(in, s.x, s.y);
+        return src.bilinear(s.x, s.y);
     });
 }
 
@@ -45,13 +46,14 @@ template <class Source> void warp(const ImageTile& in, ImageTile& out, Source so
 /// (just t = 0 for a count of 1).
 template <class Count, class Source>
 void average(const ImageTile& in, ImageTile& out, Count count, Source source) {
+    const platform::render::TileReader src(in);
     platform::render::generatePixels(out, [&](int32_t x, int32_t y) {
         const float cx = float(x) + 0.5f, cy = float(y) + 0.5f;
         const int n = count(cx, cy);
         PixelF sum;
         for (int k = 0; k < n; ++k) {
             const PointF s = source(cx, cy, n > 1 ? float(k) / float(n - 1) : 0.0f);
-            sum += platform::render::sampleBilinear(in, s.x, s.y);
+            sum += src.bilinear(s.x, s.y);
         }
         return sum * (1.0f / float(n));
     });

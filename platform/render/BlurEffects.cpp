@@ -108,14 +108,16 @@ struct AxisSource {
 
 // The separable blur of `in` into `out`. `in` covers out.region grown by the filters'
 // reaches (cut to `bounds` in hard mode, where reads beyond `bounds` are mirrored back).
+// `columns` holds the transposed intermediate; it keeps its memory from call to call.
 void blurSeparable(const ImageTile& in, ImageTile& out, const LineFilter& fx, const LineFilter& fy,
-                   bool hard, const RectL& bounds) {
+                   bool hard, const RectL& bounds, std::vector<PixelF>& columns) {
     const int outW = int(out.region.width()), outH = int(out.region.height());
     const int rowsIn = int(in.region.height());
     const AxisSource srcX{hard, bounds.left, bounds.right};
     const AxisSource srcY{hard, bounds.top, bounds.bottom};
     // Rows pass: every input row filtered to the output's columns, stored transposed.
-    std::vector<PixelF> columns(size_t(outW) * size_t(rowsIn));
+    if (columns.size() < size_t(outW) * size_t(rowsIn))
+        columns.resize(size_t(outW) * size_t(rowsIn));
     const int lineX = outW + 2 * fx.reach();
     parallelRows(rowsIn, lineX, [&](int first, int last) {
         std::vector<PixelF> line(static_cast<size_t>(lineX)), scratch(line.size());
@@ -135,6 +137,8 @@ void blurSeparable(const ImageTile& in, ImageTile& out, const LineFilter& fx, co
     });
     // Columns pass: each column filtered and written back into the output rows.
     const int lineY = outH + 2 * fy.reach();
+    auto* outBits = reinterpret_cast<uint32_t*>(out.pixels.bits());
+    const ptrdiff_t outStride = out.pixels.bytesPerLine() / 4;
     parallelRows(outW, lineY, [&](int first, int last) {
         std::vector<PixelF> line(static_cast<size_t>(lineY)), scratch(line.size());
         for (int c = first; c < last; ++c) {
@@ -147,7 +151,7 @@ void blurSeparable(const ImageTile& in, ImageTile& out, const LineFilter& fx, co
             }
             fy.apply(line.data(), outH, scratch.data());
             for (int i = 0; i < outH; ++i)
-                out.mutableRow(out.region.top + i)[c] = packPixel(line[size_t(i)]);
+                outBits[i * outStride + c] = packPixel(line[size_t(i)]);
         }
     });
 }
@@ -174,6 +178,7 @@ void blurAlong(const ImageTile& in, ImageTile& out, float sigma, float dx, float
     for (float& w : weights)
         w /= sum;
     const RectF b = bounds.toRectF();
+    const TileReader src(in);
     generatePixels(out, [&](int32_t x, int32_t y) {
         PixelF acc;
         for (int k = -reach; k <= reach; ++k) {
@@ -182,7 +187,7 @@ void blurAlong(const ImageTile& in, ImageTile& out, float sigma, float dx, float
                 sx = mirroredCoordinate(sx, b.left, b.right);
                 sy = mirroredCoordinate(sy, b.top, b.bottom);
             }
-            acc += sampleBilinear(in, sx, sy) * weights[size_t(k + reach)];
+            acc += src.bilinear(sx, sy) * weights[size_t(k + reach)];
         }
         return acc;
     });
@@ -213,6 +218,7 @@ protected:
     int reachX_ = 0, reachY_ = 0;
     bool hard_ = false;
     mutable RectL bounds_;
+    mutable std::vector<PixelF> columns_;
 };
 
 class GaussianBlurKernel : public BlurKernelBase {
@@ -223,7 +229,7 @@ public:
         hard_ = std::get<uint32_t>(p[GaussianBlurBorderMode]) == BorderHard;
     }
     void render(std::span<const ImageTile> in, ImageTile& out) const override {
-        blurSeparable(in[0], out, filter_, filter_, hard_, bounds_);
+        blurSeparable(in[0], out, filter_, filter_, hard_, bounds_, columns_);
     }
 
 private:
@@ -257,7 +263,7 @@ public:
         if (axisAligned_) {
             const LineFilter along(sigma_), none(0);
             blurSeparable(in[0], out, dy_ == 0 ? along : none, dy_ == 0 ? none : along, hard_,
-                          bounds_);
+                          bounds_, columns_);
             return;
         }
         blurAlong(in[0], out, sigma_, dx_, dy_, hard_, bounds_);
@@ -281,7 +287,7 @@ public:
         ImageTile colored{QImage(in[0].pixels.size(), QImage::Format_ARGB32_Premultiplied),
                           in[0].region};
         mapPixels(in[0], colored, [this](const PixelF& p) { return color_ * p.a; });
-        blurSeparable(colored, out, filter_, filter_, false, bounds_);
+        blurSeparable(colored, out, filter_, filter_, false, bounds_, columns_);
     }
 
 private:

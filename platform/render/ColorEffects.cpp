@@ -83,14 +83,13 @@ public:
         in[0] = out.inflated(2);
     }
     void render(std::span<const ImageTile> in, ImageTile& out) const override {
+        const TileReader src(in[0]);
         generatePixels(out, [&](int32_t x, int32_t y) {
             const float cx = float(x) + 0.5f, cy = float(y) + 0.5f;
-            const float ahead =
-                luminance(unpremultiplied(sampleBilinear(in[0], cx + dx_, cy + dy_)));
-            const float behind =
-                luminance(unpremultiplied(sampleBilinear(in[0], cx - dx_, cy - dy_)));
+            const float ahead = luminance(unpremultiplied(src.bilinear(cx + dx_, cy + dy_)));
+            const float behind = luminance(unpremultiplied(src.bilinear(cx - dx_, cy - dy_)));
             const float grey = clamp01(0.5f + height_ * (behind - ahead) / 2);
-            const float a = pixelAt(in[0], x, y).a;
+            const float a = src.at(x, y).a;
             return PixelF{grey * a, grey * a, grey * a, a};
         });
     }
@@ -117,8 +116,9 @@ public:
     void render(std::span<const ImageTile> in, ImageTile& out) const override {
         const float hw = float(bounds_.width()) / 2, hh = float(bounds_.height()) / 2;
         const float cx = float(bounds_.left) + hw, cy = float(bounds_.top) + hh;
+        const TileReader src(in[0]);
         generatePixels(out, [&](int32_t x, int32_t y) {
-            const PixelF p = pixelAt(in[0], x, y);
+            const PixelF p = src.at(x, y);
             const float nx = (float(x) + 0.5f - cx) / hw, ny = (float(y) + 0.5f - cy) / hh;
             const float r = std::sqrt((nx * nx + ny * ny) / 2);
             const float t = transition_ > 0 ? clamp01((r - (1 - transition_)) / transition_) : 0;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 namespace platform::render {
@@ -55,30 +56,51 @@ inline PixelF mix(const PixelF& a, const PixelF& b, float t) {
     return a * (1 - t) + b * t;
 }
 
-/// The pixel at whole coordinates, transparent outside the tile.
-inline PixelF pixelAt(const ImageTile& tile, int32_t x, int32_t y) {
-    return unpackPixel(tile.pixelAt(x, y));
-}
+/// Direct read access to a tile's pixels for inner loops: the row pointers are taken once,
+/// so reads cost no calls. Make one per kernel run, outside the per-pixel code.
+class TileReader {
+public:
+    explicit TileReader(const ImageTile& tile)
+        : bits_(tile.pixels.isNull() ? nullptr
+                                     : reinterpret_cast<const uint32_t*>(tile.pixels.constBits())),
+          stride_(tile.pixels.isNull() ? 0 : tile.pixels.bytesPerLine() / 4), region_(tile.region) {
+    }
 
-/// Nearest-pixel sample at continuous coordinates (pixel i covers [i, i + 1)).
-inline PixelF sampleNearest(const ImageTile& tile, float x, float y) {
-    if (!(std::abs(x) < 1e9f && std::abs(y) < 1e9f))
-        return {};
-    return pixelAt(tile, int32_t(std::floor(x)), int32_t(std::floor(y)));
-}
+    /// The packed pixel at whole coordinates, transparent outside the tile.
+    uint32_t packedAt(int32_t x, int32_t y) const {
+        if (!bits_ || x < region_.left || x >= region_.right || y < region_.top ||
+            y >= region_.bottom)
+            return 0;
+        return bits_[ptrdiff_t(y - region_.top) * stride_ + (x - region_.left)];
+    }
+    PixelF at(int32_t x, int32_t y) const { return unpackPixel(packedAt(x, y)); }
 
-/// Bilinear sample at continuous coordinates, pixel centres at i + 0.5; transparent outside.
-inline PixelF sampleBilinear(const ImageTile& tile, float x, float y) {
-    if (!(std::abs(x) < 1e9f && std::abs(y) < 1e9f))
-        return {};
-    const float fx = x - 0.5f, fy = y - 0.5f;
-    const float x0f = std::floor(fx), y0f = std::floor(fy);
-    const float tx = fx - x0f, ty = fy - y0f;
-    const auto x0 = int32_t(x0f), y0 = int32_t(y0f);
-    const PixelF top = mix(pixelAt(tile, x0, y0), pixelAt(tile, x0 + 1, y0), tx);
-    const PixelF bottom = mix(pixelAt(tile, x0, y0 + 1), pixelAt(tile, x0 + 1, y0 + 1), tx);
-    return mix(top, bottom, ty);
-}
+    /// Nearest-pixel sample at continuous coordinates (pixel i covers [i, i + 1)).
+    PixelF nearest(float x, float y) const {
+        if (!(std::abs(x) < 1e9f && std::abs(y) < 1e9f))
+            return {};
+        return at(int32_t(std::floor(x)), int32_t(std::floor(y)));
+    }
+
+    /// Bilinear sample at continuous coordinates, pixel centres at i + 0.5; transparent
+    /// outside.
+    PixelF bilinear(float x, float y) const {
+        if (!(std::abs(x) < 1e9f && std::abs(y) < 1e9f))
+            return {};
+        const float fx = x - 0.5f, fy = y - 0.5f;
+        const float x0f = std::floor(fx), y0f = std::floor(fy);
+        const float tx = fx - x0f, ty = fy - y0f;
+        const auto x0 = int32_t(x0f), y0 = int32_t(y0f);
+        const PixelF top = mix(at(x0, y0), at(x0 + 1, y0), tx);
+        const PixelF bottom = mix(at(x0, y0 + 1), at(x0 + 1, y0 + 1), tx);
+        return mix(top, bottom, ty);
+    }
+
+private:
+    const uint32_t* bits_;
+    ptrdiff_t stride_;
+    RectL region_;
+};
 
 /// Calls `f(x, y)` (absolute pixel coordinates) for every pixel of `out` and stores the
 /// premultiplied colour it returns; rows run in parallel.

@@ -204,11 +204,12 @@ public:
         in[1] = out;
     }
     void render(std::span<const ImageTile> in, ImageTile& out) const override {
+        const TileReader src(in[0]), map(in[1]);
         generatePixels(out, [&](int32_t x, int32_t y) {
-            const PixelF d = unpremultiplied(pixelAt(in[1], x, y));
+            const PixelF d = unpremultiplied(map.at(x, y));
             const float sx = float(x) + 0.5f + scale_ * (channelOf(d, xChannel_) - 0.5f);
             const float sy = float(y) + 0.5f + scale_ * (channelOf(d, yChannel_) - 0.5f);
-            return sampleBilinear(in[0], sx, sy);
+            return src.bilinear(sx, sy);
         });
     }
 

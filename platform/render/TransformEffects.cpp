@@ -89,6 +89,7 @@ public:
             out.pixels.fill(Qt::transparent);
             return;
         }
+        const TileReader src(in[0]);
         generatePixels(out, [&](int32_t x, int32_t y) {
             const auto p = inverse_.map(double(x) + 0.5, double(y) + 0.5);
             if (!(std::abs(p[2]) > 1e-12))
@@ -97,8 +98,7 @@ public:
             // The source point must lie in front of the viewer.
             if (!(forward_.map(u, v)[2] > 0))
                 return PixelF{};
-            return nearest_ ? sampleNearest(in[0], float(u), float(v))
-                            : sampleBilinear(in[0], float(u), float(v));
+            return nearest_ ? src.nearest(float(u), float(v)) : src.bilinear(float(u), float(v));
         });
     }
 
