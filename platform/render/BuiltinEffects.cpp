@@ -12,27 +12,6 @@ namespace platform::render::effects {
 
 namespace {
 
-// Copies the overlap of `in` and `out` row by row; the rest of `out` becomes transparent.
-void copyInto(const ImageTile& in, ImageTile& out) {
-    const RectL area = in.region.intersected(out.region);
-    const int width = int(out.region.width());
-    parallelRows(int(out.region.height()), width, [&](int first, int last) {
-        for (int i = first; i < last; ++i) {
-            const int32_t y = out.region.top + i;
-            uint32_t* dst = out.mutableRow(y);
-            if (y < area.top || y >= area.bottom || area.isEmpty()) {
-                std::memset(dst, 0, size_t(width) * 4);
-                continue;
-            }
-            std::memset(dst, 0, size_t(area.left - out.region.left) * 4);
-            std::memcpy(dst + (area.left - out.region.left),
-                        in.row(y) + (area.left - in.region.left), size_t(area.width()) * 4);
-            std::memset(dst + (area.right - out.region.left), 0,
-                        size_t(out.region.right - area.right) * 4);
-        }
-    });
-}
-
 class CropKernel : public EffectKernel {
 public:
     void prepare(std::span<const PropertyValue> p) override {
@@ -52,7 +31,7 @@ public:
         return std::nullopt;
     }
     void render(std::span<const ImageTile> in, ImageTile& out) const override {
-        copyInto(in[0], out);
+        copyPadded(in[0], out);
     }
 
 private:

@@ -101,7 +101,7 @@ Matrix3x2 DeviceContext::deviceTransform() const {
 }
 
 bool DeviceContext::canDraw() {
-    if (!drawing_)
+    if (!drawing_ || !target_)
         failed_ = true;
     return drawing_ && target_;
 }
@@ -186,6 +186,10 @@ void DeviceContext::fillPath(const QPainterPath& path, const Brush& brush) {
 
 void DeviceContext::strokePath(const QPainterPath& path, const Brush& brush, float width,
                                const StrokeStyle* style) {
+    if (style && style->needsOutline()) {
+        fillPath(style->outline(path, width), brush);
+        return;
+    }
     if (!canDraw())
         return;
     const Matrix3x2 toDevice = deviceTransform();
@@ -281,10 +285,14 @@ void DeviceContext::drawImage(const Image& image, PointF offset, std::optional<R
     RectL wanted = image.bounds();
     if (imageRect)
         wanted = wanted.intersected(*imageRect);
-    // Only what can land on the visible part of the surface, plus the filter's neighbours.
+    // Only what can land on the visible part of the surface, plus the filter's neighbours
+    // unless the image lands on whole pixels unscaled.
     const RectL visible = currentClip().intersected(surfaceBounds());
+    const bool whole = toDevice.m11 == 1 && toDevice.m22 == 1 && toDevice.m12 == 0 &&
+                       toDevice.m21 == 0 && toDevice.dx == std::round(toDevice.dx) &&
+                       toDevice.dy == std::round(toDevice.dy);
     wanted = wanted.intersected(
-        RectL::covering(fromDevice.transformRect(visible.toRectF())).inflated(2));
+        RectL::covering(fromDevice.transformRect(visible.toRectF())).inflated(whole ? 0 : 2));
     if (wanted.isEmpty() || wanted.isInfinite())
         return;
     const ImageTile tile = image.render(wanted);

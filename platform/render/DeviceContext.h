@@ -6,8 +6,8 @@
 // and a new pass begun, then the old target set back and drawing resumed:
 //     saved = ctx.target(); ctx.endDraw(); ctx.setTarget(other); ctx.beginDraw(); ...;
 //     ctx.endDraw(); ctx.setTarget(saved); ctx.beginDraw();
-// Misuse (drawing outside a pass, drawing a bitmap that cannot be drawn, unbalanced layers)
-// draws nothing and makes the next endDraw() return false.
+// Misuse (drawing outside a pass or without a target, drawing a bitmap that cannot be drawn,
+// unbalanced layers) draws nothing and makes the next endDraw() return false.
 //
 // Large primitives are painted in horizontal bands on every core. Use from one thread at a time.
 #pragma once

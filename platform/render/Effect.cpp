@@ -119,9 +119,7 @@ ImageTile Effect::renderInput(size_t index, const RectL& wanted) const {
     if (wanted.isEmpty() || inner == wanted)
         return wanted.isEmpty() ? ImageTile{QImage(), wanted} : image->render(wanted);
     ImageTile padded = ImageTile::reuse(inputScratch_[index], wanted);
-    padded.pixels.fill(Qt::transparent);
-    if (!inner.isEmpty())
-        copyTileArea(image->render(inner), padded);
+    copyPadded(inner.isEmpty() ? ImageTile{QImage(), inner} : image->render(inner), padded);
     inputScratch_[index] = padded.pixels;
     return padded;
 }

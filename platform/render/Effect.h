@@ -58,7 +58,8 @@ public:
     virtual void mapOutputToInputs(const RectL& output, std::span<RectL> inputRects) const;
 
     /// For kernels that only move or limit pixels: the output for `output` as a view of the
-    /// input tiles (no pixel work), or nullopt to have render() called. Default: nullopt.
+    /// input tiles (no pixel work; the tile's region must be exactly `output`), or nullopt to
+    /// have render() called. Default: nullopt.
     virtual std::optional<ImageTile> passThrough(std::span<const ImageTile> inputs,
                                                  const RectL& output) const;
 

@@ -2,9 +2,6 @@
 
 #include "platform/render/BuiltinEffects.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 namespace platform::render {
 
 std::shared_ptr<Factory> Factory::create() {
@@ -37,13 +34,6 @@ EffectPtr Factory::createEffect(const QUuid& id) const {
         cls = it->second;
     }
     return Effect::create(std::move(cls));
-}
-
-float Factory::desktopDpi() {
-    const QScreen* screen = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
-                                ? QGuiApplication::primaryScreen()
-                                : nullptr;
-    return screen ? float(96 * screen->devicePixelRatio()) : 96.0f;
 }
 
 } // namespace platform::render

@@ -1,4 +1,4 @@
-// Factory: the registry of effect classes of one drawing thread, and the desktop DPI. Device
+// Factory: the registry of effect classes of one drawing thread. Device
 // contexts create their effects through the factory they were made with. Registration is
 // thread-safe, so a factory may be filled while another thread draws with its own factory.
 #pragma once
@@ -23,9 +23,6 @@ public:
     bool isRegistered(const QUuid& id) const;
     /// A new effect of class `id`; nullptr for an unknown class. Costs no pixel work.
     EffectPtr createEffect(const QUuid& id) const;
-
-    /// The primary screen's DPI (96 times its device pixel ratio); 96 without a screen.
-    static float desktopDpi();
 
 private:
     Factory() = default;

@@ -240,6 +240,20 @@ FillMode Geometry::fillMode() const {
     return path_.fillRule() == Qt::WindingFill ? FillMode::Winding : FillMode::Alternate;
 }
 
+std::vector<FigureEnds> openFigureEnds(const QPainterPath& path) {
+    std::vector<FigureEnds> out;
+    for (const std::vector<Segment>& figure : flatten(path, {}, kFinestTolerance)) {
+        auto first = std::find_if(figure.begin(), figure.end(),
+                                  [](const Segment& s) { return s.length() > 0; });
+        auto last = std::find_if(figure.rbegin(), figure.rend(),
+                                 [](const Segment& s) { return s.length() > 0; });
+        if (first == figure.end() || first->from == last->to)
+            continue;
+        out.push_back({first->from, first->tangentFrom, last->to, last->tangentTo});
+    }
+    return out;
+}
+
 void PathBuilder::setFillMode(FillMode mode) {
     path_.setFillRule(mode == FillMode::Winding ? Qt::WindingFill : Qt::OddEvenFill);
 }

@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <memory>
 #include <span>
+#include <vector>
 
 namespace platform::render {
 
@@ -70,6 +71,15 @@ private:
     explicit Geometry(QPainterPath path) : path_(std::move(path)) {}
     QPainterPath path_;
 };
+
+/// Where an open figure of a path starts and ends, with the unit direction of travel there.
+struct FigureEnds {
+    QPointF start, startDirection;
+    QPointF end, endDirection;
+};
+
+/// The ends of every open figure of `path` (figures that return to their start are closed).
+std::vector<FigureEnds> openFigureEnds(const QPainterPath& path);
 
 /// Builds a path geometry figure by figure (the geometry sink): beginFigure, segments,
 /// endFigure, ..., then close(). Segments outside a figure are ignored.

@@ -1,5 +1,7 @@
 #include "platform/render/Image.h"
 
+#include "platform/render/Parallel.h"
+
 #include <cstring>
 
 namespace platform::render {
@@ -44,6 +46,26 @@ void copyTileArea(const ImageTile& src, ImageTile& dst) {
     for (int32_t y = area.top; y < area.bottom; ++y)
         std::memcpy(dst.mutableRow(y) + (area.left - dst.region.left),
                     src.row(y) + (area.left - src.region.left), size_t(area.width()) * 4);
+}
+
+void copyPadded(const ImageTile& in, ImageTile& out) {
+    const RectL area = in.region.intersected(out.region);
+    const int width = int(out.region.width());
+    parallelRows(int(out.region.height()), width, [&](int first, int last) {
+        for (int i = first; i < last; ++i) {
+            const int32_t y = out.region.top + i;
+            uint32_t* dst = out.mutableRow(y);
+            if (y < area.top || y >= area.bottom || area.isEmpty()) {
+                std::memset(dst, 0, size_t(width) * 4);
+                continue;
+            }
+            std::memset(dst, 0, size_t(area.left - out.region.left) * 4);
+            std::memcpy(dst + (area.left - out.region.left),
+                        in.row(y) + (area.left - in.region.left), size_t(area.width()) * 4);
+            std::memset(dst + (area.right - out.region.left), 0,
+                        size_t(out.region.right - area.right) * 4);
+        }
+    });
 }
 
 } // namespace platform::render

@@ -35,6 +35,10 @@ struct ImageTile {
 /// Copies the pixels where `src` and `dst` overlap (absolute coordinates) from `src` to `dst`.
 void copyTileArea(const ImageTile& src, ImageTile& dst);
 
+/// Fills `dst` with the pixels of `src` where they overlap and transparent elsewhere, in
+/// parallel rows (`dst` must be unshared).
+void copyPadded(const ImageTile& src, ImageTile& dst);
+
 class Image : public std::enable_shared_from_this<Image> {
 public:
     virtual ~Image();

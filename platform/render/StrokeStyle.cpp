@@ -1,5 +1,8 @@
 #include "platform/render/StrokeStyle.h"
 
+#include "platform/render/Geometry.h"
+
+#include <QPainterPathStroker>
 #include <algorithm>
 #include <numeric>
 
@@ -58,6 +61,29 @@ QList<qreal> drawablePattern(QList<qreal> pattern) {
     return pattern;
 }
 
+// The shape a cap adds beyond `end` of a stroke of `width` leaving in `direction`.
+QPainterPath capShape(CapStyle cap, QPointF end, QPointF direction, double width) {
+    const QPointF along = direction * (width / 2);
+    const QPointF across(-along.y(), along.x());
+    QPainterPath shape;
+    switch (cap) {
+    case CapStyle::Square:
+        shape.addPolygon(
+            QPolygonF{end + across, end + across + along, end - across + along, end - across});
+        break;
+    case CapStyle::Triangle:
+        shape.addPolygon(QPolygonF{end + across, end + along, end - across});
+        break;
+    case CapStyle::Round:
+        shape.addEllipse(end, width / 2, width / 2);
+        break;
+    case CapStyle::Flat:
+        return shape;
+    }
+    shape.closeSubpath();
+    return shape;
+}
+
 } // namespace
 
 std::shared_ptr<StrokeStyle> StrokeStyle::create(const StrokeStyleProperties& props,
@@ -101,6 +127,30 @@ QPen StrokeStyle::toQPen(const QBrush& brush, float width, float deviceScale) co
         break;
     }
     return pen;
+}
+
+bool StrokeStyle::needsOutline() const {
+    return props_.dashStyle == DashStyle::Solid &&
+           props_.transformType == StrokeTransformType::Normal &&
+           (props_.startCap != props_.endCap || props_.startCap == CapStyle::Triangle);
+}
+
+QPainterPath StrokeStyle::outline(const QPainterPath& path, float width) const {
+    QPainterPathStroker stroker;
+    stroker.setWidth(width);
+    stroker.setCapStyle(Qt::FlatCap);
+    stroker.setJoinStyle(qJoin(props_.lineJoin));
+    stroker.setMiterLimit(props_.miterLimit);
+    QPainterPath area = stroker.createStroke(path);
+    QPainterPath caps;
+    for (const FigureEnds& f : openFigureEnds(path)) {
+        caps.addPath(capShape(props_.startCap, f.start, -f.startDirection, width));
+        caps.addPath(capShape(props_.endCap, f.end, f.endDirection, width));
+    }
+    if (!caps.isEmpty())
+        area = area.united(caps);
+    area.setFillRule(Qt::WindingFill);
+    return area;
 }
 
 QPen defaultPen(const QBrush& brush, float width) {

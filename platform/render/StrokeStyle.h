@@ -1,6 +1,7 @@
 // Stroke styles: caps, joins, miter limit and dashes of an outline.
 #pragma once
 
+#include <QPainterPath>
 #include <QPen>
 #include <memory>
 #include <vector>
@@ -36,8 +37,15 @@ public:
     const std::vector<float>& dashes() const { return dashes_; }
 
     /// A pen of `width` with this style. Qt has one cap for a whole stroke: dashed strokes take
-    /// the dash cap, solid ones the start cap; triangle caps are drawn round.
+    /// the dash cap (triangle dash caps are drawn round), solid ones the start cap.
     QPen toQPen(const QBrush& brush, float width, float deviceScale) const;
+
+    /// Whether a solid stroke needs caps Qt cannot draw (different start and end caps, or
+    /// triangles) and must be filled as outline() instead of stroked with toQPen().
+    bool needsOutline() const;
+    /// The area a solid stroke of `width` along `path` covers, with the start and end caps of
+    /// every open figure.
+    QPainterPath outline(const QPainterPath& path, float width) const;
 
 private:
     StrokeStyle(const StrokeStyleProperties& props, std::vector<float> dashes)

@@ -105,12 +105,6 @@ Matrix3x2 Matrix3x2::rotation(float degrees, PointF c) {
     return {cs, sn, -sn, cs, c.x - c.x * cs + c.y * sn, c.y - c.x * sn - c.y * cs};
 }
 
-Matrix3x2 Matrix3x2::skew(float degreesX, float degreesY, PointF c) {
-    const float tx = std::tan(radians(degreesX));
-    const float ty = std::tan(radians(degreesY));
-    return {1, ty, tx, 1, -c.y * tx, -c.x * ty};
-}
-
 bool Matrix3x2::isInvertible() const {
     const float d = determinant();
     return std::isfinite(d) && d != 0;
@@ -148,11 +142,6 @@ Matrix3x2 Matrix3x2::operator*(const Matrix3x2& o) const {
     return {m11 * o.m11 + m12 * o.m21,      m11 * o.m12 + m12 * o.m22,
             m21 * o.m11 + m22 * o.m21,      m21 * o.m12 + m22 * o.m22,
             dx * o.m11 + dy * o.m21 + o.dx, dx * o.m12 + dy * o.m22 + o.dy};
-}
-
-Matrix3x2 Matrix3x2::fromQTransform(const QTransform& t) {
-    return {float(t.m11()), float(t.m12()), float(t.m21()),
-            float(t.m22()), float(t.dx()),  float(t.dy())};
 }
 
 Matrix4x4 Matrix4x4::translation(float x, float y, float z) {

@@ -145,13 +145,10 @@ struct Matrix3x2 {
 
     static Matrix3x2 identity() { return {}; }
     static Matrix3x2 translation(float x, float y) { return {1, 0, 0, 1, x, y}; }
-    static Matrix3x2 translation(SizeF s) { return translation(s.width, s.height); }
     /// Scale by (sx, sy) about `center`.
     static Matrix3x2 scale(float sx, float sy, PointF center = {});
     /// Rotation by `degrees`, clockwise on screen (y grows downwards), about `center`.
     static Matrix3x2 rotation(float degrees, PointF center = {});
-    /// Skew by the given angles in degrees about `center`.
-    static Matrix3x2 skew(float degreesX, float degreesY, PointF center = {});
 
     float determinant() const { return m11 * m22 - m12 * m21; }
     bool isInvertible() const;
@@ -166,7 +163,6 @@ struct Matrix3x2 {
     /// This followed by `o`.
     Matrix3x2 operator*(const Matrix3x2& o) const;
     QTransform toQTransform() const { return QTransform(m11, m12, m21, m22, dx, dy); }
-    static Matrix3x2 fromQTransform(const QTransform& t);
     friend bool operator==(const Matrix3x2&, const Matrix3x2&) = default;
 };
 

@@ -236,6 +236,47 @@ const std::vector<DrawCase>& drawCases() {
          // dash lengths are in stroke widths: the next dot is 8 DIPs on
          {{4, 8, kRed}, {3, 8, kRed}, {6, 8, kNone}, {8, 8, kNone}, {12, 8, kRed}},
          2},
+        {"TriangleEndCapOnceWithATranslucentBrush",
+         [](DeviceContext& c) {
+             StrokeStyleProperties p;
+             p.endCap = CapStyle::Triangle;
+             c.drawLine({4, 8}, {12, 8}, *SolidColorBrush::create({1, 0, 0, 1}, 0.5f), 4,
+                        StrokeStyle::create(p).get());
+         },
+         {{3, 8, kNone},
+          {11, 8, 0x80800000},
+          {12, 8, 0x80800000},
+          {12, 7, 0x80800000},
+          {13, 6, kNone}},
+         1},
+        {"DifferentStartAndEndCaps",
+         [](DeviceContext& c) {
+             StrokeStyleProperties p;
+             p.startCap = CapStyle::Square;
+             c.drawLine({4, 8}, {12, 8}, *red(), 4, StrokeStyle::create(p).get());
+         },
+         {{2, 8, kRed}, {1, 8, kNone}, {12, 8, kNone}}},
+        {"FixedStrokeKeepsItsPixelWidthUnderScale",
+         [](DeviceContext& c) {
+             StrokeStyleProperties p;
+             p.transformType = StrokeTransformType::Fixed;
+             c.setTransform(Matrix3x2::scale(4, 4));
+             c.drawLine({0, 2}, {4, 2}, *red(), 2, StrokeStyle::create(p).get());
+         },
+         {{8, 7, kRed}, {8, 8, kRed}, {8, 5, kNone}, {8, 10, kNone}}},
+        {"NormalStrokeScales",
+         [](DeviceContext& c) {
+             c.setTransform(Matrix3x2::scale(4, 4));
+             c.drawLine({0, 2}, {4, 2}, *red(), 2);
+         },
+         {{8, 5, kRed}, {8, 10, kRed}, {8, 3, kNone}}},
+        {"DrawImageScaledNearest",
+         [](DeviceContext& c) {
+             const uint32_t two[2] = {kRed, kBlue};
+             c.setTransform(Matrix3x2::scale(4, 4));
+             c.drawImage(*Bitmap::create({2, 1}, {}, two, 8), {}, {}, Interpolation::Nearest);
+         },
+         {{3, 3, kRed}, {4, 0, kBlue}, {7, 3, kBlue}, {8, 0, kNone}, {0, 4, kNone}}},
         {"AliasedMode",
          [](DeviceContext& c) {
              c.setAntialiasMode(AntialiasMode::Aliased);
@@ -323,6 +364,12 @@ TEST(DeviceContext, MisuseDrawsNothingAndFailsTheNextEndDraw) {
              c.fillRectangle({0, 0, 0, 0}, *red());
              c.endDraw();
              c.fillRectangle({0, 0, 16, 16}, *red());
+         }},
+        {"draw without a target",
+         [](DeviceContext& c, const BitmapPtr& t) {
+             c.setTarget(nullptr);
+             c.fillRectangle({0, 0, 16, 16}, *red());
+             c.setTarget(t);
          }},
         {"layer left open", [](DeviceContext& c, const BitmapPtr&) { c.pushLayer({}); }},
         {"pop without push", [](DeviceContext& c, const BitmapPtr&) { c.popLayer(); }},
