@@ -35,7 +35,7 @@ float insideDistance(const TCE_Circular_Buffer& b, int type, float x, float y) {
 
 void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
     const auto& b = ShaderBuffer<TCE_Circular_Buffer>(buffer);
-    const int type = int(std::nearbyint(b.WType));
+    const int type = shading::wholeNumber(b.WType, -1);
     if (type < 0 || type > 6) {
         shading::copy(in[0], out);
         return;
@@ -55,7 +55,7 @@ void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
         if (!(b.BorderWidh > 0) || d >= b.BorderWidh)
             return p * coverage;
         const float u = std::clamp(d / b.BorderWidh, 0.0f, 1.0f); // 0 on the edge, 1 inside
-        const int borderType = int(std::nearbyint(b.BorderType));
+        const int borderType = shading::wholeNumber(b.BorderType, 0);
         const PixelF colored = border * p.a;
         const PixelF shaded = borderType == 0   ? p * u
                               : borderType == 1 ? colored

@@ -15,7 +15,7 @@ namespace {
 
 void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
     const auto& b = ShaderBuffer<TCE_Pixelate_Buffer>(buffer);
-    const int size = int(std::lround(std::clamp(b.Size, 0.0f, 4096.0f)));
+    const int size = std::clamp(shading::wholeNumber(b.Size, 0), 0, 4096);
     shading::copy(in[0], out);
     if (size <= 1)
         return;

@@ -12,9 +12,10 @@ namespace {
 
 const TRShaderLibrary kNoShaders;
 
-// Halves to the even neighbour (the default rounding mode), limited to a sane pixel range.
+// Halves to the even neighbour (the default rounding mode), limited to a sane pixel range;
+// 0 for a value that is not a number.
 int32_t roundEven(double v) {
-    return int32_t(std::clamp(std::nearbyint(v), -1e9, 1e9));
+    return std::isfinite(v) ? int32_t(std::clamp(std::nearbyint(v), -1e9, 1e9)) : 0;
 }
 
 } // namespace

@@ -26,7 +26,7 @@ void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
             const float d = distance(x, y);
             if (!(arc > 0) || (b.Radius > 0 && d > b.Radius))
                 return 1;
-            return std::clamp(int(std::ceil(d * arc)) + 1, 2, kMaxSamples);
+            return int(std::clamp(std::ceil(d * arc) + 1, 2.0f, float(kMaxSamples)));
         },
         [&](float x, float y, float t) {
             if (!(arc > 0))

@@ -23,6 +23,12 @@ inline PointF limitToImage(PointF p, float width, float height) {
             std::clamp(p.y, 0.5f, std::max(height - 0.5f, 0.5f))};
 }
 
+/// `v` to the nearest whole number (halves to even), or `fallback` when it is not a number or
+/// lies beyond a million.
+inline int wholeNumber(float v, int fallback) {
+    return std::abs(v) < 1e6f ? int(std::nearbyint(v)) : fallback;
+}
+
 inline float length(float x, float y) {
     return std::sqrt(x * x + y * y);
 }

@@ -29,8 +29,11 @@ long nextRandom(long seed) {
 
 // Lattice wrap-around for tiles that repeat seamlessly.
 struct Stitch {
-    int width = 0, height = 0, wrapX = 0, wrapY = 0;
+    int64_t width = 0, height = 0, wrapX = 0, wrapY = 0;
 };
+
+// Lattice coordinates beyond this are no longer meaningful noise (and would overflow).
+constexpr double kMaxLattice = 1e8;
 
 class NoiseLattice {
 public:
@@ -60,6 +63,8 @@ public:
     }
 
     double noise(int channel, double vx, double vy, const Stitch* stitch) const {
+        if (!(std::abs(vx) < kMaxLattice && std::abs(vy) < kMaxLattice))
+            return 0;
         const double tx = vx + kPerlinOffset, ty = vy + kPerlinOffset;
         int bx0 = int(tx), by0 = int(ty);
         int bx1 = bx0 + 1, by1 = by0 + 1;
@@ -70,13 +75,13 @@ public:
             // The wrap points are compared with the unmasked lattice coordinates.
             const int ux = int(tx), uy = int(ty);
             if (ux >= stitch->wrapX)
-                bx0 = (ux - stitch->width) & kLatticeMask;
+                bx0 = int((ux - stitch->width) & kLatticeMask);
             if (ux + 1 >= stitch->wrapX)
-                bx1 = (ux + 1 - stitch->width) & kLatticeMask;
+                bx1 = int((ux + 1 - stitch->width) & kLatticeMask);
             if (uy >= stitch->wrapY)
-                by0 = (uy - stitch->height) & kLatticeMask;
+                by0 = int((uy - stitch->height) & kLatticeMask);
             if (uy + 1 >= stitch->wrapY)
-                by1 = (uy + 1 - stitch->height) & kLatticeMask;
+                by1 = int((uy + 1 - stitch->height) & kLatticeMask);
         }
         const int i = selector_[size_t(bx0)], j = selector_[size_t(bx1)];
         const auto& g = gradient_[size_t(channel)];
@@ -106,7 +111,9 @@ public:
         }
         offset_ = std::get<Vector2>(p[TurbulenceOffset]);
         const Vector2 size = std::get<Vector2>(p[TurbulenceSize]);
-        bounds_ = RectL::covering({0, 0, std::max(size.x, 0.0f), std::max(size.y, 0.0f)});
+        // A size that is not a positive number draws nothing.
+        auto extent = [](float v) { return v > 0 ? std::min(v, 1e9f) : 0.0f; };
+        bounds_ = RectL::covering({0, 0, extent(size.x), extent(size.y)});
         frequency_ = std::get<Vector2>(p[TurbulenceBaseFrequency]);
         // More octaves than this add nothing visible at 8 bits per channel.
         octaves_ = int(std::min<uint32_t>(std::get<uint32_t>(p[TurbulenceOctaves]), 24));
@@ -145,10 +152,11 @@ private:
         adjust(fx, w);
         adjust(fy, h);
         Stitch s;
-        s.width = int(w * fx + 0.5);
-        s.height = int(h * fy + 0.5);
-        s.wrapX = int(double(bounds_.left) * fx + kPerlinOffset + s.width);
-        s.wrapY = int(double(bounds_.top) * fy + kPerlinOffset + s.height);
+        auto whole = [](double v) { return int64_t(std::clamp(v, -kMaxLattice, kMaxLattice)); };
+        s.width = whole(w * fx + 0.5);
+        s.height = whole(h * fy + 0.5);
+        s.wrapX = whole(double(bounds_.left) * fx + kPerlinOffset + double(s.width));
+        s.wrapY = whole(double(bounds_.top) * fy + kPerlinOffset + double(s.height));
         return s;
     }
 

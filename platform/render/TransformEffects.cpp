@@ -64,6 +64,8 @@ struct Homography {
                 y0 = std::min(y0, p[1] / p[2]);
                 y1 = std::max(y1, p[1] / p[2]);
             }
+        if (!(std::abs(x0) < 1e9 && std::abs(y0) < 1e9 && std::abs(x1) < 1e9 && std::abs(y1) < 1e9))
+            return false;
         out = RectL::covering({float(x0), float(y0), float(x1), float(y1)});
         return true;
     }

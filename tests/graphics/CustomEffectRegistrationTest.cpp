@@ -20,6 +20,7 @@
 
 #include <cstring>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace effectstest;
 
@@ -349,4 +350,24 @@ TEST(CustomEffectFamily, SecondInputNeverWidensTheOutput) {
     e->render({1, 1, 3, 2});
     ASSERT_EQ(noise->requested.size(), 1u);
     EXPECT_EQ(noise->requested[0], (RectL{1, 1, 3, 2}));
+}
+
+TEST(CustomEffectFamily, PropertiesNoCallerShouldPassDrawSomethingDefined) {
+    const FactoryPtr f = registeredFactory();
+    const BitmapPtr input = noiseBitmap(8, 8);
+    const float bad[] = {std::numeric_limits<float>::quiet_NaN(),
+                         std::numeric_limits<float>::infinity(), -1e30f, 1e30f};
+    for (const ClassTable& t : tables())
+        for (size_t i = 0; i < t.rows.size(); ++i)
+            for (const float v : bad) {
+                const EffectPtr e = f->createEffect(t.id);
+                for (int k = 0; k < e->inputCount(); ++k)
+                    e->setInput(k, input);
+                const PropertyValue value = t.rows[i].type == V2 ? PropertyValue(Vector2{v, v})
+                                            : t.rows[i].type == V4
+                                                ? PropertyValue(Vector4{v, v, v, v})
+                                                : PropertyValue(v);
+                ASSERT_TRUE(e->setValue(int(i), value));
+                EXPECT_EQ(e->render({0, 0, 8, 8}).region, (RectL{0, 0, 8, 8})) << t.display;
+            }
 }
