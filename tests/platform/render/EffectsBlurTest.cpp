@@ -168,6 +168,28 @@ TEST(EffectsBlur, DirectionalBlurSpreadsAlongItsAngleOnly) {
     EXPECT_EQ(e->bounds(), (RectL{-6, 0, 27, 21}));
 }
 
+TEST(EffectsBlur, SlantedDirectionalBlurOfAnEdge) {
+    // A horizontal edge blurred along 30 degrees spreads over sigma x sin 30 rows: the
+    // profile across it is the Gaussian distribution function of that deviation.
+    const FactoryPtr f = Factory::create();
+    const BitmapPtr edge = bitmapFrom(100, 100, [](int, int y) { return grey(y < 50 ? 0 : 255); });
+    const EffectPtr e = effectOn(f, fx::DirectionalBlur, edge);
+    e->setValue(fx::DirectionalBlurStandardDeviation, 8.0f);
+    e->setValue(fx::DirectionalBlurAngle, 30.0f);
+    e->setValue(fx::DirectionalBlurBorderMode, uint32_t(fx::BorderHard));
+    const ImageTile out = e->render({0, 0, 100, 100});
+    for (int y = 40; y < 60; ++y) {
+        const double expected = 255 * phi((y + 0.5 - 50) / 4.0);
+        EXPECT_NEAR(channel(out.pixelAt(50, y), 0), expected, 6.0) << y;
+    }
+    // Drawing a part gives the same pixels as drawing the whole.
+    const RectL part{31, 22, 57, 61};
+    EXPECT_TRUE(tilesNear(e->render(part), out, part, 1));
+    e->setValue(fx::DirectionalBlurAngle, 120.0f);
+    e->setValue(fx::DirectionalBlurBorderMode, uint32_t(fx::BorderSoft));
+    EXPECT_TRUE(tilesNear(e->render(part), e->render(e->bounds()), part, 1));
+}
+
 TEST(EffectsBlur, ShadowColoursTheAlphaAndBlursIt) {
     const FactoryPtr f = Factory::create();
     const BitmapPtr input =
