@@ -2,6 +2,7 @@
 
 #include "platform/render/Blend.h"
 #include "platform/render/Parallel.h"
+#include "platform/render/StandardEffects.h"
 
 #include <QPainter>
 #include <cmath>
@@ -145,6 +146,8 @@ std::vector<EffectClass> builtinClasses() {
          1,
          {{"InterpolationMode", uint32_t(Interpolation::Linear)}, {"TransformMatrix", Matrix3x2{}}},
          maker<AffineTransformKernel>()});
+    for (EffectClass& cls : standardClasses())
+        out.push_back(std::move(cls));
     return out;
 }
 

@@ -1,0 +1,292 @@
+// Every effect kernel over a full-HD frame, in megapixels of output per second, on all cores.
+// The Gaussian blur runs beside two references on the same frame in the same run: a plain
+// single-threaded separable blur over a QImage, and ffmpeg's gblur filter (when the ffmpeg
+// program is found; its pixel-format conversion alone is measured too, so the filter's share
+// can be read off).
+#include "graphics/URCEChromakey.h"
+#include "graphics/URCECircular.h"
+#include "graphics/URCEContrast.h"
+#include "graphics/URCEDissolve.h"
+#include "graphics/URCEFisheyelens.h"
+#include "graphics/URCEGenie.h"
+#include "graphics/URCEGrayscale.h"
+#include "graphics/URCEMagnify.h"
+#include "graphics/URCEOpacity.h"
+#include "graphics/URCEPixelate.h"
+#include "graphics/URCEPush.h"
+#include "graphics/URCERadialblur.h"
+#include "graphics/URCERipple.h"
+#include "graphics/URCESpinBlur.h"
+#include "graphics/URCESwirl.h"
+#include "graphics/URCustomEffects.h"
+#include "platform/render/Bitmap.h"
+#include "platform/render/StandardEffects.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <numbers>
+
+using namespace platform::render;
+namespace fx = platform::render::effects;
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+constexpr double kFrameMegapixels = kWidth * kHeight / 1e6;
+constexpr RectL kFrame{0, 0, kWidth, kHeight};
+
+QImage testPattern() {
+    QImage image(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < kHeight; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(image.scanLine(y));
+        for (int x = 0; x < kWidth; ++x)
+            row[x] = 0xff000000u | uint32_t(x & 255) << 16 | uint32_t(y & 255) << 8 |
+                     uint32_t((x ^ y) & 255);
+    }
+    return image;
+}
+
+const BitmapPtr& frame() {
+    static const BitmapPtr bitmap = Bitmap::fromImage(testPattern());
+    return bitmap;
+}
+
+const FactoryPtr& factory() {
+    static const FactoryPtr f = [] {
+        FactoryPtr made = Factory::create();
+        QString tag;
+        RegisterCustomEffects(tag, true, CustomEffectRegistrations(made));
+        return made;
+    }();
+    return f;
+}
+
+void reportMegapixels(benchmark::State& state, double framesPerIteration = 1) {
+    state.counters["MP/s"] =
+        benchmark::Counter(double(state.iterations()) * framesPerIteration * kFrameMegapixels,
+                           benchmark::Counter::kIsRate);
+}
+
+using Values = std::vector<std::pair<int, PropertyValue>>;
+
+// Renders the whole frame through one effect of `id` fed with the test frame (input 1, where
+// there is one, gets a turbulence).
+void runEffect(benchmark::State& state, QUuid id, Values values) {
+    const EffectPtr e = factory()->createEffect(id);
+    for (int i = 0; i < e->inputCount(); ++i)
+        e->setInput(i, frame());
+    if (e->inputCount() == 2) {
+        const EffectPtr noise = factory()->createEffect(fx::Turbulence);
+        noise->setValue(fx::TurbulenceSize, Vector2{kWidth, kHeight});
+        noise->setValue(fx::TurbulenceBaseFrequency, Vector2{0.02f, 0.02f});
+        e->setInput(1, noise);
+    }
+    for (const auto& [index, value] : values)
+        e->setValue(index, value);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(e->render(kFrame));
+    reportMegapixels(state);
+}
+
+// The reference: a direct separable convolution with the sampled Gaussian of reach 3 sigma,
+// one thread, transparent beyond the edges.
+QImage referenceBlur(const QImage& in, double sigma) {
+    const int reach = int(std::ceil(3 * sigma));
+    std::vector<float> weights;
+    float sum = 0;
+    for (int k = -reach; k <= reach; ++k)
+        sum += weights.emplace_back(float(std::exp(-k * k / (2 * sigma * sigma))));
+    for (float& w : weights)
+        w /= sum;
+    const int w = in.width(), h = in.height();
+    std::vector<float> pass(size_t(w) * size_t(h) * 4);
+    for (int y = 0; y < h; ++y) {
+        const uchar* row = in.constScanLine(y);
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < 4; ++c) {
+                float acc = 0;
+                for (int k = -reach; k <= reach; ++k)
+                    if (x + k >= 0 && x + k < w)
+                        acc += weights[size_t(k + reach)] * row[(x + k) * 4 + c];
+                pass[(size_t(y) * size_t(w) + size_t(x)) * 4 + size_t(c)] = acc;
+            }
+    }
+    QImage out(w, h, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < h; ++y) {
+        uchar* row = out.scanLine(y);
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < 4; ++c) {
+                float acc = 0;
+                for (int k = -reach; k <= reach; ++k)
+                    if (y + k >= 0 && y + k < h)
+                        acc += weights[size_t(k + reach)] *
+                               pass[(size_t(y + k) * size_t(w) + size_t(x)) * 4 + size_t(c)];
+                row[x * 4 + c] = uchar(std::min(acc + 0.5f, 255.0f));
+            }
+    }
+    return out;
+}
+
+void BM_GaussianBlur_Engine(benchmark::State& state) {
+    runEffect(state, fx::GaussianBlur,
+              {{fx::GaussianBlurStandardDeviation, float(state.range(0))}});
+}
+
+void BM_GaussianBlur_QImageReference(benchmark::State& state) {
+    const QImage in = testPattern();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(referenceBlur(in, double(state.range(0))));
+    reportMegapixels(state);
+}
+
+// ffmpeg reading `frames` copies of the raw frame, through `filter`, into nothing.
+void runFfmpeg(benchmark::State& state, const QString& filter) {
+    const QString ffmpeg = QStandardPaths::findExecutable("ffmpeg");
+    if (ffmpeg.isEmpty()) {
+        state.SkipWithError("ffmpeg not found");
+        return;
+    }
+    QTemporaryDir dir;
+    const QString raw = dir.filePath("frame.bgra");
+    {
+        QFile file(raw);
+        const QImage image = testPattern();
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()) !=
+                image.sizeInBytes()) {
+            state.SkipWithError("cannot write the raw frame");
+            return;
+        }
+    }
+    constexpr int frames = 30;
+    const QStringList args = {"-v",
+                              "error",
+                              "-f",
+                              "rawvideo",
+                              "-pix_fmt",
+                              "bgra",
+                              "-s",
+                              QString("%1x%2").arg(kWidth).arg(kHeight),
+                              "-stream_loop",
+                              QString::number(frames - 1),
+                              "-i",
+                              raw,
+                              "-vf",
+                              filter,
+                              "-f",
+                              "null",
+                              "-"};
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        QProcess process;
+        process.start(ffmpeg, args);
+        if (!process.waitForFinished(-1) || process.exitCode() != 0) {
+            state.SkipWithError("ffmpeg failed");
+            return;
+        }
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+    }
+    reportMegapixels(state, frames);
+}
+
+void BM_GaussianBlur_FfmpegGblur(benchmark::State& state) {
+    runFfmpeg(state, QString("format=gbrap,gblur=sigma=%1").arg(state.range(0)));
+}
+
+void BM_Ffmpeg_ConversionOnly(benchmark::State& state) {
+    runFfmpeg(state, "format=gbrap");
+}
+
+struct KernelCase {
+    const char* name;
+    QUuid id;
+    Values values;
+};
+
+std::vector<KernelCase> kernels() {
+    const Vector2 centre{kWidth / 2.0f, kHeight / 2.0f};
+    const float radius = std::sqrt(float(kWidth * kWidth + kHeight * kHeight)) / 2;
+    return {
+        {"DirectionalBlur_0deg",
+         fx::DirectionalBlur,
+         {{fx::DirectionalBlurStandardDeviation, 10.0f}}},
+        {"DirectionalBlur_30deg",
+         fx::DirectionalBlur,
+         {{fx::DirectionalBlurStandardDeviation, 10.0f}, {fx::DirectionalBlurAngle, 30.0f}}},
+        {"Shadow", fx::Shadow, {{fx::ShadowBlurStandardDeviation, 10.0f}}},
+        {"PerspectiveTransform3D",
+         fx::PerspectiveTransform3D,
+         {{fx::PerspectiveRotation, Vector3{0, 30, 0}},
+          {fx::PerspectiveRotationOrigin, Vector3{centre.x, centre.y, 0}},
+          {fx::PerspectiveOrigin, centre}}},
+        {"Transform3D", fx::Transform3D, {{fx::Transform3DMatrix, Matrix4x4::rotationZ(10)}}},
+        {"Scale",
+         fx::Scale,
+         {{fx::ScaleAmount, Vector2{1.5f, 1.5f}}, {fx::ScaleCenterPoint, centre}}},
+        {"Turbulence",
+         fx::Turbulence,
+         {{fx::TurbulenceSize, Vector2{kWidth, kHeight}}, {fx::TurbulenceOctaves, uint32_t(1)}}},
+        {"DisplacementMap", fx::DisplacementMap, {{fx::DisplacementScale, 20.0f}}},
+        {"Flood", fx::Flood, {}},
+        {"Sepia", fx::Sepia, {}},
+        {"Emboss", fx::Emboss, {{fx::EmbossDirection, 45.0f}}},
+        {"Vignette", fx::Vignette, {{fx::VignetteTransitionSize, 0.5f}}},
+        {"Saturation", fx::Saturation, {}},
+        {"CE_Opacity", CLSID_CEOpacity, {{0, 0.5f}}},
+        {"CE_Contrast", CLSID_CEContrast, {{0, 0.5f}, {1, 0.1f}}},
+        {"CE_Chromakey", CLSID_CEChromakey, {{0, 25.0f}, {2, 255.0f}, {4, 0.0f}}},
+        {"CE_Pixelate", CLSID_CEPixelate, {{0, 16.0f}}},
+        {"CE_Magnify", CLSID_CEMagnify, {{0, 0.5f}, {1, centre}, {2, 300.0f}}},
+        {"CE_Swirl", CLSID_CESwirl, {{0, 6.0f}, {1, centre}, {2, radius}}},
+        {"CE_Fisheyelens", CLSID_CEFisheyelens, {{0, 0.5f}, {1, centre}, {2, radius}}},
+        {"CE_Radialblur", CLSID_CERadialblur, {{0, 0.5f}, {1, centre}, {2, radius}}},
+        {"CE_SpinBlur", CLSID_CESpinBlur, {{0, 1.5f}, {1, centre}, {2, radius}}},
+        {"CE_Grayscale", CLSID_CEGrayscale, {}},
+        {"CE_Dissolve", CLSID_CEDissolve, {{0, 0.5f}}},
+        {"CE_Genie", CLSID_CEGenie, {{0, 0.4f}, {1, 0.9f}}},
+        {"CE_Circular", CLSID_CECircular, {{2, centre}, {3, 400.0f}, {4, 20.0f}, {7, 2.0f}}},
+        {"CE_Push", CLSID_CEPush, {{1, Vector2{kWidth, kHeight}}, {3, 10.0f}, {4, 0.5f}}},
+        {"CE_Ripple", CLSID_CERipple, {{4, centre.x}, {5, centre.y}, {3, 0.1f}}},
+    };
+}
+
+} // namespace
+
+// A deviation of 20 must cost about what 2 costs: the box passes do not grow with the radius.
+BENCHMARK(BM_GaussianBlur_Engine)->Arg(2)->Arg(20)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GaussianBlur_QImageReference)
+    ->Arg(2)
+    ->Arg(20)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GaussianBlur_FfmpegGblur)
+    ->Arg(2)
+    ->Arg(20)
+    ->UseManualTime()
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Ffmpeg_ConversionOnly)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QGuiApplication app(argc, argv);
+    for (const KernelCase& k : kernels())
+        benchmark::RegisterBenchmark(
+            (std::string("BM_Kernel/") + k.name).c_str(),
+            [k](benchmark::State& state) { runEffect(state, k.id, k.values); })
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

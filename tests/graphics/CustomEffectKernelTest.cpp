@@ -1,0 +1,360 @@
+// The pixel programs of the custom effects on small images: identity settings, extremes and
+// pixels worked out by hand or by a formula written here.
+#include "graphics/URCEChromakey.h"
+#include "graphics/URCECircular.h"
+#include "graphics/URCEContrast.h"
+#include "graphics/URCEDissolve.h"
+#include "graphics/URCEFisheyelens.h"
+#include "graphics/URCEGenie.h"
+#include "graphics/URCEGrayscale.h"
+#include "graphics/URCEMagnify.h"
+#include "graphics/URCEOpacity.h"
+#include "graphics/URCEPixelate.h"
+#include "graphics/URCERadialblur.h"
+#include "graphics/URCERipple.h"
+#include "graphics/URCESpinBlur.h"
+#include "graphics/URCESwirl.h"
+#include "graphics/URCustomEffects.h"
+#include "tests/platform/render/EffectsTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <numbers>
+
+using namespace effectstest;
+
+namespace {
+
+using Values = std::vector<std::pair<int, PropertyValue>>;
+
+struct Probe {
+    int x, y;
+    uint32_t expected;
+};
+
+struct KernelCase {
+    const char* what;
+    QUuid id;
+    BitmapPtr input;
+    Values values;
+    std::vector<Probe> probes;
+    int tolerance = 1;
+    BitmapPtr second = nullptr;
+};
+
+// Red, green / blue, white.
+BitmapPtr quad() {
+    return bitmapFrom(2, 2, [](int x, int y) {
+        const uint32_t p[4] = {opaque(255, 0, 0), opaque(0, 255, 0), opaque(0, 0, 255), grey(255)};
+        return p[y * 2 + x];
+    });
+}
+BitmapPtr flat(int w, int h, uint32_t p) {
+    return bitmapFrom(w, h, [p](int, int) { return p; });
+}
+// Red rising by 20 a pixel from 20: at continuous x (pixel centres at i + 0.5) the bilinear
+// value is 20 (x - 0.5) + 20 between the first and last centre.
+BitmapPtr ramp(int w) {
+    return bitmapFrom(w, 1, [](int x, int) { return opaque(20 * x + 20, 0, 0); });
+}
+uint32_t rampAt(double x) {
+    return opaque(int(std::lround(20 * (x - 0.5) + 20)), 0, 0);
+}
+// A 4 x 4 of distinct colours.
+BitmapPtr tiles() {
+    return bitmapFrom(4, 4,
+                      [](int x, int y) { return opaque(60 * x, 60 * y, 200 - 30 * (x + y)); });
+}
+
+std::vector<KernelCase> cases() {
+    const float pi = std::numbers::pi_v<float>;
+    const uint32_t white = grey(255);
+    std::vector<KernelCase> c = {
+        // Opacity
+        {"opacity 1", CLSID_CEOpacity, quad(), {}, {{0, 0, opaque(255, 0, 0)}, {1, 1, white}}},
+        {"opacity 0", CLSID_CEOpacity, quad(), {{0, 0.0f}}, {{0, 0, 0}, {1, 1, 0}}},
+        {"opacity quarter", CLSID_CEOpacity, quad(), {{0, 0.25f}}, {{1, 1, 0x40404040u}}},
+        // Contrast: (c - 0.5) x (1 + contrast) + 0.5 + brightness
+        {"contrast neutral", CLSID_CEContrast, flat(1, 1, grey(64)), {}, {{0, 0, grey(64)}}},
+        {"contrast 1", CLSID_CEContrast, flat(1, 1, grey(64)), {{0, 1.0f}}, {{0, 0, grey(0)}}},
+        {"contrast 2 (top of the range)",
+         CLSID_CEContrast,
+         flat(1, 1, grey(160)),
+         {{0, 2.0f}},
+         {{0, 0, grey(225)}}},
+        {"contrast -0.25 (bottom of the range)",
+         CLSID_CEContrast,
+         flat(1, 1, grey(64)),
+         {{0, -0.25f}},
+         {{0, 0, grey(80)}}},
+        {"contrast -1 flattens",
+         CLSID_CEContrast,
+         quad(),
+         {{0, -1.0f}},
+         {{0, 0, grey(128)}, {1, 1, grey(128)}}},
+        {"brightness 1", CLSID_CEContrast, flat(1, 1, grey(0)), {{1, 1.0f}}, {{0, 0, white}}},
+        {"brightness -0.5", CLSID_CEContrast, flat(1, 1, white), {{1, -0.5f}}, {{0, 0, grey(128)}}},
+        {"brightness keeps alpha",
+         CLSID_CEContrast,
+         flat(1, 1, straight(128, 255, 0, 0)),
+         {{1, 0.2f}},
+         {{0, 0, 0x80801a1au}}},
+        // Chroma-Key (0..255 scale)
+        {"chroma-key initial values key all but black",
+         CLSID_CEChromakey,
+         quad(),
+         {},
+         {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}},
+        {"chroma-key green",
+         CLSID_CEChromakey,
+         quad(),
+         {{0, 10.0f}, {2, 255.0f}, {4, 0.0f}},
+         {{0, 0, opaque(255, 0, 0)}, {1, 0, 0}, {1, 1, white}}},
+        {"chroma-key near green",
+         CLSID_CEChromakey,
+         flat(1, 1, opaque(10, 250, 5)),
+         {{0, 10.0f}, {2, 255.0f}, {4, 0.0f}},
+         {{0, 0, 0}}},
+        {"chroma-key inverted",
+         CLSID_CEChromakey,
+         quad(),
+         {{0, 10.0f}, {2, 255.0f}, {4, 1.0f}},
+         {{0, 0, 0}, {1, 0, opaque(0, 255, 0)}}},
+        {"chroma-key tolerance 255",
+         CLSID_CEChromakey,
+         quad(),
+         {{0, 255.0f}, {4, 0.0f}},
+         {{0, 0, 0}, {1, 1, 0}}},
+        // Pixelate on grey(16 x + 64 y)
+        {"pixelate 2",
+         CLSID_CEPixelate,
+         bitmapFrom(4, 4, [](int x, int y) { return grey(16 * x + 64 * y); }),
+         {{0, 2.0f}},
+         {{0, 0, grey(40)}, {1, 1, grey(40)}, {2, 0, grey(72)}, {3, 3, grey(200)}}},
+        {"pixelate 0",
+         CLSID_CEPixelate,
+         bitmapFrom(4, 4, [](int x, int y) { return grey(16 * x + 64 * y); }),
+         {},
+         {{1, 1, grey(80)}}},
+        {"pixelate 3, partial last block",
+         CLSID_CEPixelate,
+         bitmapFrom(4, 4, [](int x, int y) { return grey(16 * x + 64 * y); }),
+         {{0, 3.0f}},
+         {{0, 0, grey(80)}, {3, 3, grey(240)}, {3, 0, grey(112)}}},
+        {"pixelate inside MaxWidth x MaxHeight",
+         CLSID_CEPixelate,
+         bitmapFrom(4, 4, [](int x, int y) { return grey(16 * x + 64 * y); }),
+         {{0, 2.0f}, {1, 2.0f}, {2, 2.0f}},
+         {{0, 0, grey(40)}, {2, 0, grey(32)}}},
+        // Magnify about (2, 0.5) on the ramp
+        {"magnify twice",
+         CLSID_CEMagnify,
+         ramp(4),
+         {{0, 0.5f}, {1, Vector2{2, 0.5f}}},
+         {{0, 0, rampAt(1.25)}, {3, 0, rampAt(2.75)}}},
+        {"magnify inside the lens only",
+         CLSID_CEMagnify,
+         ramp(4),
+         {{0, 0.5f}, {1, Vector2{2, 0.5f}}, {2, 1.0f}},
+         {{0, 0, rampAt(0.5)}, {1, 0, rampAt(1.75)}}},
+        {"magnify unset", CLSID_CEMagnify, ramp(4), {}, {{1, 0, rampAt(1.5)}}},
+        // Swirl of half a turn everywhere inside the inner radius: a point reflection
+        {"swirl half turn",
+         CLSID_CESwirl,
+         tiles(),
+         {{0, pi}, {1, Vector2{2, 2}}, {2, 100.0f}, {3, 100.0f}},
+         {{0, 0, opaque(180, 180, 20)}, {3, 0, opaque(0, 180, 110)}, {1, 2, opaque(120, 60, 110)}},
+         2},
+        {"swirl without radius",
+         CLSID_CESwirl,
+         tiles(),
+         {{0, pi}, {1, Vector2{2, 2}}},
+         {{0, 0, opaque(0, 0, 200)}}},
+        // Fisheye: d x (d / R) ^ size
+        {"fisheye",
+         CLSID_CEFisheyelens,
+         ramp(8),
+         {{0, 1.0f}, {1, Vector2{4, 0.5f}}, {2, 4.0f}},
+         {{6, 0, rampAt(4 + 2.5 * (2.5 / 4))},
+          {2, 0, rampAt(4 - 1.5 * (1.5 / 4))},
+          {0, 0, rampAt(4 - 3.5 * (3.5 / 4))}}},
+        {"fisheye strength 0",
+         CLSID_CEFisheyelens,
+         ramp(8),
+         {{1, Vector2{4, 0.5f}}},
+         {{6, 0, rampAt(6.5)}}},
+        // Radial blur: the mean of the ramp over the first quarter of the way to the centre
+        {"radial blur",
+         CLSID_CERadialblur,
+         ramp(9),
+         {{0, 1.0f}, {1, Vector2{4.5f, 0.5f}}},
+         {{8, 0, rampAt(8.0)}, {0, 0, rampAt(1.0)}, {4, 0, rampAt(4.5)}}},
+        {"radial blur of a flat image",
+         CLSID_CERadialblur,
+         flat(6, 6, grey(100)),
+         {{0, 1.0f}, {1, Vector2{3, 3}}},
+         {{0, 0, grey(100)}, {5, 2, grey(100)}}},
+        {"radial blur beyond the radius",
+         CLSID_CERadialblur,
+         ramp(9),
+         {{0, 1.0f}, {1, Vector2{4.5f, 0.5f}}, {2, 2.0f}},
+         {{8, 0, rampAt(8.5)}}},
+        // Spin blur
+        {"spin blur of a flat image",
+         CLSID_CESpinBlur,
+         flat(6, 6, grey(100)),
+         {{0, pi}, {1, Vector2{3, 3}}, {3, 6.0f}, {4, 6.0f}},
+         {{0, 0, grey(100)}, {5, 5, grey(100)}}},
+        {"spin blur 0",
+         CLSID_CESpinBlur,
+         tiles(),
+         {{1, Vector2{2, 2}}},
+         {{3, 1, opaque(180, 60, 80)}}},
+        // Grayscale (0.299, 0.587, 0.114)
+        {"grayscale 0", CLSID_CEGrayscale, quad(), {{0, 0.0f}}, {{0, 0, opaque(255, 0, 0)}}},
+        {"grayscale 1",
+         CLSID_CEGrayscale,
+         quad(),
+         {},
+         {{0, 0, grey(76)}, {1, 0, grey(150)}, {0, 1, grey(29)}}},
+        {"grayscale half",
+         CLSID_CEGrayscale,
+         quad(),
+         {{0, 0.5f}},
+         {{0, 0, opaque(0xa6, 0x26, 0x26)}}},
+        // Genie
+        {"genie 0", CLSID_CEGenie, tiles(), {}, {{2, 1, opaque(120, 60, 110)}}},
+        {"genie 1", CLSID_CEGenie, tiles(), {{0, 1.0f}}, {{2, 1, 0}, {2, 3, 0}}},
+        {"genie half",
+         CLSID_CEGenie,
+         flat(4, 4, grey(255)),
+         {{0, 0.5f}, {1, 0.5f}},
+         {{1, 0, 0}, {1, 1, 0}, {0, 3, 0}, {1, 3, grey(255)}}},
+        // Circular on an 8 x 8 white image
+        {"circle",
+         CLSID_CECircular,
+         flat(8, 8, white),
+         {{2, Vector2{4, 4}}, {3, 2.0f}},
+         {{4, 4, white}, {0, 0, 0}, {6, 4, 0}}},
+        {"circle inverted",
+         CLSID_CECircular,
+         flat(8, 8, white),
+         {{2, Vector2{4, 4}}, {3, 2.0f}, {5, 1.0f}},
+         {{4, 4, 0}, {0, 0, white}}},
+        {"rectangle",
+         CLSID_CECircular,
+         flat(8, 8, white),
+         {{0, 1.0f}, {6, Vector4{2, 2, 6, 6}}},
+         {{1, 1, 0}, {2, 2, white}, {5, 5, white}, {6, 5, 0}}},
+        {"wipe, right edge moving",
+         CLSID_CECircular,
+         flat(8, 8, white),
+         {{0, 2.0f}, {6, Vector4{0, 0, 4, 8}}},
+         {{3, 0, white}, {3, 5, white}, {4, 0, 0}}},
+        {"wipe, left edge moving",
+         CLSID_CECircular,
+         flat(8, 8, white),
+         {{0, 3.0f}, {6, Vector4{4, 0, 8, 8}}},
+         {{3, 0, 0}, {4, 7, white}}},
+        {"wipe, bottom edge moving",
+         CLSID_CECircular,
+         flat(8, 8, white),
+         {{0, 4.0f}, {6, Vector4{0, 0, 8, 3}}},
+         {{0, 2, white}, {0, 3, 0}}},
+        {"alpha gradient border",
+         CLSID_CECircular,
+         flat(8, 8, white),
+         {{0, 2.0f}, {6, Vector4{0, 0, 4, 8}}, {4, 2.0f}},
+         {{3, 0, 0x40404040u}, {2, 0, 0xbfbfbfbfu}, {1, 0, white}}},
+        {"solid border",
+         CLSID_CECircular,
+         flat(8, 8, white),
+         {{0, 2.0f}, {6, Vector4{0, 0, 4, 8}}, {4, 2.0f}, {7, 1.0f}},
+         {{3, 0, opaque(255, 0, 0)}, {2, 0, opaque(255, 0, 0)}, {1, 0, white}}},
+        {"colour gradient border",
+         CLSID_CECircular,
+         flat(8, 8, white),
+         {{0, 2.0f}, {6, Vector4{0, 0, 4, 8}}, {4, 2.0f}, {7, 2.0f}, {8, 0.0f}, {10, 1.0f}},
+         {{3, 0, 0xff4040ffu}}},
+        {"reflection band",
+         CLSID_CECircular,
+         flat(1, 10, white),
+         {{0, 6.0f}, {4, 4.0f}, {8, 0.5f}, {9, 10.0f}},
+         {{0, 9, 0x70707070u}, {0, 6, 0x10101010u}, {0, 5, 0}}},
+        {"unknown type", CLSID_CECircular, flat(2, 2, white), {{0, 9.0f}}, {{1, 1, white}}},
+        // Ripple: frequency 0, phase pi / 2 and spread 1 give a shift of amplitude / 10 x (1 - u)
+        {"ripple without amplitude",
+         CLSID_CERipple,
+         tiles(),
+         {{2, 0.0f}, {4, 1.0f}, {5, 1.0f}},
+         {{2, 2, opaque(120, 120, 80)}}},
+        {"ripple far away",
+         CLSID_CERipple,
+         tiles(),
+         {{4, 1000.0f}, {5, 1000.0f}},
+         {{1, 3, opaque(60, 180, 80)}}},
+        {"ripple known shift",
+         CLSID_CERipple,
+         ramp(8),
+         {{0, 0.0f}, {1, pi / 2}, {2, 10.0f}, {3, 1.0f}, {4, 0.5f}, {5, 0.5f}},
+         {{4, 0, rampAt(4.5 - (1 - 4.0 / 192))}}},
+    };
+    // Dissolve: the threshold against a fixed noise of reds 0, 64, 128, 255.
+    const BitmapPtr noise =
+        bitmapFrom(4, 1, [](int x, int) { return opaque(std::min(64 * x, 255), 0, 0); });
+    for (const auto& [threshold, visible] :
+         std::vector<std::pair<float, int>>{{0, 0}, {0.3f, 2}, {0.6f, 3}, {1, 4}}) {
+        KernelCase k{"dissolve", CLSID_CEDissolve, flat(4, 1, white), {{0, threshold}}, {}, 0,
+                     noise};
+        for (int x = 0; x < 4; ++x)
+            k.probes.push_back({x, 0, x < visible ? white : 0});
+        c.push_back(k);
+    }
+    return c;
+}
+
+} // namespace
+
+TEST(CustomEffectKernels, CaseTable) {
+    FactoryPtr f = Factory::create();
+    QString tag;
+    ASSERT_FALSE(RegisterCustomEffects(tag, true, CustomEffectRegistrations(f)));
+    for (const KernelCase& c : cases()) {
+        const EffectPtr e = effectOn(f, c.id, c.input);
+        ASSERT_TRUE(e) << c.what;
+        if (c.second)
+            e->setInput(1, c.second);
+        for (const auto& [index, value] : c.values)
+            ASSERT_TRUE(e->setValue(index, value)) << c.what << " property " << index;
+        const ImageTile out = e->render(c.input->bounds());
+        for (const Probe& p : c.probes) {
+            const uint32_t got = out.pixelAt(p.x, p.y);
+            EXPECT_TRUE(near(got, p.expected, c.tolerance))
+                << c.what << " at (" << p.x << ", " << p.y << "): " << hex(got).toStdString()
+                << ", expected " << hex(p.expected).toStdString();
+        }
+    }
+}
+
+TEST(CustomEffectKernels, WarpsDrawARegionAsTheWholeImageDoes) {
+    FactoryPtr f = Factory::create();
+    QString tag;
+    ASSERT_FALSE(RegisterCustomEffects(tag, true, CustomEffectRegistrations(f)));
+    const BitmapPtr input = noiseBitmap(40, 30);
+    struct Case {
+        QUuid id;
+        Values values;
+    };
+    const Case cases[] = {
+        {CLSID_CESwirl, {{0, 3.0f}, {1, Vector2{20, 15}}, {2, 15.0f}, {4, 40.0f}, {5, 30.0f}}},
+        {CLSID_CEPixelate, {{0, 7.0f}}},
+        {CLSID_CESpinBlur, {{0, 2.0f}, {1, Vector2{20, 15}}}},
+        {CLSID_CEGenie, {{0, 0.4f}, {1, 0.9f}}},
+    };
+    const RectL part{7, 5, 26, 19};
+    for (const Case& c : cases) {
+        const EffectPtr e = effectOn(f, c.id, input);
+        for (const auto& [index, value] : c.values)
+            e->setValue(index, value);
+        EXPECT_TRUE(tilesNear(e->render(part), e->render(input->bounds()), part, 0));
+    }
+}
