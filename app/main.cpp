@@ -19,6 +19,7 @@
 #include "editor/ui/URTiming.h"
 #include "export/ui/URExport.h"
 #include "export/ui/URExportSummary.h"
+#include "graphics/URCustomEffects.h"
 #include "graphics/URDX12Base.h"
 #include "media/UMFApi.h"
 #include "objects/URObjectsRegistry.h"
@@ -65,14 +66,6 @@ bool graphicsDevicesReady(int& initStep) {
     InitDX();
     initStep = DXInitStep;
     return DXReady;
-}
-
-// Until the custom effects exist there is nothing to register: the registrations succeed.
-std::vector<TRCustomEffectRegistration> customEffectRegistrations() {
-    std::vector<TRCustomEffectRegistration> registrations;
-    for (const QString& tag : CustomEffectTags())
-        registrations.push_back({tag, [] {}});
-    return registrations;
 }
 
 bool mediaAvailable() {
@@ -122,7 +115,8 @@ TRCheckResult runChecks(const QStringList& arguments) {
         return result;
     StartupStep = "CheckEffects";
     QString tag;
-    const bool failed = RegisterCustomEffects(tag, true, customEffectRegistrations());
+    const bool failed =
+        RegisterCustomEffects(tag, D2DFactory != nullptr, CustomEffectRegistrations());
     if ((result = CheckEffects(failed, tag)))
         return result;
     StartupStep = "CheckMediaFoundation";
