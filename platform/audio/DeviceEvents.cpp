@@ -1,0 +1,135 @@
+#include "platform/audio/DeviceEvents.h"
+
+#include "platform/audio/Connection.h"
+
+#include <pulse/introspect.h>
+#include <pulse/subscribe.h>
+
+namespace platform::audio {
+
+struct DeviceEvents::Lookup {
+    DeviceEvents* owner;
+    DeviceEvent::Kind kind;
+    Flow flow;
+    uint32_t index;
+};
+
+namespace {
+
+template <class Info> void describe(const Info* info, DeviceEvent& event) {
+    event.device.id = info->name ? info->name : "";
+    event.device.name = info->description ? info->description : "";
+    event.device.state = state::Active;
+    event.device.index = info->index;
+    event.device.sampleRate = int(info->sample_spec.rate);
+    event.device.channels = int(info->sample_spec.channels);
+    event.volume.scalar = float(double(pa_cvolume_avg(&info->volume)) / PA_VOLUME_NORM);
+    event.volume.muted = info->mute != 0;
+    for (unsigned c = 0; c < info->volume.channels; ++c)
+        event.volume.channels.push_back(float(double(info->volume.values[c]) / PA_VOLUME_NORM));
+}
+
+} // namespace
+
+DeviceEvents::DeviceEvents(Handler handler)
+    : connection_(std::make_unique<Connection>("Tavrin device events")),
+      handler_(std::move(handler)) {
+    for (Flow flow : {Flow::Render, Flow::Capture})
+        for (const DeviceInfo& device : listDevices(flow, true))
+            ids_[{flow, device.index}] = device.id;
+    Connection::Lock lock(*connection_);
+    pa_context_set_subscribe_callback(
+        connection_->context(),
+        [](pa_context*, pa_subscription_event_type_t type, uint32_t index, void* self) {
+            static_cast<DeviceEvents*>(self)->onEvent(int(type), index);
+        },
+        this);
+    pa_operation* operation = pa_context_subscribe(
+        connection_->context(),
+        pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE), nullptr,
+        nullptr);
+    if (!operation)
+        throw AudioError("cannot subscribe to device events: " + connection_->lastError());
+    pa_operation_unref(operation);
+}
+
+DeviceEvents::~DeviceEvents() {
+    Connection::Lock lock(*connection_);
+    pa_context_set_subscribe_callback(connection_->context(), nullptr, nullptr);
+}
+
+void DeviceEvents::onEvent(int type, uint32_t index) {
+    const int facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+    const int what = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
+    const Flow flow = facility == PA_SUBSCRIPTION_EVENT_SINK ? Flow::Render : Flow::Capture;
+    if (what == PA_SUBSCRIPTION_EVENT_REMOVE) {
+        DeviceEvent event;
+        event.kind = DeviceEvent::Kind::Removed;
+        event.flow = flow;
+        {
+            std::lock_guard guard(mutex_);
+            const auto it = ids_.find({flow, index});
+            if (it != ids_.end()) {
+                event.device.id = it->second;
+                ids_.erase(it);
+            }
+        }
+        handler_(event);
+        return;
+    }
+    requestInfo(flow,
+                what == PA_SUBSCRIPTION_EVENT_NEW ? DeviceEvent::Kind::Added
+                                                  : DeviceEvent::Kind::Changed,
+                index);
+}
+
+void DeviceEvents::requestInfo(Flow flow, DeviceEvent::Kind kind, uint32_t index) {
+    auto* lookup = new Lookup{this, kind, flow, index};
+    pa_operation* operation = nullptr;
+    if (flow == Flow::Render) {
+        operation = pa_context_get_sink_info_by_index(
+            connection_->context(), index,
+            [](pa_context*, const pa_sink_info* info, int eol, void* data) {
+                auto* lookup = static_cast<Lookup*>(data);
+                if (eol != 0) {
+                    delete lookup;
+                    return;
+                }
+                DeviceEvent event{lookup->kind, lookup->flow, {}, {}};
+                describe(info, event);
+                lookup->owner->deliver(std::move(event), lookup->index);
+            },
+            lookup);
+    } else {
+        operation = pa_context_get_source_info_by_index(
+            connection_->context(), index,
+            [](pa_context*, const pa_source_info* info, int eol, void* data) {
+                auto* lookup = static_cast<Lookup*>(data);
+                if (eol != 0) {
+                    delete lookup;
+                    return;
+                }
+                DeviceEvent event{lookup->kind, lookup->flow, {}, {}};
+                describe(info, event);
+                if (info->monitor_of_sink != PA_INVALID_INDEX)
+                    event.device.monitorOf =
+                        info->monitor_of_sink_name ? info->monitor_of_sink_name : "sink";
+                lookup->owner->deliver(std::move(event), lookup->index);
+            },
+            lookup);
+    }
+    if (operation)
+        pa_operation_unref(operation);
+    else
+        delete lookup;
+}
+
+void DeviceEvents::deliver(DeviceEvent event, uint32_t index) {
+    {
+        std::lock_guard guard(mutex_);
+        ids_[{event.flow, index}] = event.device.id;
+    }
+    handler_(event);
+}
+
+} // namespace platform::audio

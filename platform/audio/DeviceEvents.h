@@ -1,0 +1,49 @@
+// Notifications of devices that appear, change (volume, mute) or go away, delivered on the
+// layer's own event thread.
+#pragma once
+
+#include "platform/audio/Devices.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace platform::audio {
+
+class Connection;
+
+struct DeviceEvent {
+    enum class Kind { Added, Changed, Removed };
+    Kind kind = Kind::Changed;
+    Flow flow = Flow::Render;
+    DeviceInfo device; // only the id is known for a removed device
+    Volume volume;     // Added and Changed only
+};
+
+class DeviceEvents {
+public:
+    // Called on the layer's event thread; it must not block. It may call the functions of
+    // Devices.h (they use another connection).
+    using Handler = std::function<void(const DeviceEvent&)>;
+
+    // Subscribes to the sinks and sources of the server. Throws AudioError when no server
+    // answers.
+    explicit DeviceEvents(Handler handler);
+    ~DeviceEvents();
+    DeviceEvents(const DeviceEvents&) = delete;
+    DeviceEvents& operator=(const DeviceEvents&) = delete;
+
+private:
+    struct Lookup;
+    void onEvent(int type, uint32_t index);
+    void requestInfo(Flow flow, DeviceEvent::Kind kind, uint32_t index);
+    void deliver(DeviceEvent event, uint32_t index);
+
+    std::unique_ptr<Connection> connection_;
+    Handler handler_;
+    std::mutex mutex_;
+    std::map<std::pair<Flow, uint32_t>, std::string> ids_; // for the names of removed devices
+};
+
+} // namespace platform::audio
