@@ -54,8 +54,13 @@ DeviceEvents::DeviceEvents(Handler handler)
 }
 
 DeviceEvents::~DeviceEvents() {
-    Connection::Lock lock(*connection_);
-    pa_context_set_subscribe_callback(connection_->context(), nullptr, nullptr);
+    {
+        Connection::Lock lock(*connection_);
+        closing_ = true;
+        pa_context_set_subscribe_callback(connection_->context(), nullptr, nullptr);
+    }
+    // Stops the event thread; requests still in flight are never answered.
+    connection_.reset();
 }
 
 void DeviceEvents::onEvent(int type, uint32_t index) {
@@ -84,7 +89,7 @@ void DeviceEvents::onEvent(int type, uint32_t index) {
 }
 
 void DeviceEvents::requestInfo(Flow flow, DeviceEvent::Kind kind, uint32_t index) {
-    auto* lookup = new Lookup{this, kind, flow, index};
+    Lookup* lookup = &lookups_.emplace_back(Lookup{this, kind, flow, index});
     pa_operation* operation = nullptr;
     if (flow == Flow::Render) {
         operation = pa_context_get_sink_info_by_index(
@@ -92,12 +97,12 @@ void DeviceEvents::requestInfo(Flow flow, DeviceEvent::Kind kind, uint32_t index
             [](pa_context*, const pa_sink_info* info, int eol, void* data) {
                 auto* lookup = static_cast<Lookup*>(data);
                 if (eol != 0) {
-                    delete lookup;
+                    lookup->owner->finish(lookup);
                     return;
                 }
                 DeviceEvent event{lookup->kind, lookup->flow, {}, {}};
                 describe(info, event);
-                lookup->owner->deliver(std::move(event), lookup->index);
+                lookup->owner->deliver(lookup, std::move(event));
             },
             lookup);
     } else {
@@ -106,7 +111,7 @@ void DeviceEvents::requestInfo(Flow flow, DeviceEvent::Kind kind, uint32_t index
             [](pa_context*, const pa_source_info* info, int eol, void* data) {
                 auto* lookup = static_cast<Lookup*>(data);
                 if (eol != 0) {
-                    delete lookup;
+                    lookup->owner->finish(lookup);
                     return;
                 }
                 DeviceEvent event{lookup->kind, lookup->flow, {}, {}};
@@ -114,22 +119,28 @@ void DeviceEvents::requestInfo(Flow flow, DeviceEvent::Kind kind, uint32_t index
                 if (info->monitor_of_sink != PA_INVALID_INDEX)
                     event.device.monitorOf =
                         info->monitor_of_sink_name ? info->monitor_of_sink_name : "sink";
-                lookup->owner->deliver(std::move(event), lookup->index);
+                lookup->owner->deliver(lookup, std::move(event));
             },
             lookup);
     }
     if (operation)
         pa_operation_unref(operation);
     else
-        delete lookup;
+        finish(lookup);
 }
 
-void DeviceEvents::deliver(DeviceEvent event, uint32_t index) {
+void DeviceEvents::deliver(const Lookup* lookup, DeviceEvent event) {
+    if (closing_)
+        return;
     {
         std::lock_guard guard(mutex_);
-        ids_[{event.flow, index}] = event.device.id;
+        ids_[{event.flow, lookup->index}] = event.device.id;
     }
     handler_(event);
+}
+
+void DeviceEvents::finish(const Lookup* lookup) {
+    lookups_.remove_if([lookup](const Lookup& l) { return &l == lookup; });
 }
 
 } // namespace platform::audio

@@ -5,6 +5,7 @@
 #include "platform/audio/Devices.h"
 
 #include <functional>
+#include <list>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -38,12 +39,15 @@ private:
     struct Lookup;
     void onEvent(int type, uint32_t index);
     void requestInfo(Flow flow, DeviceEvent::Kind kind, uint32_t index);
-    void deliver(DeviceEvent event, uint32_t index);
+    void deliver(const Lookup* lookup, DeviceEvent event);
+    void finish(const Lookup* lookup);
 
     std::unique_ptr<Connection> connection_;
     Handler handler_;
     std::mutex mutex_;
     std::map<std::pair<Flow, uint32_t>, std::string> ids_; // for the names of removed devices
+    std::list<Lookup> lookups_; // requests in flight (touched on the event thread only)
+    bool closing_ = false;
 };
 
 } // namespace platform::audio

@@ -2,6 +2,7 @@
 #include "platform/audio/Devices.h"
 #include "platform/audio/Stream.h"
 #include "tests/platform/audio/SoundServer.h"
+#include "tests/support/AudioSignals.h"
 
 #include <QThread>
 #include <algorithm>
@@ -115,7 +116,7 @@ TEST(AudioStreams, ToneOnASinkIsHeardOnItsMonitor) {
     CaptureStream monitor(format, "tavrin_tone_sink.monitor");
     PlaybackStream playback(format, "tavrin_tone_sink", 500);
     EXPECT_EQ(playback.deviceId(), "tavrin_tone_sink");
-    const auto tone = soundserver::sine(1000, 48000, 2, 48000, 0.5);
+    const auto tone = signals::sine(1000, 48000, 2, 48000, 0.5);
     size_t queued = 0;
     playback.start();
     std::vector<int16_t> heard;
@@ -133,7 +134,7 @@ TEST(AudioStreams, ToneOnASinkIsHeardOnItsMonitor) {
         QThread::msleep(20);
     }
     ASSERT_GE(heard.size(), size_t(24000 * 2));
-    EXPECT_NEAR(soundserver::frequency(heard.data(), 20000, 2, 48000), 1000.0, 2.0);
+    EXPECT_NEAR(signals::frequency(heard.data(), 20000, 2, 48000), 1000.0, 2.0);
     const auto peak = *std::max_element(heard.begin(), heard.begin() + 40000);
     EXPECT_NEAR(peak, 16384, 400);
 }

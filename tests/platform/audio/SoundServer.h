@@ -6,11 +6,7 @@
 
 #include <QProcess>
 #include <QString>
-#include <cmath>
-#include <cstdint>
 #include <gtest/gtest.h>
-#include <numbers>
-#include <vector>
 
 namespace soundserver {
 
@@ -53,31 +49,5 @@ public:
 private:
     QString module_;
 };
-
-// Interleaved 16-bit sine of `frames` frames, the same on every channel.
-inline std::vector<int16_t> sine(double hz, int rate, int channels, int frames, double level) {
-    std::vector<int16_t> samples(size_t(frames) * channels);
-    for (int i = 0; i < frames; ++i) {
-        const double v = level * 32767.0 * std::sin(2 * std::numbers::pi * hz * i / rate);
-        for (int c = 0; c < channels; ++c)
-            samples[size_t(i) * channels + c] = int16_t(std::lround(v));
-    }
-    return samples;
-}
-
-// The frequency of a tone from its rising zero crossings on channel 0.
-inline double frequency(const int16_t* samples, int frames, int channels, int rate) {
-    int first = -1, last = -1, crossings = 0;
-    for (int i = 1; i < frames; ++i) {
-        if (samples[size_t(i - 1) * channels] < 0 && samples[size_t(i) * channels] >= 0) {
-            if (first < 0)
-                first = i;
-            else
-                ++crossings;
-            last = i;
-        }
-    }
-    return crossings > 0 ? double(crossings) * rate / (last - first) : 0.0;
-}
 
 } // namespace soundserver
