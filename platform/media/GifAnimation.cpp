@@ -1,0 +1,91 @@
+#include "platform/media/GifAnimation.h"
+
+#include "platform/media/MediaType.h"
+
+#include <algorithm>
+#include <gif_lib.h>
+
+namespace platform::media {
+
+struct GifAnimation::Impl {
+    GifFileType* file = nullptr;
+    std::vector<GifFrame> frames;
+
+    ~Impl() {
+        int error = 0;
+        if (file)
+            DGifCloseFile(file, &error);
+    }
+};
+
+GifAnimation::GifAnimation(const std::string& path) : impl_(std::make_unique<Impl>()) {
+    int error = 0;
+    impl_->file = DGifOpenFileName(path.c_str(), &error);
+    if (!impl_->file)
+        throw MediaError(std::string("Cannot open the GIF file: ") + GifErrorString(error));
+    GifFileType* gif = impl_->file;
+    if (DGifSlurp(gif) != GIF_OK && gif->ImageCount == 0)
+        throw MediaError(std::string("Cannot read the GIF file: ") + GifErrorString(gif->Error));
+    if (gif->ImageCount <= 0 || gif->SWidth <= 0 || gif->SHeight <= 0)
+        throw MediaError("The GIF file has no frames or no picture size");
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        const GifImageDesc& desc = gif->SavedImages[i].ImageDesc;
+        GifFrame frame{desc.Left, desc.Top, desc.Width, desc.Height, 0, 0};
+        GraphicsControlBlock control{};
+        if (DGifSavedExtensionToGCB(gif, i, &control) == GIF_OK) {
+            frame.delayCs = control.DelayTime;
+            frame.disposal = control.DisposalMode;
+        }
+        impl_->frames.push_back(frame);
+    }
+}
+
+GifAnimation::~GifAnimation() = default;
+
+int GifAnimation::width() const {
+    return impl_->file->SWidth;
+}
+
+int GifAnimation::height() const {
+    return impl_->file->SHeight;
+}
+
+const std::vector<GifFrame>& GifAnimation::frames() const {
+    return impl_->frames;
+}
+
+void GifAnimation::drawFrame(int index, uint8_t* canvas, int pitch) const {
+    const GifFileType* gif = impl_->file;
+    if (index < 0 || index >= gif->ImageCount)
+        return;
+    const SavedImage& image = gif->SavedImages[index];
+    const ColorMapObject* colours =
+        image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
+    if (!colours || !image.RasterBits)
+        return;
+    GraphicsControlBlock control{};
+    control.TransparentColor = NO_TRANSPARENT_COLOR;
+    DGifSavedExtensionToGCB(const_cast<GifFileType*>(gif), index, &control);
+    const GifImageDesc& desc = image.ImageDesc;
+    const int x0 = std::max(0, desc.Left);
+    const int x1 = std::min(width(), desc.Left + desc.Width);
+    const int y0 = std::max(0, desc.Top);
+    const int y1 = std::min(height(), desc.Top + desc.Height);
+    for (int y = y0; y < y1; ++y) {
+        const GifByteType* source = image.RasterBits + int64_t(y - desc.Top) * desc.Width;
+        uint8_t* row = canvas + int64_t(y) * pitch;
+        for (int x = x0; x < x1; ++x) {
+            const int colour = source[x - desc.Left];
+            if (colour == control.TransparentColor || colour >= colours->ColorCount)
+                continue;
+            const GifColorType& rgb = colours->Colors[colour];
+            uint8_t* pixel = row + x * 4;
+            pixel[0] = rgb.Blue;
+            pixel[1] = rgb.Green;
+            pixel[2] = rgb.Red;
+            pixel[3] = 255;
+        }
+    }
+}
+
+} // namespace platform::media
