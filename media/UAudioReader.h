@@ -13,6 +13,7 @@
 
 namespace platform::media {
 class Resampler;
+class Sample;
 class SourceReader;
 } // namespace platform::media
 
@@ -61,9 +62,11 @@ public:
 private:
     void Close();
     void ReadNextBlock(uint32_t& flags);
-    bool DecodeNext(int64_t& time, int64_t& duration);
-    void ApplySpeed(std::vector<int16_t>&& decoded);
+    // Makes the block of a decoded sample current (none: the end of the stream, where the
+    // filters hand out what they still hold).
+    void Convert(const platform::media::Sample* sample);
     void ApplyVolume(int16_t* samples, size_t count) const;
+    void GoToEnd();
 
     QString FFileName;
     int64_t FFileOffset = 0;
@@ -85,8 +88,7 @@ private:
     std::unique_ptr<platform::media::SourceReader> preader;
     std::unique_ptr<platform::media::Resampler> presampler;
     std::unique_ptr<TMFAudioResampler> pResamplerSpeed;
-    std::vector<int16_t> FBlock;      // the current block in the delivered format
-    std::vector<int16_t> FSpeedInput; // decoded audio waiting for the speed changer
+    std::vector<int16_t> FBlock; // the current block in the delivered format
     size_t numFramesUsed = 0;
     size_t numFramesAvailable = 0;
 };

@@ -1,5 +1,8 @@
 #include "media/UMFAudioResampler.h"
 
+#include "platform/media/MediaType.h"
+#include "platform/media/Resampler.h"
+
 #include <QFile>
 #include <QtEndian>
 #include <algorithm>
@@ -90,9 +93,13 @@ bool ChangeWavSpeed(const QString& ASource, const QString& ADest, int64_t AOffse
     return WriteWavHeader(format, dest) && written;
 }
 
+TMFAudioResampler::TMFAudioResampler() = default;
+
+TMFAudioResampler::~TMFAudioResampler() = default;
+
 void TMFAudioResampler::SetParams(uint32_t ASourceSPS, uint32_t ADestSPS,
                                   uint16_t ASourceNumChannels, uint16_t ADestNumChannels,
-                                  int ATempo, TEngine) {
+                                  int ATempo, TEngine AEngine) {
     FSamplesPerSecSource = std::max<uint32_t>(ASourceSPS, 1);
     FSamplesPerSecDest = std::max<uint32_t>(ADestSPS, 1);
     FNumChannelsSource = std::max<uint16_t>(ASourceNumChannels, 1);
@@ -108,13 +115,52 @@ void TMFAudioResampler::SetParams(uint32_t ASourceSPS, uint32_t ADestSPS,
     fTempoMidBuffer.assign(size_t(FTempoCrossFade) * FNumChannelsSource, 0);
     fTempoInputBuffer.clear();
     fTempoInputReal = 0;
+
+    // Without the library's resampler the linear engine converts.
+    presampler.reset();
+    BufferIn.clear();
+    if (AEngine == TEngine::Auto) {
+        try {
+            presampler = std::make_unique<platform::media::Resampler>(
+                platform::media::AudioFormat{int(FSamplesPerSecDest), int(FNumChannelsDest)});
+        } catch (const platform::media::MediaError&) {
+        }
+    }
 }
 
 uint32_t TMFAudioResampler::Resample(const int16_t* pBufferAudio, uint32_t nNumFramesToRead,
                                      std::vector<int16_t>& Out) {
     if (nNumFramesToRead == 0 || !pBufferAudio)
         return 0;
+    if (presampler)
+        return ResampleMFT(pBufferAudio, nNumFramesToRead, Out);
     return ResampleLinear(pBufferAudio, nNumFramesToRead, Out);
+}
+
+uint32_t TMFAudioResampler::ResampleMFT(const int16_t* pBufferAudio, uint32_t nNumFramesToRead,
+                                        std::vector<int16_t>& Out) {
+    if (!presampler || !pBufferAudio)
+        return 0;
+    BufferIn.insert(BufferIn.end(), pBufferAudio,
+                    pBufferAudio + size_t(nNumFramesToRead) * FNumChannelsSource);
+    const size_t chunk = std::max<size_t>(FSamplesPerSecSource / 30, 1) * FNumChannelsSource;
+    const size_t whole = BufferIn.size() / chunk * chunk;
+    if (whole == 0)
+        return 0;
+    const int64_t made = ConvertLibrary(BufferIn.data(), whole, Out);
+    BufferIn.erase(BufferIn.begin(), BufferIn.begin() + ptrdiff_t(whole));
+    return uint32_t(made);
+}
+
+int64_t TMFAudioResampler::ConvertLibrary(const int16_t* In, size_t Samples,
+                                          std::vector<int16_t>& Out) {
+    try {
+        return presampler->convert(
+            In, int64_t(Samples / FNumChannelsSource),
+            platform::media::AudioFormat{int(FSamplesPerSecSource), int(FNumChannelsSource)}, Out);
+    } catch (const platform::media::MediaError&) {
+        return 0;
+    }
 }
 
 void TMFAudioResampler::EmitPair(double Left, double Right, std::vector<int16_t>& Out) const {
@@ -196,6 +242,17 @@ void TMFAudioResampler::ProcessTempoWindow(std::vector<int16_t>& Out) {
 }
 
 uint32_t TMFAudioResampler::Flush(std::vector<int16_t>& Out) {
+    if (fTempoInputReal > 0)
+        return FlushTempo(Out);
+    if (!presampler)
+        return 0;
+    int64_t made = ConvertLibrary(BufferIn.data(), BufferIn.size(), Out);
+    BufferIn.clear();
+    made += presampler->flush(Out);
+    return uint32_t(made);
+}
+
+uint32_t TMFAudioResampler::FlushTempo(std::vector<int16_t>& Out) {
     const size_t before = Out.size();
     const int channels = FNumChannelsSource;
     const int64_t emitted = FTempoWindow - FTempoCrossFade;

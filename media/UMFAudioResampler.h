@@ -4,9 +4,14 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class QIODevice;
+
+namespace platform::media {
+class Resampler;
+}
 
 // The 18-byte wave format record of a WAV header.
 struct TWaveFormat {
@@ -44,8 +49,8 @@ public:
     // up (else the linear one), or the linear one always.
     enum class TEngine { Auto, Linear };
 
-    TMFAudioResampler() = default;
-    virtual ~TMFAudioResampler() = default;
+    TMFAudioResampler();
+    virtual ~TMFAudioResampler();
     TMFAudioResampler(const TMFAudioResampler&) = delete;
     TMFAudioResampler& operator=(const TMFAudioResampler&) = delete;
 
@@ -57,9 +62,13 @@ public:
     // Each conversion appends its output frames (destination channels, or source channels
     // for the tempo) to `Out`, grown as needed, and returns the number of frames appended.
 
-    // Rate and channel conversion.
+    // Rate and channel conversion, through the library's resampler when there is one.
     uint32_t Resample(const int16_t* pBufferAudio, uint32_t nNumFramesToRead,
                       std::vector<int16_t>& Out);
+    // Conversion through the library's resampler: input is taken in whole chunks of 1/30 s,
+    // so output lags input by up to a chunk and comes in uneven amounts.
+    uint32_t ResampleMFT(const int16_t* pBufferAudio, uint32_t nNumFramesToRead,
+                         std::vector<int16_t>& Out);
     // Tempo change at the source rate and channel count; every complete window is processed.
     uint32_t ResamplePreservePitch(const int16_t* pBufferAudio, uint32_t nNumFramesToRead,
                                    std::vector<int16_t>& Out);
@@ -67,6 +76,7 @@ public:
     // input and cross-fade tail, the library resampler's delayed output).
     uint32_t Flush(std::vector<int16_t>& Out);
 
+    bool UsesLinear() const { return !presampler; }
     uint16_t SourceChannels() const { return FNumChannelsSource; }
     uint16_t DestChannels() const { return FNumChannelsDest; }
     // Frames of one tempo window, of its cross-fade, and of its hop through the input.
@@ -75,9 +85,11 @@ public:
     int TempoHop() const { return FTempoHop; }
 
 private:
+    int64_t ConvertLibrary(const int16_t* In, size_t Samples, std::vector<int16_t>& Out);
     uint32_t ResampleLinear(const int16_t* In, uint32_t Frames, std::vector<int16_t>& Out);
     void EmitPair(double Left, double Right, std::vector<int16_t>& Out) const;
     void ProcessTempoWindow(std::vector<int16_t>& Out);
+    uint32_t FlushTempo(std::vector<int16_t>& Out);
 
     uint32_t FSamplesPerSecSource = 0;
     uint16_t FNumChannelsSource = 0;
@@ -99,4 +111,8 @@ private:
     std::vector<int16_t> fTempoMidBuffer;   // the previous window's tail, faded into the next
     std::vector<int16_t> fTempoInputBuffer; // input frames not yet consumed
     int64_t fTempoInputReal = 0;            // of those, frames that came from the caller
+
+    // The library's resampler (none on the linear engine) and its input not yet a whole chunk.
+    std::unique_ptr<platform::media::Resampler> presampler;
+    std::vector<int16_t> BufferIn;
 };
