@@ -1,6 +1,7 @@
 #include "media/UCursorReader.h"
 
 #include "media/ULittleEndianReader.h"
+#include "media/UTimeSearch.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -99,16 +100,9 @@ bool TCursorReader::Load(const QByteArray& data) {
 }
 
 int TCursorReader::FindSample(int timeMs) const {
-    int lo = 0;
-    int hi = FNrCursors - 1;
-    while (lo <= hi) {
-        const int mid = (lo + hi) / 2;
-        if (timeMs < FCursors[size_t(mid)].Time)
-            hi = mid - 1;
-        else
-            lo = mid + 1;
-    }
-    return std::max(hi, 0);
+    const int found = FindLastNotAfter(0, FNrCursors - 1, timeMs,
+                                       [this](int i) { return FCursors[size_t(i)].Time; });
+    return std::max(found, 0);
 }
 
 // The latest sample at or before `found` with this button's release, looking back over the

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int MaxSide = 20000;
-
 template <typename Reader> TVideoReaderFactory factoryOf() {
     return [] { return std::make_unique<Reader>(); };
 }
@@ -95,8 +93,8 @@ void TVideoReaderEx::OpenReader() {
 
 bool TVideoReaderEx::IsValid() const {
     const TVideoReader* reader = FVideoReader.get();
-    return reader && reader->FIsValid && reader->FWidth > 0 && reader->FWidth < MaxSide &&
-           reader->FHeight > 0 && reader->FHeight < MaxSide && reader->FDurationMs > 0;
+    return reader && reader->FIsValid && reader->FWidth > 0 && reader->FWidth < MaxPictureSide &&
+           reader->FHeight > 0 && reader->FHeight < MaxPictureSide && reader->FDurationMs > 0;
 }
 
 int TVideoReaderEx::GetWidth() const {

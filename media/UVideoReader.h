@@ -2,6 +2,7 @@
 // picks the reader by the file's extension. Pictures come back by time as 32-bit BGRA.
 #pragma once
 
+#include "media/UTimeSearch.h"
 #include "platform/media/MediaType.h"
 
 #include <QString>
@@ -10,6 +11,9 @@
 #include <functional>
 #include <memory>
 #include <vector>
+
+// Pictures this wide or high are not valid (and are refused before anything is allocated).
+constexpr int MaxPictureSide = 20000;
 
 // The stream index every caller passes: the first video stream of the file.
 constexpr uint32_t MF_SOURCE_READER_FIRST_VIDEO_STREAM = 0xFFFFFFFC;
@@ -37,16 +41,8 @@ struct TFrameMF {
 // before entry 1. Where several entries share one begin time, the last of them.
 template <typename Entry>
 int FindFrameIndex(const std::vector<Entry>& frames, int nrFrames, int timeMs) {
-    int lo = 1;
-    int hi = nrFrames;
-    while (lo <= hi) {
-        const int mid = (lo + hi) / 2;
-        if (timeMs < frames[size_t(mid)].BeginTimeMs)
-            hi = mid - 1;
-        else
-            lo = mid + 1;
-    }
-    return hi;
+    return FindLastNotAfter(1, nrFrames, timeMs,
+                            [&](int i) { return frames[size_t(i)].BeginTimeMs; });
 }
 
 // Base of the readers. A reader is opened once; it is valid only when the open succeeded.

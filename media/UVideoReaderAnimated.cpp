@@ -1,10 +1,16 @@
 #include "media/UVideoReaderAnimated.h"
 
+#include "media/UTimeSearch.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
 
-void TVideoReaderAnimated::LayOutFrames(const std::vector<int>& delaysMs) {
+bool TVideoReaderAnimated::LayOutFrames(const std::vector<int>& delaysMs) {
+    if (FWidth <= 0 || FHeight <= 0 || FWidth >= MaxPictureSide || FHeight >= MaxPictureSide) {
+        FErrorText = QStringLiteral("The picture size is out of range");
+        return false;
+    }
     FNrFrames = int(delaysMs.size());
     FFrames.assign(delaysMs.size() + 1, TFrameAnimated{});
     int64_t begin = 0;
@@ -23,6 +29,7 @@ void TVideoReaderAnimated::LayOutFrames(const std::vector<int>& delaysMs) {
     FFrames[0].KeyFrameId = -1;
     LastFrameId = 0;
     pbuffer.assign(size_t(FWidth) * size_t(FHeight) * 4, 0);
+    return true;
 }
 
 void TVideoReaderAnimated::Clear() {
@@ -32,7 +39,7 @@ void TVideoReaderAnimated::Clear() {
 void TVideoReaderAnimated::GetFrame(int timeMs, const TFrameTarget& target) {
     if (!FIsValid || FNrFrames <= 0 || !target.Bits)
         return;
-    const int t = std::clamp(timeMs, FFrames[1].BeginTimeMs, FFrames.back().EndTimeMs);
+    const int t = ClampTime(timeMs, FFrames[1].BeginTimeMs, FFrames.back().EndTimeMs);
     const TFrameAnimated& held = FFrames[size_t(LastFrameId)];
     if (!(held.BeginTimeMs <= t && t <= held.EndTimeMs)) {
         const int c = std::max(1, FindFrameIndex(FFrames, FNrFrames, t));

@@ -31,8 +31,9 @@ public:
 
 protected:
     // Sizes the table for these frame delays (ms), lays out their ranges back to back from 0,
-    // sets FDurationMs to their sum and clears the composed picture.
-    void LayOutFrames(const std::vector<int>& delaysMs);
+    // sets FDurationMs to their sum and clears the composed picture. False (with FErrorText),
+    // before anything is allocated, when the picture size is out of range.
+    bool LayOutFrames(const std::vector<int>& delaysMs);
     // Brings the composed picture (pbuffer) to frame `index`, the held one being LastFrameId.
     virtual void Compose(int index) = 0;
     void Clear();

@@ -23,7 +23,8 @@ void TVideoReaderGIF::OpenFile(const QString& fileName, int64_t, uint32_t) {
     std::vector<int> delays;
     for (const GifFrame& frame : frames)
         delays.push_back(frame.delayCs * 10);
-    LayOutFrames(delays);
+    if (!LayOutFrames(delays))
+        return;
     int key = 1;
     for (int i = 1; i <= FNrFrames; ++i) {
         TFrameGIF& entry = FFrames[size_t(i)];

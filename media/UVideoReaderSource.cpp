@@ -26,6 +26,9 @@ bool TVideoReaderSource::OpenSource(const QString& fileName, const OpenOptions& 
         const MediaType type = preader->mediaType(Stream);
         if (!type.pictureConvertible)
             throw MediaError("The video's picture layout cannot be converted");
+        if (type.width <= 0 || type.height <= 0 || type.width >= MaxPictureSide ||
+            type.height >= MaxPictureSide)
+            throw MediaError("The video's picture size is out of range");
         FWidth = type.width;
         FHeight = type.height;
         FFrameRate = type.frameRate;
@@ -77,7 +80,7 @@ void TVideoReaderSource::CopyHeld(uint8_t* dst) const {
 
 void TVideoReaderTable::GetFrame(uint32_t, int timeMs, uint8_t* dst) {
     const int last = FNrFrames;
-    int t = std::clamp(timeMs, FFrames[1].BeginTimeMs, FFrames[size_t(last)].EndTimeMs);
+    int t = ClampTime(timeMs, FFrames[1].BeginTimeMs, FFrames[size_t(last)].EndTimeMs);
     const TFrameMF& held = FFrames[size_t(LastFrameId)];
     if (held.BeginTimeMs <= t && t <= held.EndTimeMs) {
         CopyHeld(dst);

@@ -14,7 +14,8 @@ void TVideoReaderWEBP::OpenFile(const QString& fileName, int64_t, uint32_t) {
     FHeight = pdecoder->height();
     FBackColor = pdecoder->backgroundColour();
     FLoopCount = pdecoder->loopCount();
-    LayOutFrames(pdecoder->durations());
+    if (!LayOutFrames(pdecoder->durations()))
+        return;
     for (int i = 1; i <= FNrFrames; ++i) {
         FFrames[size_t(i)].Width = FWidth;
         FFrames[size_t(i)].Height = FHeight;

@@ -137,7 +137,8 @@ struct VideoConverter::Impl {
         av_opt_set_int(context, "dstw", wanted.width, 0);
         av_opt_set_int(context, "dsth", wanted.height, 0);
         av_opt_set_int(context, "dst_format", AV_PIX_FMT_BGRA, 0);
-        av_opt_set_int(context, "sws_flags", SWS_BILINEAR | SWS_ACCURATE_RND, 0);
+        // Accurate rounding would keep the scaler on one thread.
+        av_opt_set_int(context, "sws_flags", SWS_BILINEAR, 0);
         av_opt_set_int(context, "threads", threads, 0);
         if (sws_init_context(context, nullptr, nullptr) < 0) {
             sws_freeContext(context);

@@ -7,9 +7,11 @@
 #include "media/UVideoReaderWMV.h"
 #include "tests/support/media/MediaFixtures.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
@@ -22,26 +24,39 @@ struct ContainerCase {
     int rateDen = 1;
     int bFrames = 0;
     std::vector<int> timesMs = {};
+    bool soundFirst = false;
 };
 
 std::ostream& operator<<(std::ostream& out, const ContainerCase& c) {
     return out << c.name;
 }
 
+fixtures::VideoSpec specOf(const ContainerCase& c) {
+    fixtures::VideoSpec spec;
+    spec.muxer = c.muxer;
+    spec.encoder = c.encoder;
+    spec.rateNum = c.rateNum;
+    spec.rateDen = c.rateDen;
+    spec.bFrames = c.bFrames;
+    spec.timesMs = c.timesMs;
+    spec.soundFirst = c.soundFirst;
+    if (!c.timesMs.empty())
+        spec.frames = int(c.timesMs.size());
+    return spec;
+}
+
+QString writeCase(const QTemporaryDir& dir, const fixtures::VideoSpec& spec,
+                  const ContainerCase& c) {
+    const QString path = dir.filePath(QString::fromLatin1(c.file));
+    fixtures::writeVideo(path, spec);
+    return path;
+}
+
 class VideoReaderContainers : public testing::TestWithParam<ContainerCase> {
 protected:
     void SetUp() override {
-        const ContainerCase& c = GetParam();
-        spec.muxer = c.muxer;
-        spec.encoder = c.encoder;
-        spec.rateNum = c.rateNum;
-        spec.rateDen = c.rateDen;
-        spec.bFrames = c.bFrames;
-        spec.timesMs = c.timesMs;
-        if (!c.timesMs.empty())
-            spec.frames = int(c.timesMs.size());
-        path = dir.filePath(QString::fromLatin1(c.file));
-        fixtures::writeVideo(path, spec);
+        spec = specOf(GetParam());
+        path = writeCase(dir, spec, GetParam());
         reader = std::make_unique<TVideoReaderEx>(path);
         ASSERT_TRUE(reader->IsValid()) << reader->ErrorText().toStdString();
         picture.assign(size_t(reader->GetWidth()) * reader->GetHeight() * 4, 0);
@@ -101,6 +116,7 @@ const ContainerCase containerCases[] = {
      0,
      {0, 40, 80, 200, 210, 220, 500, 530, 560, 900}},
     {"MovH264", "clip.mov", "mov", "libx264", 25, 1, 1},
+    {"MovSoundFirst", "clip.mov", "mov", "libx264", 30, 1, 0, {}, true},
     {"Mp4Hevc", "clip.mp4", "mp4", "libx265"},
     {"MkvH264", "clip.mkv", "matroska", "libx264", 30, 1, 2},
     {"WebmVp8", "clip.webm", "webm", "libvpx"},
@@ -120,13 +136,10 @@ class VideoReaderOneFrame : public testing::TestWithParam<ContainerCase> {};
 
 TEST_P(VideoReaderOneFrame, ShowsItsOnlyFrame) {
     QTemporaryDir dir;
-    fixtures::VideoSpec spec;
-    spec.muxer = GetParam().muxer;
-    spec.encoder = GetParam().encoder;
+    fixtures::VideoSpec spec = specOf(GetParam());
     spec.frames = 1;
-    const QString path = dir.filePath(QString::fromLatin1(GetParam().file));
-    fixtures::writeVideo(path, spec);
-    TVideoReaderEx reader(path);
+    spec.timesMs.clear();
+    TVideoReaderEx reader(writeCase(dir, spec, GetParam()));
     ASSERT_TRUE(reader.IsValid()) << reader.ErrorText().toStdString();
     std::vector<uint8_t> picture(size_t(reader.GetWidth()) * reader.GetHeight() * 4);
     for (int time : {0, reader.GetDurationMs() / 2, reader.GetDurationMs()}) {
@@ -138,6 +151,36 @@ TEST_P(VideoReaderOneFrame, ShowsItsOnlyFrame) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, VideoReaderOneFrame, testing::ValuesIn(containerCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Every container cut short and with bytes overwritten: an error or pictures, never a crash.
+class VideoReaderDamaged : public testing::TestWithParam<ContainerCase> {};
+
+TEST_P(VideoReaderDamaged, OpensWithAnErrorOrPlaysWhatIsSound) {
+    QTemporaryDir dir;
+    const QString path = writeCase(dir, specOf(GetParam()), GetParam());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    std::mt19937 random(99);
+    std::uniform_int_distribution<qsizetype> where(0, bytes.size() - 1);
+    for (int n = 0; n < 24; ++n)
+        bytes[where(random)] = char(random());
+    bytes.truncate(bytes.size() * 3 / 5);
+    file.resize(0);
+    file.write(bytes);
+    file.close();
+    TVideoReaderEx reader(path);
+    if (!reader.IsValid()) {
+        EXPECT_FALSE(reader.ErrorText().isEmpty());
+        return;
+    }
+    std::vector<uint8_t> picture(size_t(reader.GetWidth()) * reader.GetHeight() * 4);
+    for (int time : {0, 500, 100, reader.GetDurationMs(), 300})
+        reader.GetFrame(time, picture.data());
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, VideoReaderDamaged, testing::ValuesIn(containerCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VideoReaderTables, EvenTableKeepsTheExactFrameRate) {

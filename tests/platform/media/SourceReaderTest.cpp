@@ -76,6 +76,25 @@ TEST_F(SourceReaderTest, ReadsEveryFrameInOrderAndSeeksBack) {
         EXPECT_EQ(next(reader).first, expected);
 }
 
+TEST_F(SourceReaderTest, FindsTheVideoBehindASoundTrack) {
+    fixtures::VideoSpec spec;
+    spec.muxer = "mov";
+    spec.soundFirst = true;
+    SourceReader reader(make("clip.mov", spec).toStdString());
+    EXPECT_EQ(reader.streamIndex(SourceReader::FirstAudioStream), 0);
+    EXPECT_EQ(reader.streamIndex(SourceReader::FirstVideoStream), 1);
+    const MediaType sound = reader.mediaType(SourceReader::FirstAudioStream);
+    EXPECT_EQ(sound.kind, MediaKind::Audio);
+    EXPECT_EQ(sound.sampleRate, 8000);
+    EXPECT_EQ(sound.channels, 1);
+    // Only the selected stream delivers samples; the sound packets are passed over.
+    reader.setStreamSelection(SourceReader::FirstVideoStream, true);
+    for (int i = 0; i < spec.frames; ++i)
+        EXPECT_EQ(next(reader).first, i);
+    EXPECT_EQ(reader.readSample(SourceReader::FirstAudioStream).status,
+              SourceReader::ReadStatus::Error);
+}
+
 TEST_F(SourceReaderTest, RefusesFilesItCannotRead) {
     EXPECT_THROW(SourceReader(dir.filePath("missing.mp4").toStdString()), MediaError);
     QFile junk(dir.filePath("junk.mp4"));

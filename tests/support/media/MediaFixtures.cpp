@@ -76,6 +76,35 @@ void configure(AVCodecContext* codec, const std::string& name, const VideoSpec& 
     }
 }
 
+constexpr int SoundRate = 8000;
+
+AVStream* addSilence(AVFormatContext* format) {
+    AVStream* stream = avformat_new_stream(format, nullptr);
+    stream->codecpar->codec_type = AVMEDIA_TYPE_AUDIO;
+    stream->codecpar->codec_id = AV_CODEC_ID_PCM_S16LE;
+    stream->codecpar->sample_rate = SoundRate;
+    stream->codecpar->ch_layout = AV_CHANNEL_LAYOUT_MONO;
+    stream->codecpar->bits_per_coded_sample = 16;
+    stream->codecpar->block_align = 2;
+    stream->time_base = AVRational{1, SoundRate};
+    return stream;
+}
+
+// Packets of 100 ms of silence covering `durationMs`.
+void writeSilence(AVFormatContext* format, AVStream* stream, int64_t durationMs) {
+    const int samples = SoundRate / 10;
+    for (int64_t at = 0; at * 1000 < durationMs * SoundRate; at += samples) {
+        AVPacket* packet = av_packet_alloc();
+        av_new_packet(packet, samples * 2);
+        std::memset(packet->data, 0, size_t(samples) * 2);
+        packet->stream_index = stream->index;
+        packet->pts = packet->dts = av_rescale_q(at, AVRational{1, SoundRate}, stream->time_base);
+        packet->duration = av_rescale_q(samples, AVRational{1, SoundRate}, stream->time_base);
+        check(av_interleaved_write_frame(format, packet) >= 0, "muxer refused a sound packet");
+        av_packet_free(&packet);
+    }
+}
+
 } // namespace
 
 void drawStamp(int number, uint8_t* bgra, int width, int height) {
@@ -117,6 +146,7 @@ void writeVideo(const QString& path, const VideoSpec& spec) {
           std::string("no muxer ") + spec.muxer);
     const AVCodec* codec = avcodec_find_encoder_by_name(spec.encoder);
     check(codec != nullptr, std::string("no encoder ") + spec.encoder);
+    AVStream* sound = spec.soundFirst ? addSilence(out.format) : nullptr;
     out.stream = avformat_new_stream(out.format, nullptr);
     out.codec = avcodec_alloc_context3(codec);
     configure(out.codec, spec.encoder, spec);
@@ -129,6 +159,8 @@ void writeVideo(const QString& path, const VideoSpec& spec) {
         out.stream->avg_frame_rate = out.codec->framerate;
     check(avio_open(&out.format->pb, file.c_str(), AVIO_FLAG_WRITE) >= 0, "cannot write " + file);
     check(avformat_write_header(out.format, nullptr) >= 0, "cannot write the header");
+    if (sound)
+        writeSilence(out.format, sound, int64_t(spec.frames) * 1000 * spec.rateDen / spec.rateNum);
 
     std::vector<uint8_t> bgra(size_t(spec.width) * spec.height * 4);
     SwsContext* scaler =

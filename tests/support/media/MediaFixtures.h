@@ -24,6 +24,8 @@ struct VideoSpec {
     int bFrames = 0;
     // Variable frame rate: each frame's time in ms (overrides the even spacing when not empty).
     std::vector<int> timesMs;
+    // A track of silent 16-bit PCM sound stored before the video track (muxers that take PCM).
+    bool soundFirst = false;
 };
 
 // Encodes the numbered frames 0..frames-1. Throws std::runtime_error when the encoder or muxer
