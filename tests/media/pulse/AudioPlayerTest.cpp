@@ -16,13 +16,20 @@ class AudioPlayerTest : public testing::Test {
 protected:
     void SetUp() override {
         SKIP_WITHOUT_SOUND_SERVER();
+        // Tests run side by side: each plays into a sink of its own, made the default one of
+        // this process's connections.
+        sinkName_ = QString("tavrin_player_") +
+                    testing::UnitTest::GetInstance()->current_test_info()->name();
+        sink_ = std::make_unique<soundserver::NullSink>(sinkName_);
+        ASSERT_TRUE(sink_->loaded());
+        qputenv("PULSE_SINK", sinkName_.toUtf8());
         path_ = dir_.filePath("tone.m4a");
         fixtures::writeTone(path_, {"ipod", "aac", 48000, 2, 3.0, 440, 0.5, false});
     }
 
-    // What the default sink plays, from its monitor, from the first sound on.
+    // What the test's sink plays, from its monitor, from the first sound on.
     std::vector<int16_t> hear(int frames) {
-        platform::audio::CaptureStream monitor({44100, 2}, "tavrin_null.monitor");
+        platform::audio::CaptureStream monitor({44100, 2}, (sinkName_ + ".monitor").toStdString());
         std::vector<int16_t> heard, chunk(8820);
         QElapsedTimer timer;
         timer.start();
@@ -36,6 +43,10 @@ protected:
         return heard;
     }
 
+    void TearDown() override { qunsetenv("PULSE_SINK"); }
+
+    QString sinkName_;
+    std::unique_ptr<soundserver::NullSink> sink_;
     QTemporaryDir dir_;
     QString path_;
 };
