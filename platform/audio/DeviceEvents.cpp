@@ -1,6 +1,7 @@
 #include "platform/audio/DeviceEvents.h"
 
 #include "platform/audio/Connection.h"
+#include "platform/audio/ServerRecords.h"
 
 #include <pulse/introspect.h>
 #include <pulse/subscribe.h>
@@ -13,23 +14,6 @@ struct DeviceEvents::Lookup {
     Flow flow;
     uint32_t index;
 };
-
-namespace {
-
-template <class Info> void describe(const Info* info, DeviceEvent& event) {
-    event.device.id = info->name ? info->name : "";
-    event.device.name = info->description ? info->description : "";
-    event.device.state = state::Active;
-    event.device.index = info->index;
-    event.device.sampleRate = int(info->sample_spec.rate);
-    event.device.channels = int(info->sample_spec.channels);
-    event.volume.scalar = float(double(pa_cvolume_avg(&info->volume)) / PA_VOLUME_NORM);
-    event.volume.muted = info->mute != 0;
-    for (unsigned c = 0; c < info->volume.channels; ++c)
-        event.volume.channels.push_back(float(double(info->volume.values[c]) / PA_VOLUME_NORM));
-}
-
-} // namespace
 
 DeviceEvents::DeviceEvents(Handler handler)
     : connection_(std::make_unique<Connection>("Tavrin device events")),
@@ -88,41 +72,25 @@ void DeviceEvents::onEvent(int type, uint32_t index) {
                 index);
 }
 
+template <class Info>
+void DeviceEvents::answer(pa_context*, const Info* info, int eol, void* data) {
+    auto* lookup = static_cast<Lookup*>(data);
+    if (eol != 0 || !info) {
+        lookup->owner->finish(lookup);
+        return;
+    }
+    DeviceEvent event{lookup->kind, lookup->flow, deviceOf(info),
+                      volumeOf(info->volume, info->mute != 0)};
+    lookup->owner->deliver(lookup, std::move(event));
+}
+
 void DeviceEvents::requestInfo(Flow flow, DeviceEvent::Kind kind, uint32_t index) {
     Lookup* lookup = &lookups_.emplace_back(Lookup{this, kind, flow, index});
-    pa_operation* operation = nullptr;
-    if (flow == Flow::Render) {
-        operation = pa_context_get_sink_info_by_index(
-            connection_->context(), index,
-            [](pa_context*, const pa_sink_info* info, int eol, void* data) {
-                auto* lookup = static_cast<Lookup*>(data);
-                if (eol != 0) {
-                    lookup->owner->finish(lookup);
-                    return;
-                }
-                DeviceEvent event{lookup->kind, lookup->flow, {}, {}};
-                describe(info, event);
-                lookup->owner->deliver(lookup, std::move(event));
-            },
-            lookup);
-    } else {
-        operation = pa_context_get_source_info_by_index(
-            connection_->context(), index,
-            [](pa_context*, const pa_source_info* info, int eol, void* data) {
-                auto* lookup = static_cast<Lookup*>(data);
-                if (eol != 0) {
-                    lookup->owner->finish(lookup);
-                    return;
-                }
-                DeviceEvent event{lookup->kind, lookup->flow, {}, {}};
-                describe(info, event);
-                if (info->monitor_of_sink != PA_INVALID_INDEX)
-                    event.device.monitorOf =
-                        info->monitor_of_sink_name ? info->monitor_of_sink_name : "sink";
-                lookup->owner->deliver(lookup, std::move(event));
-            },
-            lookup);
-    }
+    pa_operation* operation =
+        flow == Flow::Render ? pa_context_get_sink_info_by_index(connection_->context(), index,
+                                                                 answer<pa_sink_info>, lookup)
+                             : pa_context_get_source_info_by_index(connection_->context(), index,
+                                                                   answer<pa_source_info>, lookup);
     if (operation)
         pa_operation_unref(operation);
     else

@@ -10,6 +10,8 @@
 #include <memory>
 #include <mutex>
 
+struct pa_context;
+
 namespace platform::audio {
 
 class Connection;
@@ -38,6 +40,8 @@ public:
 private:
     struct Lookup;
     void onEvent(int type, uint32_t index);
+    // Answers a request for a device's record.
+    template <class Info> static void answer(pa_context*, const Info* info, int eol, void* data);
     void requestInfo(Flow flow, DeviceEvent::Kind kind, uint32_t index);
     void deliver(const Lookup* lookup, DeviceEvent event);
     void finish(const Lookup* lookup);

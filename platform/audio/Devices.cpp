@@ -1,6 +1,7 @@
 #include "platform/audio/Devices.h"
 
 #include "platform/audio/Connection.h"
+#include "platform/audio/ServerRecords.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,47 +24,22 @@ struct Query {
     std::vector<Record> records;
 };
 
-template <class Info> Record toRecord(const Info* info) {
-    Record record;
-    record.info.id = info->name ? info->name : "";
-    record.info.name = info->description ? info->description : "";
-    record.info.state = state::Active;
-    record.info.index = info->index;
-    record.info.sampleRate = int(info->sample_spec.rate);
-    record.info.channels = int(info->sample_spec.channels);
-    record.volume = info->volume;
-    record.muted = info->mute != 0;
-    return record;
-}
-
-void collectSink(pa_context*, const pa_sink_info* info, int eol, void* userdata) {
+template <class Info> void collect(pa_context*, const Info* info, int eol, void* userdata) {
     auto* query = static_cast<Query*>(userdata);
     if (eol == 0 && info)
-        query->records.push_back(toRecord(info));
+        query->records.push_back({deviceOf(info), info->volume, info->mute != 0});
     else
         query->connection->signal();
-}
-
-void collectSource(pa_context*, const pa_source_info* info, int eol, void* userdata) {
-    auto* query = static_cast<Query*>(userdata);
-    if (eol == 0 && info) {
-        Record record = toRecord(info);
-        if (info->monitor_of_sink != PA_INVALID_INDEX)
-            record.info.monitorOf =
-                info->monitor_of_sink_name ? info->monitor_of_sink_name : "sink";
-        query->records.push_back(std::move(record));
-    } else {
-        query->connection->signal();
-    }
 }
 
 std::vector<Record> allRecords(Flow flow) {
     auto connection = Connection::shared();
     Query query{connection.get(), {}};
     connection->run([&] {
-        return flow == Flow::Render
-                   ? pa_context_get_sink_info_list(connection->context(), collectSink, &query)
-                   : pa_context_get_source_info_list(connection->context(), collectSource, &query);
+        return flow == Flow::Render ? pa_context_get_sink_info_list(connection->context(),
+                                                                    collect<pa_sink_info>, &query)
+                                    : pa_context_get_source_info_list(
+                                          connection->context(), collect<pa_source_info>, &query);
     });
     return std::move(query.records);
 }
@@ -73,10 +49,6 @@ std::optional<Record> findRecord(Flow flow, const std::string& id) {
         if (record.info.id == id)
             return std::move(record);
     return std::nullopt;
-}
-
-float toScalar(pa_volume_t volume) {
-    return float(double(volume) / double(PA_VOLUME_NORM));
 }
 
 struct ServerDefaults {
@@ -148,12 +120,7 @@ std::optional<Volume> deviceVolume(Flow flow, const std::string& id) {
     const auto record = findRecord(flow, id);
     if (!record)
         return std::nullopt;
-    Volume volume;
-    volume.scalar = toScalar(pa_cvolume_avg(&record->volume));
-    volume.muted = record->muted;
-    for (unsigned c = 0; c < record->volume.channels; ++c)
-        volume.channels.push_back(toScalar(record->volume.values[c]));
-    return volume;
+    return volumeOf(record->volume, record->muted);
 }
 
 bool setDeviceVolume(Flow flow, const std::string& id, float scalar) {
