@@ -89,8 +89,10 @@ bool TAudioPlayer::SetFile(const QString& AFileName, int64_t AFileOffset, int64_
 }
 
 void TAudioPlayer::SetReaderSpeed(int ASpeed, bool APreservePitch) {
-    if (FIsValid)
-        audioreader->SetSpeed(ASpeed, APreservePitch);
+    if (!FIsValid)
+        return;
+    Stop(); // the playback thread must not read while the speed changer is replaced
+    audioreader->SetSpeed(ASpeed, APreservePitch);
 }
 
 void TAudioPlayer::Play(int ATempo, bool APitch) {

@@ -43,6 +43,7 @@ public:
     // Opens the file's sound in the device's format; True when the player can play it.
     bool SetFile(const QString& AFileName, int64_t AFileOffset = 0, int64_t AFileSize = 0,
                  int AIndex = FirstAudioStream);
+    // Stops a playback first.
     void SetReaderSpeed(int ASpeed, bool APreservePitch);
     // Plays from the reader's position at ATempo per mille (0 or less: 1000), keeping the
     // pitch when APitch. A playing player is stopped first.

@@ -46,7 +46,7 @@ public:
     bool IsValid() const { return FIsValid; }
     int64_t Duration() const { return FDuration; } // ms
     // The time (ms) of the block most recently decoded; the stream's duration at its end.
-    int64_t Position() const { return FPosition; }
+    int64_t Position() const { return FPosition.load(); }
     // Seeks to a time in ms. When no sample holds that time the reader goes to the end of
     // the stream.
     void SetPosition(int64_t AMs);
@@ -73,7 +73,7 @@ private:
     int64_t FFileSize = 0;
     int FIndex = FirstAudioStream;
     int64_t FDuration = 0;
-    int64_t FPosition = 0;
+    std::atomic<int64_t> FPosition{0}; // read by the owner while a player thread decodes
     uint32_t FSourceSamplesPerSecond = 0;
     uint32_t FSourceNumChannels = 0;
     uint32_t FDestinationSamplesPerSecond = 0;

@@ -1,5 +1,6 @@
 #include "media/UMFAudioApi.h"
 
+#include "media/UMFApi.h"
 #include "platform/audio/Connection.h"
 #include "platform/audio/DeviceEvents.h"
 #include "platform/audio/Devices.h"
@@ -89,6 +90,8 @@ QString GetLoopbackDeviceId(const QString& ARenderId) {
 }
 
 bool IsDefaultAudioDeviceUsable(int AFlow) {
+    if (!MFAvailable)
+        return false;
     try {
         const std::string id = audio::defaultDeviceId(toFlow(AFlow));
         const auto device = audio::findDevice(toFlow(AFlow), id);

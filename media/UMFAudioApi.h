@@ -37,7 +37,8 @@ TMFDeviceInfoArray GetAudioDevices(int AFlow);
 // The monitor source that records what the playback device `ARenderId` plays (loopback);
 // empty when there is none.
 QString GetLoopbackDeviceId(const QString& ARenderId);
-// True when the flow's default device exists and a stream can be opened on it.
+// True when the media layer is available (LoadMF), the flow's default device exists and a
+// stream can be opened on it.
 bool IsDefaultAudioDeviceUsable(int AFlow);
 // The id of the device whose id or else whose name is AName (the first in the server's
 // order); empty when none.

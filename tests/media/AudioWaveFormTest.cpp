@@ -112,10 +112,10 @@ TEST_F(AudioWaveFormTest, AWrongSizedCacheIsRebuilt) {
 
 TEST_F(AudioWaveFormTest, StoppedOrFailedComputationsLeaveNoCaches) {
     const QString longer = dir_.filePath("long.wav");
-    fixtures::writeTone(longer, {"wav", "pcm_s16le", 48000, 2, 120.0, 440, 0.5, false});
+    fixtures::writeTone(longer, {"wav", "pcm_s16le", 48000, 2, 20.0, 440, 0.5, false});
     {
         TAudioWaveForm waveform;
-        waveform.SetFile(longer, 0, 0, 120000);
+        waveform.SetFile(longer, 0, 0, 20000);
         EXPECT_TRUE(waveform.Computing());
     }
     EXPECT_FALSE(QFile::exists(TAudioWaveForm::WaveFormFileName(longer)));

@@ -1,3 +1,4 @@
+#include "media/UMFApi.h"
 #include "media/UMFAudioApi.h"
 #include "platform/system/Messages.h"
 #include "tests/platform/audio/SoundServer.h"
@@ -22,7 +23,12 @@ TEST(AudioEndpoints, DevicesLoopbackAndDefault) {
     EXPECT_FALSE(hasDevice(GetAudioDevices(eCapture), "tavrin_null.monitor"));
     EXPECT_EQ(GetLoopbackDeviceId("tavrin_null"), "tavrin_null.monitor");
     EXPECT_TRUE(GetLoopbackDeviceId("no such sink").isEmpty());
+    LoadMF();
+    ASSERT_TRUE(MFAvailable);
     EXPECT_TRUE(IsDefaultAudioDeviceUsable(eRender));
+    MFAvailable = false; // without the media layer no device is usable
+    EXPECT_FALSE(IsDefaultAudioDeviceUsable(eRender));
+    MFAvailable = true;
     {
         soundserver::NullSink sink("tavrin_listed_sink");
         ASSERT_TRUE(sink.loaded());
