@@ -39,7 +39,7 @@ void TCircleBuffer::Reserve(int Count) {
         return;
     const int held = FCanReadCount;
     std::vector<uint8_t> grown(size_t(std::max(held + Count, Size() * 2)), 0);
-    Read(grown.data(), held);
+    TCircleBuffer::Read(grown.data(), held);
     FMS.swap(grown);
     FReadPosition = 0;
     FWritePosition = held;
@@ -84,6 +84,16 @@ int TCircleBufferThread::CanReadCount() const {
 int TCircleBufferThread::CanWriteCount() const {
     std::lock_guard guard(FCS);
     return TCircleBuffer::CanWriteCount();
+}
+
+void TCircleBufferThread::Reserve(int Count) {
+    std::lock_guard guard(FCS);
+    TCircleBuffer::Reserve(Count);
+}
+
+void TCircleBufferThread::Clear() {
+    std::lock_guard guard(FCS);
+    TCircleBuffer::Clear();
 }
 
 TRBufferThread::TRBufferThread(int BuffSize) : FData(size_t(std::max(BuffSize, 0))) {}

@@ -28,9 +28,9 @@ public:
 
     // Makes room for at least `Count` more bytes, keeping what is held in its order. Owners
     // whose input has no fixed bound grow the ring instead of dropping data.
-    void Reserve(int Count);
+    virtual void Reserve(int Count);
     // Drops everything held.
-    void Clear();
+    virtual void Clear();
 
 private:
     std::vector<uint8_t> FMS;
@@ -52,6 +52,8 @@ public:
     int WritePosition() const override;
     int CanReadCount() const override;
     int CanWriteCount() const override;
+    void Reserve(int Count) override;
+    void Clear() override;
 
 private:
     mutable std::mutex FCS;

@@ -67,6 +67,19 @@ TEST(AudioRing, ReserveGrowsWithoutLosingOrder) {
     EXPECT_EQ(out, bytes(5, 27));
 }
 
+TEST(AudioRing, LockedRingGrowsToo) {
+    TCircleBufferThread ring(4);
+    ASSERT_EQ(ring.Write(bytes(0, 4).data(), 4), 4);
+    ring.Reserve(6);
+    ASSERT_EQ(ring.Write(bytes(4, 6).data(), 6), 6);
+    std::vector<uint8_t> out(10);
+    ASSERT_EQ(ring.Read(out.data(), 10), 10);
+    EXPECT_EQ(out, bytes(0, 10));
+    ring.Write(bytes(0, 3).data(), 3);
+    ring.Clear();
+    EXPECT_EQ(ring.CanReadCount(), 0);
+}
+
 TEST(AudioRing, OnePictureHandoffBetweenThreads) {
     constexpr int picture = 64, pictures = 500;
     TCircleBufferThread ring(picture);
