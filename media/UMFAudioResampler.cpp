@@ -159,7 +159,9 @@ int64_t TMFAudioResampler::ConvertLibrary(const int16_t* In, size_t Samples,
             In, int64_t(Samples / FNumChannelsSource),
             platform::media::AudioFormat{int(FSamplesPerSecSource), int(FNumChannelsSource)}, Out);
     } catch (const platform::media::MediaError&) {
-        return 0;
+        // The library refuses this conversion: the linear engine takes over.
+        presampler.reset();
+        return ResampleLinear(In, uint32_t(Samples / FNumChannelsSource), Out);
     }
 }
 
@@ -248,7 +250,8 @@ uint32_t TMFAudioResampler::Flush(std::vector<int16_t>& Out) {
         return 0;
     int64_t made = ConvertLibrary(BufferIn.data(), BufferIn.size(), Out);
     BufferIn.clear();
-    made += presampler->flush(Out);
+    if (presampler)
+        made += presampler->flush(Out);
     return uint32_t(made);
 }
 
