@@ -31,6 +31,7 @@ public:
 private:
     friend class SourceReader;
     friend class VideoConverter;
+    friend class Resampler;
 
     AVFrame* frame_ = nullptr; // owned; the decoder's picture in its own layout
     MediaKind kind_ = MediaKind::Unknown;

@@ -1,0 +1,80 @@
+// Streams of interleaved signed 16-bit little-endian PCM to a playback device and from a
+// recording device (a sink's monitor records what the sink plays).
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+struct pa_stream;
+
+namespace platform::audio {
+
+class Connection;
+
+struct StreamFormat {
+    int sampleRate = 44100;
+    int channels = 2;
+    int bytesPerFrame() const { return channels * 2; }
+};
+
+// The rate and channel count of the default playback device. Throws AudioError when no server
+// answers or it has no playback device.
+StreamFormat defaultPlaybackFormat();
+
+class Stream {
+public:
+    virtual ~Stream();
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+
+    const StreamFormat& format() const { return format_; }
+    // The id of the device the server connected the stream to.
+    std::string deviceId() const;
+
+protected:
+    // Creates the stream on its own connection; the derived class connects it.
+    Stream(const StreamFormat& format, const char* name);
+    // Waits until the stream is connected; throws AudioError when the server refuses it.
+    void waitUntilReady();
+
+    std::unique_ptr<Connection> connection_;
+    pa_stream* stream_ = nullptr;
+    StreamFormat format_;
+};
+
+// Playback with a buffer of `bufferMs` on the server; it starts paused.
+class PlaybackStream : public Stream {
+public:
+    // `deviceId` empty: the default playback device. Throws AudioError when the server or the
+    // device refuses.
+    explicit PlaybackStream(const StreamFormat& format, const std::string& deviceId = {},
+                            int bufferMs = 1000);
+
+    size_t bufferBytes() const { return bufferBytes_; }
+    // Bytes the server's buffer can take now.
+    size_t writableBytes();
+    // Queues whole frames behind what is queued; false when the server refuses.
+    bool write(const void* data, size_t bytes);
+    void start();
+    // Pauses and drops whatever is queued.
+    void stop();
+
+private:
+    size_t bufferBytes_ = 0;
+};
+
+// Recording from a source (a device or a sink's monitor) into a client-side queue.
+class CaptureStream : public Stream {
+public:
+    // Throws AudioError when the server or the device refuses.
+    CaptureStream(const StreamFormat& format, const std::string& deviceId);
+
+    // Moves up to `maxBytes` of what has arrived (whole frames); returns the bytes moved.
+    size_t read(void* data, size_t maxBytes);
+
+private:
+    std::string pending_; // bytes of the last server fragment not yet taken
+};
+
+} // namespace platform::audio
