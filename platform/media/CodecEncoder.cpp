@@ -1,5 +1,6 @@
 #include "platform/media/CodecEncoder.h"
 
+#include "platform/media/AvFormats.h"
 #include "platform/media/MediaPlatform.h"
 
 #include <algorithm>
@@ -20,26 +21,6 @@ namespace {
 constexpr int MaxSide = 16384;
 // Sound frames per encoder call for encoders that take any amount (PCM).
 constexpr int VariableFrameSize = 1152;
-
-AVPixelFormat avFormatOf(PixelFormat format) {
-    switch (format) {
-    case PixelFormat::Bgra:
-        return AV_PIX_FMT_BGRA;
-    case PixelFormat::Bgr24:
-        return AV_PIX_FMT_BGR24;
-    case PixelFormat::Yuy2:
-        return AV_PIX_FMT_YUYV422;
-    case PixelFormat::Uyvy:
-        return AV_PIX_FMT_UYVY422;
-    case PixelFormat::Nv12:
-        return AV_PIX_FMT_NV12;
-    case PixelFormat::I420:
-        return AV_PIX_FMT_YUV420P;
-    case PixelFormat::Unknown:
-        break;
-    }
-    return AV_PIX_FMT_NONE;
-}
 
 bool isHardwareEncoder(const std::string& name) {
     return name.size() > 6 && name.compare(name.size() - 6, 6, "_vaapi") == 0;
@@ -226,7 +207,7 @@ void VideoCodecEncoder::convert(const PictureView& picture) {
     if (picture.width != settings_.width || picture.height != settings_.height)
         throw MediaError("the picture does not have the stream's size");
     if (!sws_ || swsInput_ != picture.format) {
-        const AVPixelFormat input = avFormatOf(picture.format);
+        const AVPixelFormat input = detail::toAvPixelFormat(picture.format);
         if (input == AV_PIX_FMT_NONE)
             throw MediaError("the picture layout cannot be encoded");
         sws_freeContext(sws_);

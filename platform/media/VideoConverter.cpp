@@ -1,5 +1,7 @@
 #include "platform/media/VideoConverter.h"
 
+#include "platform/media/AvFormats.h"
+
 #include <algorithm>
 #include <thread>
 
@@ -16,26 +18,6 @@ namespace platform::media {
 namespace {
 
 constexpr int MaxSide = 32768;
-
-AVPixelFormat toAv(PixelFormat format) {
-    switch (format) {
-    case PixelFormat::Bgra:
-        return AV_PIX_FMT_BGRA;
-    case PixelFormat::Bgr24:
-        return AV_PIX_FMT_BGR24;
-    case PixelFormat::Yuy2:
-        return AV_PIX_FMT_YUYV422;
-    case PixelFormat::Uyvy:
-        return AV_PIX_FMT_UYVY422;
-    case PixelFormat::Nv12:
-        return AV_PIX_FMT_NV12;
-    case PixelFormat::I420:
-        return AV_PIX_FMT_YUV420P;
-    case PixelFormat::Unknown:
-        break;
-    }
-    return AV_PIX_FMT_NONE;
-}
 
 int swsMatrix(AVColorSpace space, ColourMatrix fallback) {
     switch (space) {
@@ -177,7 +159,7 @@ VideoConverter::~VideoConverter() = default;
 
 void VideoConverter::setup(PixelFormat input, int width, int height, ColourMatrix matrix) {
     impl_->input = PixelFormat::Unknown;
-    const AVPixelFormat format = toAv(input);
+    const AVPixelFormat format = detail::toAvPixelFormat(input);
     if (format == AV_PIX_FMT_NONE)
         throw MediaError("Unknown picture layout for the colour converter");
     if (width <= 0 || height <= 0 || width > MaxSide || height > MaxSide)
@@ -200,11 +182,11 @@ void VideoConverter::convert(const PictureView& picture, uint8_t* dst, int dstPi
         picture.height != impl_->height || !picture.planes[0] || !dst ||
         dstPitch < impl_->width * 4)
         throw MediaError("The picture does not match the colour converter's set-up");
-    impl_->prepare({toAv(impl_->input), impl_->width, impl_->height,
+    impl_->prepare({detail::toAvPixelFormat(impl_->input), impl_->width, impl_->height,
                     swsMatrix(AVCOL_SPC_UNSPECIFIED, impl_->matrix), false});
     AVFrame* source = impl_->source;
     av_frame_unref(source);
-    source->format = toAv(picture.format);
+    source->format = detail::toAvPixelFormat(picture.format);
     source->width = picture.width;
     source->height = picture.height;
     for (int i = 0; i < 3 && picture.planes[i]; ++i) {
