@@ -17,3 +17,7 @@ void TRPropBackgroundBorder::VisitFields(TRPropFields& fields) {
     fields.Int("Cap", FCapStyle);
     fields.Float("Blur", FBlur);
 }
+
+float TRPropBackgroundBorder::BorderSize() const {
+    return Checked() ? FThickness + std::max(FInflate, 0.0f) : 0.0f;
+}

@@ -3,9 +3,12 @@
 
 #include "objects/URPropBrush.h"
 
-class TRPropBackgroundBorder : public TRPropBrush {
+class TRPropBackgroundBorder : public TRPropBrush, public TRBorderSource {
 public:
     TRPropBackgroundBorder();
+    float DeltaBorder() const override { return GetDeltaBorder(); }
+    // The margin of the border bitmap: 0 when off, else the thickness plus a positive inflation.
+    float BorderSize() const override;
 
     // Half the stroke plus the inflation when the border is in force, never below 0.
     float GetDeltaBorder() const;

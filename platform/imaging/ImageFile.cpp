@@ -31,7 +31,10 @@ const char* qtFormatName(ImageFormat format) {
 
 QString writeWithQt(const QString& fileName, const QImage& image, const char* format, int quality) {
     QImageWriter writer(fileName, format);
-    writer.setQuality(quality);
+    // For PNG, Qt reads the quality as the inverse of the compression level: lossless formats
+    // keep their default compression.
+    if (qstrcmp(format, "jpeg") == 0)
+        writer.setQuality(quality);
     if (writer.write(image))
         return {};
     return writer.errorString();
