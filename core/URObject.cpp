@@ -466,8 +466,8 @@ bool TRObject::IsVisibleInScene() const {
 float TRObject::GetDeltaBorder() {
     if (auto* border = dynamic_cast<TRBorderSource*>(GetProperty(ptBackgroundBorder)))
         return border->DeltaBorder();
-    if (auto* sketch = dynamic_cast<TRBorderSource*>(GetProperty(ptSketch)))
-        return sketch->DeltaBorder();
+    if (auto* sketch = dynamic_cast<TRStrokeSource*>(GetProperty(ptSketch)))
+        return sketch->Thickness() / 2;
     return 0;
 }
 

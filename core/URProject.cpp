@@ -326,12 +326,13 @@ void TRProject::PaintProgressBar(DeviceContext& dc, const RectF& r) {
     TRPropBase* group = GetProperty(ptProgressBar);
     auto* bar = dynamic_cast<TRProgressBarSource*>(group);
     auto* brush = dynamic_cast<TRBrushSource*>(group);
-    if (Progress <= 0 || !bar || !brush || !group->Checked())
+    auto* stroke = dynamic_cast<TRStrokeSource*>(group);
+    if (Progress <= 0 || !bar || !brush || !stroke || !group->Checked())
         return;
     const GeometryPtr geometry = bar->ProgressGeometry(r.toQRectF(), Progress);
     if (geometry)
         dc.drawGeometry(*geometry, *brush->Brush(r.width(), r.height(), true),
-                        2 * bar->Thickness());
+                        2 * stroke->Thickness());
 }
 
 void TRProject::PaintOutside(DeviceContext& dc, const RectF& r) {
@@ -432,6 +433,7 @@ QSize TRProject::ExportFrameSize(std::int32_t width, std::int32_t height, bool a
 }
 
 QString TRProject::ExportFrame(const QString& fileName, bool asThumb) {
+    // Refused before rendering: the writer names the unknown type and writes nothing.
     if (!platform::imaging::formatForFileName(fileName))
         return platform::imaging::writeImage(fileName, QImage());
     DeviceContext* dc = SceneContext();

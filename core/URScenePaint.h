@@ -58,13 +58,19 @@ public:
     virtual float BorderSize() const = 0;
 };
 
+// A group stroked along a shape (sketch, progress bar): its stroke thickness.
+class TRStrokeSource {
+public:
+    virtual ~TRStrokeSource() = default;
+    virtual float Thickness() const = 0;
+};
+
 // The progress-bar group: the part of its outline around the frame that shows `progress`
-// (0..1), and its stroke thickness (the bar is stroked with twice it).
+// (0..1); the bar is stroked with twice the group's thickness.
 class TRProgressBarSource {
 public:
     virtual ~TRProgressBarSource() = default;
     virtual platform::render::GeometryPtr ProgressGeometry(const QRectF& frame, float progress) = 0;
-    virtual float Thickness() const = 0;
 };
 
 // The shared device context every scene drawing goes through; installed by the graphics layer.

@@ -8,5 +8,4 @@ public:
     TRPropProgressBar();
     // Stores progress / 2 as the roundness, which tells the edge shapes how much to draw.
     platform::render::GeometryPtr ProgressGeometry(const QRectF& frame, float progress) override;
-    float Thickness() const override { return FThickness; }
 };

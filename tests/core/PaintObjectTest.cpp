@@ -180,3 +180,18 @@ TEST_F(PaintObject, TextGoesThroughTheInstalledPainter) {
     EXPECT_EQ(who, shape_);
     EXPECT_EQ(painted, (RectF{1, 2, 30, 40}));
 }
+
+TEST_F(PaintObject, DeltaBorderFromTheBorderOrTheSketchStroke) {
+    auto* border = shape_->Get<TRPropBackgroundBorder>(ptBackgroundBorder, true);
+    border->SetChecked(true);
+    border->FThickness = 6;
+    border->FInflate = 1;
+    EXPECT_FLOAT_EQ(shape_->GetDeltaBorder(), 4.0f);
+    EXPECT_EQ(shape_->GetTransformedPoints()[1], QPointF(20 - 20 - 4, 10 - 10 - 4));
+    EXPECT_EQ(shape_->TestHitOnScene(42, 10, nullptr), hsObject) << "the border is hit";
+
+    TRObject sketch(project_.get(), otSketch);
+    auto* stroke = dynamic_cast<TRStrokeSource*>(sketch.GetProperty(ptSketch, true));
+    ASSERT_NE(stroke, nullptr);
+    EXPECT_FLOAT_EQ(sketch.GetDeltaBorder(), stroke->Thickness() / 2);
+}
