@@ -524,6 +524,14 @@ bool TRObject::PaintMultiSelectOnScene() {
     return true;
 }
 
+void TRObject::PaintMouseOverRectangle(const Brush& brush, float strokeWidth) {
+    DeviceContext* dc = SceneContext();
+    auto* placement = dynamic_cast<TRPlacementSource*>(GetProperty(ptPlacement));
+    if (!dc || !placement || (FProject && FProject->SelectedObject == this))
+        return;
+    dc->drawGeometry(*OutlineGeometry(*placement, GetDeltaBorder() + 2), brush, strokeWidth);
+}
+
 float TRObject::CreateBitmaps(bool mediaBitmap) {
     auto* border = dynamic_cast<TRBorderSource*>(GetProperty(ptBackgroundBorder));
     const float bs = border ? border->BorderSize() : 0.0f;

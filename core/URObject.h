@@ -210,6 +210,9 @@ public:
     virtual void PaintOnScene(bool mouseOver, bool paintAll);
     // The outline of a multi-selected object, at a constant screen width; true when drawn.
     virtual bool PaintMultiSelectOnScene();
+    // The hover outline, 2 pixels outside the drawing, in the coordinates the kind has set for
+    // the object (origin at its centre); nothing for the selected object.
+    void PaintMouseOverRectangle(const platform::render::Brush& brush, float strokeWidth);
     // hsObject when the scene point lies inside the object's outline while it is shown at
     // TimePosition (a hidden object is not hit); `matrix` is applied after the placement.
     virtual TRHitScene TestHitOnScene(int x, int y, const platform::render::Matrix3x2* matrix);

@@ -195,3 +195,21 @@ TEST_F(PaintObject, DeltaBorderFromTheBorderOrTheSketchStroke) {
     ASSERT_NE(stroke, nullptr);
     EXPECT_FLOAT_EQ(sketch.GetDeltaBorder(), stroke->Thickness() / 2);
 }
+
+TEST_F(PaintObject, HoverOutlineLiesTwoPixelsOutsideTheObject) {
+    const auto brush = SolidColorBrush::create(ColorF{1, 0, 0, 1});
+    struct Case {
+        const char* what;
+        bool selected;
+        bool drawn;
+    } cases[] = {{"hovered", false, true}, {"selected", true, false}};
+    for (const Case& c : cases) {
+        project_->SelectedObject = c.selected ? shape_ : nullptr;
+        BitmapPtr target = BeginScene(*context_, 160, 90);
+        shape_->PaintMouseOverRectangle(*brush, 1);
+        ASSERT_TRUE(context_->endDraw());
+        // The 40 x 20 object centred on the origin: its left edge at -20, the outline at -22.
+        EXPECT_EQ(qAlpha(target->image().pixel(80 - 23, 45)) > 0, c.drawn) << c.what;
+        EXPECT_EQ(qAlpha(target->image().pixel(80 - 20, 45)), 0) << c.what;
+    }
+}
