@@ -550,6 +550,56 @@ float TRObject::CreateBitmaps(bool mediaBitmap) {
     return bs;
 }
 
+void TRObject::UpdateBitmapBorder(const QRectF& rect, TRPropBase* shape) {
+    DeviceContext* dc = SceneContext();
+    TRPropBase* group = GetProperty(ptBackgroundBorder);
+    auto* border = dynamic_cast<TRBorderSource*>(group);
+    auto* brush = dynamic_cast<TRBrushSource*>(group);
+    auto* stroke = dynamic_cast<TRStrokeSource*>(group);
+    const float bs = border ? border->BorderSize() : 0.0f;
+    if (!dc || !border || !brush || !stroke || !FBitmapBorder || bs == 0)
+        return;
+    dc->setTarget(FBitmapBorder);
+    dc->beginDraw();
+    dc->setTransform(Matrix3x2::translation(bs, bs));
+    dc->clear(ColorF{0, 0, 0, 0});
+    const float inflate = border->Inflate();
+    const QRectF r = rect.adjusted(-inflate, -inflate, inflate, inflate);
+    auto* outline = dynamic_cast<TRShapeSource*>(shape);
+    GeometryPtr geometry = outline && shape->Checked() ? outline->GetGeometry(r, -1) : nullptr;
+    if (!geometry)
+        geometry = Geometry::rectangle(ToRectF(r));
+    const auto style = border->GetStrokeStyle();
+    dc->drawGeometry(*geometry, *brush->Brush(float(rect.right()), float(rect.bottom()), false),
+                     stroke->Thickness(), style.get());
+    dc->endDraw();
+}
+
+void TRObject::CreateAndUpdateBitmapBorder() {
+    FBitmapBorder.reset();
+    DeviceContext* dc = SceneContext();
+    auto* border = dynamic_cast<TRBorderSource*>(GetProperty(ptBackgroundBorder));
+    auto* placement = dynamic_cast<TRPlacementSource*>(GetProperty(ptPlacement));
+    const float bs = border ? border->BorderSize() : 0.0f;
+    if (!dc || bs == 0 || !placement)
+        return;
+    const QSizeF scaled = placement->BoundsRect().size();
+    EnsureBitmap(FBitmapBorder, SizeU{std::uint32_t(std::trunc(scaled.width() + 2 * bs)),
+                                      std::uint32_t(std::trunc(scaled.height() + 2 * bs))});
+    if (!FBitmapBorder)
+        return;
+    const BitmapPtr savedTarget = dc->target();
+    const Matrix3x2 savedTransform = dc->transform();
+    const bool wasDrawing = dc->isDrawing();
+    if (wasDrawing)
+        dc->endDraw();
+    UpdateBitmapBorder(QRectF(QPointF(0, 0), scaled), GetProperty(ptShape));
+    dc->setTarget(savedTarget);
+    dc->setTransform(savedTransform);
+    if (wasDrawing)
+        dc->beginDraw();
+}
+
 void TRObject::PaintText(const RectF& layoutRect) {
     if (ObjectTextPainter)
         ObjectTextPainter(*this, layoutRect);

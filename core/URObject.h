@@ -227,6 +227,13 @@ public:
     // scaled placement plus twice the border size, reusing them while the pixel size stays.
     // Returns the border size.
     float CreateBitmaps(bool mediaBitmap);
+    // Draws the border into FBitmapBorder: the outline of `rect` (object pixels, corner at the
+    // origin) grown by the border's inflation, from `shape` when it is a checked shape group,
+    // else a rectangle. Outside a drawing pass; the caller sets its own target again.
+    void UpdateBitmapBorder(const QRectF& rect, TRPropBase* shape);
+    // Recreates FBitmapBorder for the current placement and border and draws the border into
+    // it, in the middle of the caller's drawing pass (which goes on afterwards).
+    void CreateAndUpdateBitmapBorder();
     // Draws the object's text in `layoutRect` through ObjectTextPainter.
     void PaintText(const platform::render::RectF& layoutRect);
     // The transition step of the object's image at TimePosition: the in-transition while its

@@ -56,6 +56,10 @@ public:
     virtual ~TRBorderSource() = default;
     virtual float DeltaBorder() const = 0;
     virtual float BorderSize() const = 0;
+    // How far the outline is grown before it is stroked.
+    virtual float Inflate() const = 0;
+    // Caps and dashes of the stroke.
+    virtual std::shared_ptr<platform::render::StrokeStyle> GetStrokeStyle() const = 0;
 };
 
 // A group stroked along a shape (sketch, progress bar): its stroke thickness.

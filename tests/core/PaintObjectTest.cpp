@@ -213,3 +213,28 @@ TEST_F(PaintObject, HoverOutlineLiesTwoPixelsOutsideTheObject) {
         EXPECT_EQ(qAlpha(target->image().pixel(80 - 20, 45)), 0) << c.what;
     }
 }
+
+TEST_F(PaintObject, BorderBitmapDrawnInTheMiddleOfAPass) {
+    auto* border = shape_->Get<TRPropBackgroundBorder>(ptBackgroundBorder, true);
+    border->SetChecked(true);
+    border->FThickness = 4;
+    SetSolid(border->FColors, 0x0000FF);
+    BitmapPtr scene = BeginScene(*context_, 160, 90);
+    shape_->CreateAndUpdateBitmapBorder();
+    EXPECT_TRUE(context_->isDrawing());
+    EXPECT_EQ(context_->target(), scene);
+    EXPECT_EQ(context_->transform().dx, 80.0f);
+    ASSERT_TRUE(context_->endDraw());
+    ASSERT_TRUE(shape_->FBitmapBorder);
+    const QImage ink = shape_->FBitmapBorder->image();
+    ASSERT_EQ(ink.size(), QSize(48, 28));
+    // The 40 x 20 outline starts 4 pixels in; its 4-pixel stroke covers 2..6.
+    EXPECT_EQ(ink.pixel(3, 14), qRgb(255, 0, 0));
+    EXPECT_EQ(ink.pixel(5, 14), qRgb(255, 0, 0));
+    EXPECT_EQ(qAlpha(ink.pixel(24, 14)), 0);
+    EXPECT_EQ(qAlpha(ink.pixel(0, 14)), 0);
+
+    border->SetChecked(false);
+    shape_->CreateAndUpdateBitmapBorder();
+    EXPECT_FALSE(shape_->FBitmapBorder);
+}
