@@ -8,7 +8,9 @@
 #include "core/URUtils.h"
 #include "core/URXmlValues.h"
 
+#include <QPainterPath>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -395,4 +397,227 @@ void TRObject::OpenFromXML(const QDomElement& element) {
     SanitizeTimes();
     if (haveKeyframes)
         OpenMedia();
+}
+
+// ---- scene painting ----
+
+std::function<void(TRObject&, const platform::render::RectF&)> ObjectTextPainter;
+TRTransitionDrawFn TransitionDrawHook = nullptr;
+
+namespace {
+
+using namespace platform::render;
+
+// The outline colours of a multi-selected object: a solid line under white dashes, or one
+// red line for a locked or animating object.
+const QColor OutlineFront(0, 120, 215);
+const QColor OutlineDashes(255, 255, 255);
+const QColor OutlineLocked(232, 17, 35);
+
+std::shared_ptr<StrokeStyle> DashedOutlineStyle() {
+    StrokeStyleProperties props;
+    props.startCap = CapStyle::Flat;
+    props.endCap = CapStyle::Flat;
+    props.dashCap = CapStyle::Square;
+    props.lineJoin = LineJoin::Miter;
+    props.miterLimit = 10;
+    props.dashStyle = DashStyle::Custom;
+    return StrokeStyle::create(props, {5, 5});
+}
+
+GeometryPtr PolygonGeometry(const TRTransformedPoints& points) {
+    QPainterPath path(points[1]);
+    for (int i = 2; i <= 4; ++i)
+        path.lineTo(points[i]);
+    path.closeSubpath();
+    return Geometry::fromPath(path);
+}
+
+// The outline of the placement grown by `delta`, relative to its position.
+GeometryPtr OutlineGeometry(const TRPlacementSource& placement, float delta) {
+    if (placement.Rotated())
+        return PolygonGeometry(placement.TransformedPoints(delta));
+    return Geometry::rectangle(
+        ToRectF(placement.BoundsRect().adjusted(-delta, -delta, delta, delta)));
+}
+
+// A bitmap of `size` that can be drawn into, kept while its size stays.
+bool EnsureBitmap(BitmapPtr& bitmap, SizeU size) {
+    if (bitmap && bitmap->pixelSize() == size)
+        return false;
+    bitmap = Bitmap::create(
+        size, BitmapProperties{AlphaMode::Premultiplied, 96, 96, BitmapOptions::Target});
+    return true;
+}
+
+std::uint32_t BitmapSide(double scaled, float border) {
+    return std::uint32_t(scaled >= 1 ? std::trunc(scaled + 2 * border)
+                                     : std::trunc(2 * border + 1));
+}
+
+} // namespace
+
+void TRObject::PaintOnScene(bool, bool) {}
+
+bool TRObject::IsVisibleInScene() const {
+    return FTimeStart <= FTimePosition && FTimePosition <= FTimeEnd && FHasPlacement && FVisibility;
+}
+
+float TRObject::GetDeltaBorder() {
+    if (auto* border = dynamic_cast<TRBorderSource*>(GetProperty(ptBackgroundBorder)))
+        return border->DeltaBorder();
+    if (auto* sketch = dynamic_cast<TRStrokeSource*>(GetProperty(ptSketch)))
+        return sketch->Thickness() / 2;
+    return 0;
+}
+
+TRTransformedPoints TRObject::GetTransformedPoints() {
+    const float delta = GetDeltaBorder();
+    auto* placement = dynamic_cast<TRPlacementSource*>(GetProperty(ptPlacement));
+    if (!placement)
+        return {};
+    TRTransformedPoints points = placement->TransformedPoints(delta);
+    for (QPointF& p : points)
+        p += placement->Position();
+    return points;
+}
+
+TRHitScene TRObject::TestHitOnScene(int x, int y, const Matrix3x2* matrix) {
+    if (FTimePosition < FTimeStart || FTimePosition > FTimeEnd || !FVisibility)
+        return hsNone;
+    const float delta = GetDeltaBorder();
+    auto* placement = dynamic_cast<TRPlacementSource*>(GetProperty(ptPlacement));
+    if (!placement)
+        return hsNone;
+    const QPointF at = placement->Position();
+    Matrix3x2 world = Matrix3x2::translation(float(at.x()), float(at.y()));
+    if (matrix)
+        world = world * *matrix;
+    const GeometryPtr outline = PolygonGeometry(placement->TransformedPoints(delta));
+    return outline->fillContainsPoint(PointF{float(x), float(y)}, world) ? hsObject : hsNone;
+}
+
+bool TRObject::PaintMultiSelectOnScene() {
+    DeviceContext* dc = SceneContext();
+    if (!dc || !FMultiSelect || FTimePosition < FTimeStart || FTimePosition > FTimeEnd ||
+        !FHasPlacement || !FProject || FProject->SelectedObject == this)
+        return false;
+    auto* placement = dynamic_cast<TRPlacementSource*>(GetProperty(ptPlacement));
+    if (!placement)
+        return false;
+    const float designScale =
+        FProject->InterfaceOptions.DesignScale > 0 ? FProject->InterfaceOptions.DesignScale : 1.0f;
+    const float delta = GetDeltaBorder() + 5 / designScale;
+    const GeometryPtr outline = OutlineGeometry(*placement, delta);
+    const float width = 2 / designScale;
+    const Matrix3x2 saved = dc->transform();
+    const QPointF at = placement->Position();
+    dc->setTransform(Matrix3x2::translation(float(at.x()), float(at.y())) * saved);
+    if (placement->Locked() || FInAnimation) {
+        dc->drawGeometry(*outline, *SolidBrush(OutlineLocked, 1), width);
+    } else {
+        dc->drawGeometry(*outline, *SolidBrush(OutlineFront, 1), width);
+        static const std::shared_ptr<StrokeStyle> dashes = DashedOutlineStyle();
+        dc->drawGeometry(*outline, *SolidBrush(OutlineDashes, 1), width, dashes.get());
+    }
+    dc->setTransform(saved);
+    return true;
+}
+
+void TRObject::PaintMouseOverRectangle(const Brush& brush, float strokeWidth) {
+    DeviceContext* dc = SceneContext();
+    auto* placement = dynamic_cast<TRPlacementSource*>(GetProperty(ptPlacement));
+    if (!dc || !placement || (FProject && FProject->SelectedObject == this))
+        return;
+    dc->drawGeometry(*OutlineGeometry(*placement, GetDeltaBorder() + 2), brush, strokeWidth);
+}
+
+float TRObject::CreateBitmaps(bool mediaBitmap) {
+    auto* border = dynamic_cast<TRBorderSource*>(GetProperty(ptBackgroundBorder));
+    const float bs = border ? border->BorderSize() : 0.0f;
+    SizeU size{std::uint32_t(std::trunc(2 * bs + 100)), std::uint32_t(std::trunc(2 * bs + 100))};
+    if (auto* placement = dynamic_cast<TRPlacementSource*>(GetProperty(ptPlacement))) {
+        const QRectF r = placement->BoundsRect();
+        size = {BitmapSide(r.width(), bs), BitmapSide(r.height(), bs)};
+    }
+    const bool recreated = EnsureBitmap(FBitmap, size);
+    if (!FBitmap || bs == 0)
+        FBitmapBorder.reset();
+    else if (recreated || !FBitmapBorder)
+        EnsureBitmap(FBitmapBorder, size);
+    if (mediaBitmap)
+        EnsureBitmap(FMediaBitmap, size);
+    return bs;
+}
+
+void TRObject::UpdateBitmapBorder(const QRectF& rect, TRPropBase* shape) {
+    DeviceContext* dc = SceneContext();
+    TRPropBase* group = GetProperty(ptBackgroundBorder);
+    auto* border = dynamic_cast<TRBorderSource*>(group);
+    auto* brush = dynamic_cast<TRBrushSource*>(group);
+    auto* stroke = dynamic_cast<TRStrokeSource*>(group);
+    const float bs = border ? border->BorderSize() : 0.0f;
+    if (!dc || !border || !brush || !stroke || !FBitmapBorder || bs == 0)
+        return;
+    dc->setTarget(FBitmapBorder);
+    dc->beginDraw();
+    dc->setTransform(Matrix3x2::translation(bs, bs));
+    dc->clear(ColorF{0, 0, 0, 0});
+    const float inflate = border->Inflate();
+    const QRectF r = rect.adjusted(-inflate, -inflate, inflate, inflate);
+    auto* outline = dynamic_cast<TRShapeSource*>(shape);
+    GeometryPtr geometry = outline && shape->Checked() ? outline->GetGeometry(r, -1) : nullptr;
+    if (!geometry)
+        geometry = Geometry::rectangle(ToRectF(r));
+    const auto style = border->GetStrokeStyle();
+    dc->drawGeometry(*geometry, *brush->Brush(float(rect.right()), float(rect.bottom()), false),
+                     stroke->Thickness(), style.get());
+    dc->endDraw();
+}
+
+void TRObject::CreateAndUpdateBitmapBorder() {
+    FBitmapBorder.reset();
+    DeviceContext* dc = SceneContext();
+    auto* border = dynamic_cast<TRBorderSource*>(GetProperty(ptBackgroundBorder));
+    auto* placement = dynamic_cast<TRPlacementSource*>(GetProperty(ptPlacement));
+    const float bs = border ? border->BorderSize() : 0.0f;
+    if (!dc || bs == 0 || !placement)
+        return;
+    const QSizeF scaled = placement->BoundsRect().size();
+    EnsureBitmap(FBitmapBorder, SizeU{std::uint32_t(std::trunc(scaled.width() + 2 * bs)),
+                                      std::uint32_t(std::trunc(scaled.height() + 2 * bs))});
+    if (!FBitmapBorder)
+        return;
+    const BitmapPtr savedTarget = dc->target();
+    const Matrix3x2 savedTransform = dc->transform();
+    const bool wasDrawing = dc->isDrawing();
+    if (wasDrawing)
+        dc->endDraw();
+    UpdateBitmapBorder(QRectF(QPointF(0, 0), scaled), GetProperty(ptShape));
+    dc->setTarget(savedTarget);
+    dc->setTransform(savedTransform);
+    if (wasDrawing)
+        dc->beginDraw();
+}
+
+void TRObject::PaintText(const RectF& layoutRect) {
+    if (ObjectTextPainter)
+        ObjectTextPainter(*this, layoutRect);
+}
+
+TRTransitionStep TRObject::ApplyTransitionInOut(const TRTransitionInput& input) {
+    TRTransitionStep step;
+    step.Output = input.Image;
+    const auto run = [&](const TRPropTransition& group, TRPropertyType type, double elapsed) {
+        if (TransitionDrawHook)
+            TransitionDrawHook(group, type, float(elapsed / group.FDuration), input, step);
+    };
+    if (FTrIn && FTrIn->Checked() && FTrIn->FDuration > 0 &&
+        FTimePosition < FTimeStart + FTrIn->FDuration) {
+        run(*FTrIn, ptTrIn, double(FTimePosition) - FTimeStart);
+    } else if (FTrOut && FTrOut->Checked() && FTrOut->FDuration > 0 &&
+               FTimePosition > FTimeEnd - FTrOut->FDuration) {
+        run(*FTrOut, ptTrOut, double(FTimePosition) - (double(FTimeEnd) - FTrOut->FDuration));
+    }
+    return step;
 }

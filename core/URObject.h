@@ -5,11 +5,13 @@
 // project itself derive from TRObject.
 
 #include "core/URPropBase.h"
+#include "core/URScenePaint.h"
 
 #include <QDomElement>
 #include <QRectF>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -17,6 +19,32 @@ class TRProject;
 class TRPropTransitionIn;
 class TRPropTransitionOut;
 class TRPropMediaSpeed;
+class TRPropTransition;
+class TRObject;
+
+// Draws an object's text laid out in the rectangle (object pixels); installed by the text
+// layer, empty until then (the text is left out).
+extern std::function<void(TRObject&, const platform::render::RectF&)> ObjectTextPainter;
+
+// Where and how an object's image is drawn during its transition in or out.
+struct TRTransitionStep {
+    platform::render::Matrix3x2 Transform;
+    float Opacity = 1;
+    float Rotation = 0;
+    platform::render::ImagePtr Output;
+};
+// The image of an object during a transition and where it lies.
+struct TRTransitionInput {
+    platform::render::ImagePtr Image;
+    float PosX = 0, PosY = 0, Width = 0, Height = 0;
+    float ProjectWidth = 0, ProjectHeight = 0;
+};
+// Runs a transition group's effect chain at `position` (0..1) into `step`; installed by the
+// graphics layer that builds the chains. While none is installed the image passes unchanged.
+using TRTransitionDrawFn = void (*)(const TRPropTransition& group, TRPropertyType type,
+                                    float position, const TRTransitionInput& input,
+                                    TRTransitionStep& step);
+extern TRTransitionDrawFn TransitionDrawHook;
 
 // The result of a hit test on the timeline.
 enum TRHitTimeline : std::uint8_t {
@@ -176,6 +204,45 @@ public:
     virtual void ExportAudio(const QString&) {}
     virtual std::int32_t GetMediaTime(std::int32_t) const { return 0; }
     virtual std::int32_t GetVideoAction() const { return 0; }
+
+    // ---- scene painting (into SceneContext(), inside the caller's drawing pass) ----
+    // Draws the object at TimePosition; with `mouseOver` also its hover outline. Kinds draw.
+    virtual void PaintOnScene(bool mouseOver, bool paintAll);
+    // The outline of a multi-selected object, at a constant screen width; true when drawn.
+    virtual bool PaintMultiSelectOnScene();
+    // The hover outline, 2 pixels outside the drawing, in the coordinates the kind has set for
+    // the object (origin at its centre); nothing for the selected object.
+    void PaintMouseOverRectangle(const platform::render::Brush& brush, float strokeWidth);
+    // hsObject when the scene point lies inside the object's outline while it is shown at
+    // TimePosition (a hidden object is not hit); `matrix` is applied after the placement.
+    virtual TRHitScene TestHitOnScene(int x, int y, const platform::render::Matrix3x2* matrix);
+    // TimeStart <= TimePosition <= TimeEnd, HasPlacement and Visibility.
+    virtual bool IsVisibleInScene() const;
+    // How far the drawing reaches outside the placement's rectangle.
+    float GetDeltaBorder();
+    // Centre and corners of the outline in scene coordinates; five zero points without a
+    // placement.
+    TRTransformedPoints GetTransformedPoints();
+    // Sizes FBitmap (and FBitmapBorder when there is a border, FMediaBitmap when asked) to the
+    // scaled placement plus twice the border size, reusing them while the pixel size stays.
+    // Returns the border size.
+    float CreateBitmaps(bool mediaBitmap);
+    // Draws the border into FBitmapBorder: the outline of `rect` (object pixels, corner at the
+    // origin) grown by the border's inflation, from `shape` when it is a checked shape group,
+    // else a rectangle. Outside a drawing pass; the caller sets its own target again.
+    void UpdateBitmapBorder(const QRectF& rect, TRPropBase* shape);
+    // Recreates FBitmapBorder for the current placement and border and draws the border into
+    // it, in the middle of the caller's drawing pass (which goes on afterwards).
+    void CreateAndUpdateBitmapBorder();
+    // Draws the object's text in `layoutRect` through ObjectTextPainter.
+    void PaintText(const platform::render::RectF& layoutRect);
+    // The transition step of the object's image at TimePosition: the in-transition while its
+    // time runs, else the out-transition, else the image unchanged.
+    TRTransitionStep ApplyTransitionInOut(const TRTransitionInput& input);
+
+    platform::render::BitmapPtr FBitmap;
+    platform::render::BitmapPtr FBitmapBorder;
+    platform::render::BitmapPtr FMediaBitmap;
 
     // Keyframe index whose values the inspector last loaded; -1 forces a reload.
     std::int32_t LastIndexShowProperties = -1;

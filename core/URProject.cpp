@@ -2,8 +2,10 @@
 
 #include "core/URPropProjectSize.h"
 #include "core/URSettings.h"
+#include "platform/imaging/ImageFile.h"
 
 #include <QDate>
+#include <QPolygonF>
 #include <algorithm>
 
 namespace {
@@ -264,4 +266,212 @@ void TRProject::StopAudio() {
 void TRProject::PrepareAudioToPlay(std::int32_t value) {
     for (const auto& object : FObjects)
         object->PrepareAudioToPlay(value);
+}
+
+// ---- painting ----
+
+namespace {
+
+using namespace platform::render;
+
+bool IsOverlayKind(const TRObject& object) {
+    return object.ObjectType() == otTransition || object.ObjectType() == otCaption;
+}
+
+// The scene rectangle that the target shows, grown by one device pixel on every side.
+RectF VisibleSceneRect(const DeviceContext& dc, float s) {
+    Matrix3x2 inverse;
+    if (!dc.transform().invert(inverse))
+        return {};
+    const SizeF size = dc.size();
+    QPolygonF corners;
+    for (PointF corner : {PointF{0, 0}, PointF{size.width, 0}, PointF{0, size.height},
+                          PointF{size.width, size.height}}) {
+        const PointF p = inverse.transformPoint(corner);
+        corners << QPointF(p.x, p.y);
+    }
+    const QRectF shown = corners.boundingRect();
+    return ToRectF(shown.adjusted(-1 / s, -1 / s, 1 / s, 1 / s));
+}
+
+} // namespace
+
+TRProject::TRSceneCache& TRProject::SceneCache() {
+    if (!FSceneCache) {
+        FSceneCache = std::make_unique<TRSceneCache>();
+        FSceneCache->Outside = SolidBrush(m_BrushOutside.Color, m_BrushOutside.Opacity);
+        FSceneCache->OutsideOpaque =
+            SolidBrush(m_BrushOutsideOpaque.Color, m_BrushOutsideOpaque.Opacity);
+        FSceneCache->Line = SolidBrush(m_LineOutside.Color, m_LineOutside.Opacity);
+        FSceneCache->Selection = SolidBrush(m_BrushSelection.Color, m_BrushSelection.Opacity);
+    }
+    return *FSceneCache;
+}
+
+RectF TRProject::FrameRect() const {
+    std::int32_t w = 0, h = 0;
+    GetProjectSize(w, h);
+    return RectF{float(-double(w) / 2), float(-double(h) / 2), float(double(w) / 2),
+                 float(double(h) / 2)};
+}
+
+void TRProject::PaintBackground(DeviceContext& dc, const RectF& r) {
+    TRPropBase* group = GetProperty(ptBackgroundFill);
+    auto* fill = dynamic_cast<TRBrushSource*>(group);
+    if (fill && group->Checked())
+        dc.fillRectangle(r, *fill->Brush(r.width(), r.height(), true));
+}
+
+void TRProject::PaintProgressBar(DeviceContext& dc, const RectF& r) {
+    TRPropBase* group = GetProperty(ptProgressBar);
+    auto* bar = dynamic_cast<TRProgressBarSource*>(group);
+    auto* brush = dynamic_cast<TRBrushSource*>(group);
+    auto* stroke = dynamic_cast<TRStrokeSource*>(group);
+    if (Progress <= 0 || !bar || !brush || !stroke || !group->Checked())
+        return;
+    const GeometryPtr geometry = bar->ProgressGeometry(r.toQRectF(), Progress);
+    if (geometry)
+        dc.drawGeometry(*geometry, *brush->Brush(r.width(), r.height(), true),
+                        2 * stroke->Thickness());
+}
+
+void TRProject::PaintOutside(DeviceContext& dc, const RectF& r) {
+    const float s = dc.transform().m11;
+    if (s <= 0)
+        return;
+    TRSceneCache& cache = SceneCache();
+    const RectF outside = VisibleSceneRect(dc, s);
+    if (!cache.OutsideGeometry || !(cache.OutsideRect == outside) || !(cache.FrameRect == r)) {
+        cache.OutsideGeometry = Geometry::rectangle(outside)->combined(*Geometry::rectangle(r),
+                                                                       CombineMode::Xor, {}, 1.0f);
+        cache.OutsideRect = outside;
+        cache.FrameRect = r;
+    }
+    const bool playing = ScenePlaybackActive();
+    dc.fillGeometry(*cache.OutsideGeometry, playing ? *cache.OutsideOpaque : *cache.Outside);
+    if (!playing) {
+        const float px = 1 / s;
+        dc.drawRectangle(RectF{r.left - px, r.top - px, r.right + px, r.bottom + px}, *cache.Line,
+                         px);
+    }
+}
+
+void TRProject::PaintOnScene(bool, bool paintAll, bool drawBackground, const TRObject* zoomArea) {
+    DeviceContext* dc = SceneContext();
+    if (!dc)
+        return;
+    const RectF r = FrameRect();
+    dc->clear(ColorF{0, 0, 0, 0});
+    if (paintAll || drawBackground)
+        PaintBackground(*dc, r);
+    for (const auto& object : FObjects) {
+        if (IsOverlayKind(*object))
+            continue;
+        if (object.get() == zoomArea)
+            break;
+        if (object->Visibility())
+            object->PaintOnScene(false, true);
+    }
+    if (!paintAll)
+        return;
+    for (const auto& object : FObjects) {
+        if (IsOverlayKind(*object))
+            object->PaintOnScene(false, true);
+    }
+    PaintProgressBar(*dc, r);
+    if (!Exporting)
+        PaintOutside(*dc, r);
+}
+
+void TRProject::PaintOnTransition(std::int32_t position, bool drawBackground) {
+    const std::int32_t saved = FTimePosition;
+    SetTimePosition(position);
+    Progress = 0;
+    PaintOnScene(false, false, drawBackground, nullptr);
+    SetTimePosition(saved);
+}
+
+void TRProject::PaintBackGroundOnTransition() {
+    if (DeviceContext* dc = SceneContext())
+        PaintBackground(*dc, FrameRect());
+}
+
+void TRProject::PaintOnVideo(std::int32_t position, float progress) {
+    SetTimePosition(position);
+    Progress = progress;
+    PaintOnScene(false, true, true, nullptr);
+}
+
+bool TRProject::PaintMultiSelectOnScene() {
+    DeviceContext* dc = SceneContext();
+    if (!dc || ScenePlaybackActive() || Exporting)
+        return false;
+    QPolygonF corners;
+    for (const auto& object : FObjects) {
+        if (!object->PaintMultiSelectOnScene())
+            continue;
+        const TRTransformedPoints points = object->GetTransformedPoints();
+        corners << points[1] << points[2] << points[3] << points[4];
+    }
+    const float designScale =
+        InterfaceOptions.DesignScale > 0 ? InterfaceOptions.DesignScale : 1.0f;
+    const double grow = 6 / designScale;
+    TRSceneCache& cache = SceneCache();
+    if (!corners.isEmpty() && rectMultiSelect.right() == rectMultiSelect.left())
+        dc->fillRectangle(ToRectF(corners.boundingRect().adjusted(-grow, -grow, grow, grow)),
+                          *cache.Selection);
+    else
+        dc->fillRectangle(ToRectF(rectMultiSelect), *cache.Selection);
+    return true;
+}
+
+QSize TRProject::ExportFrameSize(std::int32_t width, std::int32_t height, bool asThumb) {
+    if (!asThumb || (width <= 240 && height <= 135) || width <= 0 || height <= 0)
+        return QSize(width, height);
+    const float k = float(std::min(135.0 / height, 240.0 / width));
+    return QSize(int(std::trunc(width * double(k))), int(std::trunc(height * double(k))));
+}
+
+QString TRProject::ExportFrame(const QString& fileName, bool asThumb) {
+    // Refused before rendering: the writer names the unknown type and writes nothing.
+    if (!platform::imaging::formatForFileName(fileName))
+        return platform::imaging::writeImage(fileName, QImage());
+    DeviceContext* dc = SceneContext();
+    if (!dc)
+        return QStringLiteral("Cannot export %1: no drawing context.").arg(fileName);
+    std::int32_t w = 0, h = 0;
+    GetProjectSize(w, h);
+    const QSize size = ExportFrameSize(w, h, asThumb);
+    const BitmapPtr target = Bitmap::create(
+        SizeU{std::uint32_t(std::max(size.width(), 0)), std::uint32_t(std::max(size.height(), 0))},
+        BitmapProperties{AlphaMode::Premultiplied, 96, 96, BitmapOptions::Target});
+    if (!target)
+        return QStringLiteral("Cannot export %1: no picture of %2 x %3 pixels.")
+            .arg(fileName)
+            .arg(size.width())
+            .arg(size.height());
+    const float k = w > 0 ? float(size.width()) / float(w) : 1.0f;
+    const BitmapPtr savedTarget = dc->target();
+    const Matrix3x2 savedTransform = dc->transform();
+    const bool wasDrawing = dc->isDrawing();
+    const float savedProgress = Progress;
+    if (wasDrawing)
+        dc->endDraw();
+    Exporting = true;
+    Progress = 0;
+    dc->setTarget(target);
+    dc->setTransform(Matrix3x2::scale(k, k) *
+                     Matrix3x2::translation(float(size.width() / 2), float(size.height() / 2)));
+    dc->beginDraw();
+    PaintOnScene(false, true, true, nullptr);
+    const bool drawn = dc->endDraw();
+    Progress = savedProgress;
+    Exporting = false;
+    dc->setTarget(savedTarget);
+    dc->setTransform(savedTransform);
+    if (wasDrawing)
+        dc->beginDraw();
+    if (!drawn)
+        return QStringLiteral("Cannot export %1: the frame could not be drawn.").arg(fileName);
+    return platform::imaging::writeImage(fileName, target->image());
 }

@@ -7,6 +7,7 @@
 #include "core/URObject.h"
 
 #include <QColor>
+#include <QSize>
 
 struct TRProjectExportOptions {
     std::int32_t Format = 1;
@@ -134,6 +135,28 @@ public:
     void StopAudio() override;
     void PrepareAudioToPlay(std::int32_t value) override;
 
+    // ---- painting: into SceneContext(); the caller sets the target, the transform from scene
+    // coordinates (origin at the frame's centre) and opens the drawing pass ----
+    using TRObject::PaintOnScene;
+    // The frame at TimePosition on the background fill: the objects in list order up to
+    // `zoomArea` (not included); with `paintAll` also the transitions and captions, the
+    // progress bar and, outside an export, the area around the frame.
+    void PaintOnScene(bool mouseOver, bool paintAll, bool drawBackground, const TRObject* zoomArea);
+    // The frame at another time for a transition object; the time is restored afterwards.
+    void PaintOnTransition(std::int32_t position, bool drawBackground);
+    void PaintBackGroundOnTransition();
+    // One frame of a video export at `position` with the export's own progress.
+    void PaintOnVideo(std::int32_t position, float progress);
+    // The translucent rectangle around the multi-selected objects, or the rubber band.
+    bool PaintMultiSelectOnScene() override;
+    // Renders the frame at the current time without progress bar into an image file whose
+    // type follows the extension; `asThumb` fits it into 240 x 135. Returns an empty string on
+    // success, otherwise the error (nothing is written for an unknown extension).
+    QString ExportFrame(const QString& fileName, bool asThumb);
+    // The pixel size of a frame export: the project size, fitted into 240 x 135 for a
+    // thumbnail (never enlarged).
+    static QSize ExportFrameSize(std::int32_t width, std::int32_t height, bool asThumb);
+
     bool CreatedFromRecorder = false;
     TRObject* MouseOverObject = nullptr;
     TRObject* SelectedObject = nullptr;
@@ -155,6 +178,20 @@ public:
 
 private:
     void NotifyView();
+    platform::render::RectF FrameRect() const;
+    void PaintBackground(platform::render::DeviceContext& dc, const platform::render::RectF& r);
+    void PaintProgressBar(platform::render::DeviceContext& dc, const platform::render::RectF& r);
+    void PaintOutside(platform::render::DeviceContext& dc, const platform::render::RectF& r);
+
+    // The decoration brushes and the last area around the frame, built once and reused while
+    // the target, zoom and frame stay.
+    struct TRSceneCache {
+        platform::render::BrushPtr Outside, OutsideOpaque, Line, Selection;
+        platform::render::RectF OutsideRect, FrameRect;
+        platform::render::GeometryPtr OutsideGeometry;
+    };
+    TRSceneCache& SceneCache();
+    std::unique_ptr<TRSceneCache> FSceneCache;
 
     std::vector<std::unique_ptr<TRObject>> FObjects;
     TRProjectExportOptions FExportOptions;

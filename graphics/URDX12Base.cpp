@@ -1,5 +1,7 @@
 #include "graphics/URDX12Base.h"
 
+#include "core/URScenePaint.h"
+
 using namespace platform::render;
 
 FactoryPtr D2DFactory;
@@ -41,4 +43,6 @@ void InitDX() {
     if (CreateFactories())
         CreateDevices();
     DXReady = D2DFactory && WICFactory && DWriteFactory && D2DContext;
+    // The core paints the project and its objects through the same context.
+    SceneContextHook = [] { return D2DContext.get(); };
 }

@@ -2,6 +2,9 @@
 
 #include "core/URXmlValues.h"
 
+#include <QtMath>
+#include <cmath>
+
 void TRColorStops::AddColor(TColor color, float position, float opacity) {
     FColors.push_back({color, position, opacity});
 }
@@ -38,4 +41,56 @@ void TRColorStops::OpenFromXML(const QDomElement& element) {
         XmlReadFloat(child, QStringLiteral("Opacity"), running.Opacity);
         FColors.push_back(running);
     }
+}
+
+QColor StopColor(const TRColor& stop) {
+    return QColor(int(stop.Color & 0xFF), int((stop.Color >> 8) & 0xFF),
+                  int((stop.Color >> 16) & 0xFF));
+}
+
+namespace {
+
+using namespace platform::render;
+
+GradientStopsPtr GradientStops(const TRColorStops& stops) {
+    std::vector<GradientStop> list;
+    for (int i = 0; i < stops.GetNrColors(); ++i) {
+        const TRColor stop = stops.GetColor(i);
+        const QColor c = StopColor(stop);
+        list.push_back({stop.Position, ColorF{float(c.redF()), float(c.greenF()), float(c.blueF()),
+                                              stop.Opacity}});
+    }
+    return GradientStopCollection::create(std::move(list));
+}
+
+BrushPtr LinearBrush(const TRColorStops& stops, float rotation, float width, float height) {
+    const double angle = qDegreesToRadians(double(rotation));
+    const double dx = std::cos(angle), dy = std::sin(angle);
+    const double half = (std::abs(width * dx) + std::abs(height * dy)) / 2;
+    const PointF centre{width / 2, height / 2};
+    return LinearGradientBrush::create(
+        PointF{float(centre.x - dx * half), float(centre.y - dy * half)},
+        PointF{float(centre.x + dx * half), float(centre.y + dy * half)}, GradientStops(stops));
+}
+
+} // namespace
+
+BrushPtr StopsBrush(const TRColorStops& stops, TRBrushStyle style, float rotation, float opacity,
+                    float width, float height, bool translate) {
+    BrushPtr brush;
+    if (style == brsGradientLinear && stops.GetNrColors() > 1) {
+        brush = LinearBrush(stops, rotation, width, height);
+    } else if (style == brsGradientRadial && stops.GetNrColors() > 1) {
+        brush = RadialGradientBrush::create(PointF{width / 2, height / 2}, PointF{}, width / 2,
+                                            height / 2, GradientStops(stops));
+    } else {
+        const TRColor first = stops.GetColor(0);
+        const QColor c = StopColor(first);
+        brush = SolidColorBrush::create(
+            ColorF{float(c.redF()), float(c.greenF()), float(c.blueF()), first.Opacity});
+    }
+    brush->setOpacity(opacity);
+    if (translate)
+        brush->setTransform(Matrix3x2::translation(-width / 2, -height / 2));
+    return brush;
 }

@@ -3,6 +3,7 @@
 // child elements.
 
 #include "core/URPropBase.h"
+#include "platform/render/Brush.h"
 
 #include <vector>
 
@@ -54,3 +55,12 @@ public:
 
     TRColorStops FColors;
 };
+
+// The brush of a group's stops for an area of width x height: solid (first stop), linear
+// gradient across the area at `rotation` degrees, or radial gradient filling it; with
+// `translate` it covers the area centred on the origin. The group's opacity is the brush's.
+// Media-library bitmaps are not available here yet: they paint with the first stop's colour.
+platform::render::BrushPtr StopsBrush(const TRColorStops& stops, TRBrushStyle style, float rotation,
+                                      float opacity, float width, float height, bool translate);
+// The colour of a stop as a QColor (TColor is 0x00BBGGRR).
+QColor StopColor(const TRColor& stop);

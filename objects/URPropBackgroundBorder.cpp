@@ -17,3 +17,16 @@ void TRPropBackgroundBorder::VisitFields(TRPropFields& fields) {
     fields.Int("Cap", FCapStyle);
     fields.Float("Blur", FBlur);
 }
+
+float TRPropBackgroundBorder::BorderSize() const {
+    return Checked() ? FThickness + std::max(FInflate, 0.0f) : 0.0f;
+}
+
+std::shared_ptr<platform::render::StrokeStyle> TRPropBackgroundBorder::GetStrokeStyle() const {
+    using namespace platform::render;
+    StrokeStyleProperties props;
+    const auto cap = CapStyle(std::clamp(FCapStyle, 0, 3));
+    props.startCap = props.endCap = props.dashCap = cap;
+    props.dashStyle = DashStyle(std::clamp(FDashStyle, 0, 4));
+    return StrokeStyle::create(props);
+}

@@ -14,3 +14,7 @@ void VisitBrushFields(TRPropFields& fields, TRBrushStyle& style, float& rotation
 void TRPropBrush::VisitFields(TRPropFields& fields) {
     VisitBrushFields(fields, FBrushStyle, FRotation, FOpacity);
 }
+
+platform::render::BrushPtr TRPropBrush::Brush(float width, float height, bool translate) const {
+    return StopsBrush(FColors, FBrushStyle, FRotation, FOpacity, width, height, translate);
+}

@@ -3,14 +3,17 @@
 // the brush style, gradient angle, opacity and the stops, which are written after the group's
 // own attributes.
 
+#include "core/URScenePaint.h"
 #include "objects/URColorStops.h"
 
 // "Style", "Rotation" and "Opacity", the attributes every brush group writes first.
 void VisitBrushFields(TRPropFields& fields, TRBrushStyle& style, float& rotation, float& opacity);
 
-class TRPropBrush : public TRPropWithStops<TRPropBase> {
+class TRPropBrush : public TRPropWithStops<TRPropBase>, public TRBrushSource {
 public:
     TRPropBrush(TRPropertyType type, TRColorStops stops);
+    platform::render::BrushPtr Brush(float width, float height, bool translate) const override;
+    QColor FirstColor() const override { return StopColor(FColors.GetColor(0)); }
 
     TRBrushStyle FBrushStyle = brsSolid;
     float FRotation = 0;

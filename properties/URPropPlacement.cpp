@@ -2,6 +2,10 @@
 
 #include "core/URXmlValues.h"
 
+#include <QTransform>
+#include <QtMath>
+#include <cmath>
+
 namespace {
 
 float Lerp(float from, float to, float pos) {
@@ -114,4 +118,14 @@ QRectF TRPropPlacement::GetZeroBoundsRect() const {
 
 bool TRPropPlacement::HasRotations() const {
     return FRotationX != 0 || FRotationY != 0 || FRotationZ != 0;
+}
+
+TRTransformedPoints TRPropPlacement::TransformedPoints(float deltaBorder) const {
+    const QRectF r = GetBoundsRect().adjusted(-deltaBorder, -deltaBorder, deltaBorder, deltaBorder);
+    QTransform t;
+    t.rotate(FRotationZ);
+    t.scale(std::cos(qDegreesToRadians(double(FRotationY))),
+            std::cos(qDegreesToRadians(double(FRotationX))));
+    return {QPointF(0, 0), t.map(r.topLeft()), t.map(r.topRight()), t.map(r.bottomRight()),
+            t.map(r.bottomLeft())};
 }

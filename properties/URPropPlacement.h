@@ -4,14 +4,22 @@
 // pixels; angles are degrees.
 
 #include "core/URPropBase.h"
+#include "core/URScenePaint.h"
 
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
 
-class TRPropPlacement : public TRPropBase {
+class TRPropPlacement : public TRPropBase, public TRPlacementSource {
 public:
     TRPropPlacement();
+    QPointF Position() const override { return FPosition; }
+    QRectF BoundsRect() const override { return GetBoundsRect(); }
+    bool Rotated() const override { return HasRotations(); }
+    bool Locked() const override { return FLocked; }
+    // The rotation about z turns the corners; rotations about x and y shorten the height and
+    // the width by their cosines (a parallel projection).
+    TRTransformedPoints TransformedPoints(float deltaBorder) const override;
 
     // Position, size, rotations, opacity and scale move linearly (no angle wrap-around); the
     // flags and the original size come from this side; the interpolated placement is locked.

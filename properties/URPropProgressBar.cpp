@@ -5,3 +5,9 @@ TRPropProgressBar::TRPropProgressBar() : TRPropShapeBrush(ptProgressBar) {
     FChecked = false;
     FShapeName = QStringLiteral("Bottom LR");
 }
+
+platform::render::GeometryPtr TRPropProgressBar::ProgressGeometry(const QRectF& frame,
+                                                                  float progress) {
+    FRoundness = progress / 2;
+    return GetGeometry(frame, -1);
+}

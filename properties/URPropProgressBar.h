@@ -3,7 +3,9 @@
 
 #include "properties/URPropShapeBrush.h"
 
-class TRPropProgressBar : public TRPropShapeBrush {
+class TRPropProgressBar : public TRPropShapeBrush, public TRProgressBarSource {
 public:
     TRPropProgressBar();
+    // Stores progress / 2 as the roundness, which tells the edge shapes how much to draw.
+    platform::render::GeometryPtr ProgressGeometry(const QRectF& frame, float progress) override;
 };

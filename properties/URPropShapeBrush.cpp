@@ -11,3 +11,8 @@ void TRPropShapeBrush::VisitFields(TRPropFields& fields) {
     VisitBrushFields(fields, FBrushStyle, FRotation, FOpacity);
     fields.Float("Thickness", FThickness);
 }
+
+platform::render::BrushPtr TRPropShapeBrush::Brush(float width, float height,
+                                                   bool translate) const {
+    return StopsBrush(FColors, FBrushStyle, FRotation, FOpacity, width, height, translate);
+}

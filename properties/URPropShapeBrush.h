@@ -5,8 +5,13 @@
 #include "objects/URColorStops.h"
 #include "objects/URPropShape.h"
 
-class TRPropShapeBrush : public TRPropWithStops<TRPropShape> {
+class TRPropShapeBrush : public TRPropWithStops<TRPropShape>,
+                         public TRBrushSource,
+                         public TRStrokeSource {
 public:
+    float Thickness() const override { return FThickness; }
+    platform::render::BrushPtr Brush(float width, float height, bool translate) const override;
+    QColor FirstColor() const override { return StopColor(FColors.GetColor(0)); }
     TRBrushStyle FBrushStyle = brsSolid;
     float FRotation = 0;
     float FOpacity = 1;
