@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+std::function<void(TRObject&, const platform::render::RectF&)> ObjectTextPainter;
+
 namespace {
 
 std::int32_t CreationCounter = 1;

@@ -5,11 +5,13 @@
 // project itself derive from TRObject.
 
 #include "core/URPropBase.h"
+#include "platform/render/Types.h"
 
 #include <QDomElement>
 #include <QRectF>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -55,6 +57,10 @@ using TRTransformations = std::vector<TRTransformation>;
 
 // The length of the animation into a keyframe cut down to whole frames of a 30 fps grid.
 std::int32_t AnimationWindow(std::int32_t animateDuration);
+
+class TRObject;
+// Draws an object's text into its text rectangle; installed by the graphics layer.
+extern std::function<void(TRObject&, const platform::render::RectF&)> ObjectTextPainter;
 
 class TRObject {
 public:
