@@ -223,3 +223,19 @@ TEST(TextRenderer, ClusterMapsOutOfRangeAreClamped) {
         EXPECT_EQ(covered, run.glyphIndices.size());
     }
 }
+
+TEST(TextRenderer, LettersOnALineLandWhereTheLayoutPutsThem) {
+    const QString texts[] = {QStringLiteral("Hxgly Wave"),
+                             QString::fromUtf8("\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d abc")};
+    for (const QString& text : texts) {
+        Scene scene(300, 60);
+        auto layout = Layout(text);
+        scene.Draw(*layout, {0, 5});
+        const RectF expected = layout->inkBounds();
+        const QRect ink = scene.Ink();
+        EXPECT_NEAR(ink.left(), expected.left, 1.5) << text.toStdString();
+        EXPECT_NEAR(ink.right() + 1, expected.right, 1.5) << text.toStdString();
+        EXPECT_NEAR(ink.top(), expected.top + 5, 1.5) << text.toStdString();
+        EXPECT_NEAR(ink.bottom() + 1, expected.bottom + 5, 1.5) << text.toStdString();
+    }
+}

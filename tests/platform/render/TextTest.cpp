@@ -219,3 +219,27 @@ TEST(Text, GlyphOutlinesAreCachedAndScaleWithTheEmSize) {
         face.glyphRunOutline(10, run.glyphIndices, run.glyphAdvances, {}, true)->bounds();
     EXPECT_NEAR(rtl.left, small.left - advance, 0.01);
 }
+
+TEST(Text, RightToLeftRunsAreDrawnWhereTheLayoutPutsThem) {
+    const QString hebrew = QString::fromUtf8("\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d abc");
+    auto layout = TextLayoutBox::create(hebrew, Format(30), 300, 60);
+    RecordingRenderer recorder;
+    layout->draw(recorder, nullptr, {});
+    ASSERT_GE(recorder.runs.size(), 2u);
+    bool sawRightToLeft = false;
+    for (const GlyphRun& run : recorder.runs)
+        sawRightToLeft = sawRightToLeft || run.bidiLevel % 2 == 1;
+    EXPECT_TRUE(sawRightToLeft);
+
+    Canvas canvas(300, 60);
+    auto red = SolidColorBrush::create({1, 0, 0, 1});
+    canvas.context->beginDraw();
+    canvas.context->drawTextLayout({}, *layout, *red);
+    ASSERT_TRUE(canvas.context->endDraw());
+    const RectF ink = layout->inkBounds();
+    const QRect drawn = InkOf(*canvas.target);
+    EXPECT_NEAR(drawn.left(), ink.left, 1.5);
+    EXPECT_NEAR(drawn.right() + 1, ink.right, 1.5);
+    // Letters of both directions stay within the line.
+    EXPECT_LT(ink.width(), layout->metrics().width + 3);
+}
