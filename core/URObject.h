@@ -6,6 +6,7 @@
 
 #include "core/URPropBase.h"
 #include "core/URScenePaint.h"
+#include "platform/render/Types.h"
 
 #include <QDomElement>
 #include <QRectF>
