@@ -195,6 +195,8 @@ namespace {
 const QString PropertyElement = QStringLiteral("Property");
 const QString TypeAttribute = QStringLiteral("Type");
 
+} // namespace
+
 class TRXmlFieldWriter final : public TRPropFields {
 public:
     explicit TRXmlFieldWriter(QDomElement element) : FElement(element) {}
@@ -250,7 +252,15 @@ private:
     bool FPaste;
 };
 
-} // namespace
+void WriteXmlFields(QDomElement element, const std::function<void(TRPropFields&)>& visit) {
+    TRXmlFieldWriter writer(std::move(element));
+    visit(writer);
+}
+
+void ReadXmlFields(const QDomElement& element, const std::function<void(TRPropFields&)>& visit) {
+    TRXmlFieldReader reader(element, false);
+    visit(reader);
+}
 
 TRPropBase::TRPropBase(TRPropertyType type) : FPropertyType(type) {}
 
