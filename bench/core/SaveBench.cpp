@@ -17,11 +17,15 @@ namespace {
 
 constexpr int ObjectCount = 500;
 
+bool Registered() {
+    RegisterCorePropertyGroups();
+    return true;
+}
+
 struct SavedProject {
     SavedProject() {
         SetSettingsSaveEnabled(false);
         SetServerMessageSink([](const QString&, bool) { return QString(); });
-        RegisterCorePropertyGroups();
         TempRoot = dir.path() + "/QMBTemp/";
         project.TempFolder = NewProjectTempFolder();
         const int kilobytes = qEnvironmentVariableIntValue("TAVRIN_BENCH_SAVE_KB");
@@ -45,6 +49,7 @@ struct SavedProject {
     QString target() const { return dir.path() + "/out/"; }
     QString package() const { return target() + "Bench.qmb"; }
 
+    bool registered = Registered();
     QTemporaryDir dir;
     TRProject project;
     std::int64_t bytes = 0;
@@ -99,3 +104,5 @@ void BM_CopyFilesQFile(benchmark::State& state) {
 BENCHMARK(BM_SaveProject)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OpenProject)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CopyFilesQFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+BENCHMARK_MAIN();

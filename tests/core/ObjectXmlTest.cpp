@@ -165,7 +165,7 @@ TEST_F(ObjectXmlTest, MutatedDescriptionsNeverCrashTheReader) {
                                  "0",  "nan",         "&amp;", "<Object Type=\"4\"/>"};
     std::mt19937 random(20261210);
     int opened = 0;
-    for (int round = 0; round < 3000; ++round) {
+    for (int round = 0; round < 2000; ++round) {
         QByteArray xml = valid;
         const int edits = 1 + int(random() % 4);
         for (int e = 0; e < edits; ++e) {

@@ -31,6 +31,7 @@ protected:
         CoreTestEnvironment::SetUp();
         TempRoot = path("tmp/QMBTemp/");
         ResetTempFolderCounter();
+        RegisterCorePropertyGroups();
         target_ = path("home/Projects/");
         QDir().mkpath(target_);
     }

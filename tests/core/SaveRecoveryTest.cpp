@@ -13,6 +13,7 @@ class SaveRecoveryTest : public CoreTestEnvironment {};
 
 TEST_F(SaveRecoveryTest, AKilledRunIsRecoveredWithNothingLost) {
     TempRoot = path("tmp/QMBTemp/");
+    RegisterCorePropertyGroups();
     QProcess probe;
     probe.start(SAVE_PROBE, {TempRoot});
     ASSERT_TRUE(probe.waitForReadyRead(60000)) << probe.readAllStandardError().toStdString();

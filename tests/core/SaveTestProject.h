@@ -48,7 +48,8 @@ inline QString MediaFileName(int type) {
     return QStringLiteral("media%1.mp4").arg(type);
 }
 
-// The project's folder must exist; the media files the objects name are created in it.
+// The project's folder must exist; the media files the objects name are created in it. The
+// project must have been made after RegisterCorePropertyGroups.
 inline void BuildSampleProject(TRProject& project) {
     RegisterCorePropertyGroups();
     project.SetObjectName(QStringLiteral("Sample"));

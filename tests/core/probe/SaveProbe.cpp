@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
     SetSettingsSaveEnabled(false);
     SetDefaultSettings(SettingsRecord);
     TempRoot = QString::fromLocal8Bit(argv[1]);
+    RegisterCorePropertyGroups();
     TRProject project;
     project.TempFolder = NewProjectTempFolder();
     savetest::BuildSampleProject(project);
