@@ -13,7 +13,9 @@ class SaveRecoveryTest : public CoreTestEnvironment {};
 
 TEST_F(SaveRecoveryTest, AKilledRunIsRecoveredWithNothingLost) {
     TempRoot = path("tmp/QMBTemp/");
+    // The groups the probe knows: the core's own, nothing another test registered.
     RegisterCorePropertyGroups();
+    RegisterPropertyGroup(ptPlacement, nullptr);
     QProcess probe;
     probe.start(SAVE_PROBE, {TempRoot});
     ASSERT_TRUE(probe.waitForReadyRead(60000)) << probe.readAllStandardError().toStdString();
