@@ -44,7 +44,10 @@ TRObject* TRUndoHistory::ObjectOf(const TUndoRec& record) const {
 // one by one.
 void TRUndoHistory::SaveObject(TUndoRec& record, const TRObject& object) const {
     QDomDocument document = XmlNewDocument(ObjectsElement);
-    object.TRObject::SaveToXML(document.documentElement());
+    if (&object == &FProject)
+        object.TRObject::SaveToXML(document.documentElement());
+    else
+        object.SaveToXML(document.documentElement());
     record.UMStream = document.toByteArray(2);
 }
 

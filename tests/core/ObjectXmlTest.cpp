@@ -263,4 +263,36 @@ TEST_F(ObjectXmlTest, PastePropertiesTakesOnlyTheSelectedGroups) {
     PropertiesClipboard.Reset();
 }
 
+// A media kind whose files never open.
+class UnopenableMedia final : public TRObject {
+public:
+    using TRObject::TRObject;
+    bool OpenMedia() override {
+        ++opened;
+        return false;
+    }
+    int opened = 0;
+};
+
+std::unique_ptr<TRObject> MakeUnopenable(TRProject* project, TRObjectType type) {
+    return std::make_unique<UnopenableMedia>(project, type);
+}
+
+TEST_F(ObjectXmlTest, MediaAreOpenedWithoutKeyframesAndFailuresAreReported) {
+    QDomDocument document;
+    ASSERT_TRUE(document.setContent(QByteArray("<Object Type='4' MediaName='v.mp4'/>")));
+    UnopenableMedia object(nullptr, otVideo);
+    object.OpenFromXML(document.documentElement());
+    EXPECT_EQ(object.opened, 1);
+    EXPECT_FALSE(object.MediaOpened());
+
+    RegisterObjectKind(otVideo, MakeUnopenable);
+    std::unique_ptr<TRProject> project;
+    const QString result =
+        Open("<Project><Objects><Object Type='4' MediaName='v.mp4'/></Objects></Project>", project);
+    RegisterObjectKind(otVideo, nullptr);
+    EXPECT_EQ(result, "");
+    EXPECT_EQ(project->MissingMedia, QStringList{"v.mp4"});
+}
+
 } // namespace
