@@ -195,8 +195,6 @@ namespace {
 const QString PropertyElement = QStringLiteral("Property");
 const QString TypeAttribute = QStringLiteral("Type");
 
-} // namespace
-
 class TRXmlFieldWriter final : public TRPropFields {
 public:
     explicit TRXmlFieldWriter(QDomElement element) : FElement(element) {}
@@ -251,6 +249,8 @@ private:
     QDomElement FElement;
     bool FPaste;
 };
+
+} // namespace
 
 void WriteXmlFields(QDomElement element, const std::function<void(TRPropFields&)>& visit) {
     TRXmlFieldWriter writer(std::move(element));
