@@ -216,6 +216,7 @@ public:
 private:
     void NotifyView();
     QString WriteDescription() const;
+    void EnsureTempFolder();
     void TakeTargetName(const QString& fileName);
     QString PackProject(const QString& packageFile);
     QString CopyPackage(const QString& packageFile);

@@ -321,9 +321,16 @@ QString TRProject::CopyPackage(const QString& packageFile) {
     return {};
 }
 
+// A project made without a folder gets one before anything is written or unpacked.
+void TRProject::EnsureTempFolder() {
+    if (TempFolder.isEmpty())
+        TempFolder = NewProjectTempFolder();
+}
+
 QString TRProject::SaveToFile(const QString& fileName) {
     Breadcrumb(this, QStringLiteral("Save_Start"));
     ReportProgress(0);
+    EnsureTempFolder();
     if (!fileName.trimmed().isEmpty())
         TakeTargetName(fileName);
     if (QFileInfo(FileName).completeBaseName().trimmed().isEmpty())
@@ -483,6 +490,7 @@ QString TRProject::OpenFromFile(const QString& fileName) {
             DeleteTempFolder(TempFolder);
         TempFolder = folder;
     } else {
+        EnsureTempFolder();
         TPackFiles package;
         if (!package.Extract(fileName, TempFolder) && !package.Canceled())
             result = package.LastError();

@@ -216,4 +216,14 @@ TEST_F(SaveProjectTest, MissingMediaIsReportedOnOpen) {
     EXPECT_EQ(opened->MissingMedia, QStringList({savetest::MediaFileName(otVideo), "cursor.tcf"}));
 }
 
+TEST_F(SaveProjectTest, AProjectWithoutAFolderGetsOneBeforeSavingOrOpening) {
+    TRProject project;
+    ASSERT_EQ(project.SaveToFile(target_ + "Fresh.qmb"), "");
+    EXPECT_TRUE(project.TempFolder.startsWith(TempRoot));
+    TRProject opened;
+    ASSERT_EQ(opened.OpenFromFile(target_ + "Fresh.qmb"), "");
+    EXPECT_TRUE(opened.TempFolder.startsWith(TempRoot));
+    EXPECT_EQ(opened.ObjectName(), "Fresh");
+}
+
 } // namespace
