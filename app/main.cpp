@@ -21,6 +21,7 @@
 #include "export/ui/URExportSummary.h"
 #include "graphics/URCustomEffects.h"
 #include "graphics/URDX12Base.h"
+#include "graphics/URObjectText.h"
 #include "media/UMFApi.h"
 #include "objects/URObjectsRegistry.h"
 #include "platform/system/NamedMutex.h"
@@ -64,6 +65,7 @@ int failStart(const TRStartupFailure& failure) {
 
 bool graphicsDevicesReady(int& initStep) {
     InitDX();
+    InstallObjectTextPainter();
     initStep = DXInitStep;
     return DXReady;
 }

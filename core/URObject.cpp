@@ -8,6 +8,7 @@
 #include "core/URUtils.h"
 #include "core/URXmlValues.h"
 
+#include <QFileInfo>
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
@@ -18,17 +19,16 @@ std::int32_t CreationCounter = 1;
 
 constexpr int AnimationFramesPerSecond = 30;
 
-// A media, cursor or audio name read from a file must name a file of the project's folder.
-bool IsPlainFileName(const QString& name) {
-    return !name.contains(QChar('/')) && !name.contains(QChar('\\')) &&
-           !name.contains(QChar(':')) && name != QStringLiteral("..") &&
-           name != QStringLiteral(".");
-}
-
+// A media, cursor or audio name read from a file must name a file of the project's folder:
+// anything else could make the package collect files from outside it.
 void ReadFileName(const QDomElement& element, const QString& attribute, QString& name) {
     QString value;
-    if (XmlReadText(element, attribute, value) && IsPlainFileName(value))
-        name = value;
+    if (!XmlReadText(element, attribute, value))
+        return;
+    if (!value.isEmpty() && !IsPlainFileName(value))
+        throw TRDamagedProject("\"" + attribute.toStdString() +
+                               "\" is not a plain file name: " + value.toStdString());
+    name = value;
 }
 
 // Loads `group` from the first "Property" child of `container`, whatever its type.
@@ -39,6 +39,12 @@ void ReadFirstGroup(const QDomElement& container, TRPropBase* group) {
 }
 
 } // namespace
+
+bool IsPlainFileName(const QString& name) {
+    return !name.isEmpty() && !name.contains(QChar('/')) && !name.contains(QChar('\\')) &&
+           !name.contains(QChar(':')) && name != QStringLiteral("..") &&
+           name != QStringLiteral(".");
+}
 
 std::int32_t AnimationWindow(std::int32_t animateDuration) {
     const std::int64_t frames = std::int64_t{animateDuration} * AnimationFramesPerSecond / 1000;
@@ -313,9 +319,8 @@ QDomElement TRObject::SaveToXML(QDomNode parent) const {
 }
 
 void TRObject::ReadAttributes(const QDomElement& element) {
-    std::int32_t type = FObjectType;
-    if (XmlReadInt(element, QStringLiteral("Type"), type) && type > otBase && type < otEnd)
-        FObjectType = static_cast<TRObjectType>(type);
+    // The type is fixed by the class the factory made for the element's "Type": a different
+    // value here would leave keyframes built for another kind.
     XmlReadInt(element, QStringLiteral("Id"), FObjectId);
     XmlReadText(element, QStringLiteral("Name"), FObjectName);
     XmlReadBool(element, QStringLiteral("Marker"), FMarker);
@@ -391,12 +396,80 @@ void TRObject::OpenFromXML(const QDomElement& element) {
     const QDomElement transformations =
         element.firstChildElement(QStringLiteral("Transformations"));
     ReadTransformations(transformations);
-    const bool haveKeyframes = !FTransformations.empty();
-    if (!haveKeyframes)
+    if (FTransformations.empty())
         AddNewTransformation(0);
     SanitizeTimes();
-    if (haveKeyframes)
-        OpenMedia();
+    // The media are opened whether or not keyframes were stored: an element without them still
+    // names its files, and a failure is kept for the caller to report.
+    FMediaOpened = OpenMedia();
+}
+
+QStringList TRObject::MissingMediaFiles(const QString& folder) const {
+    QStringList missing;
+    for (const QString* name : {&FMediaName, &FCursorName, &FAudioName})
+        if (!name->isEmpty() && !missing.contains(*name) && !QFileInfo::exists(folder + *name))
+            missing.append(*name);
+    return missing;
+}
+
+// ---- properties clipboard ----
+
+TRTransformation& TRObject::CurrentTransformation() {
+    const auto last = static_cast<std::int32_t>(FTransformations.size()) - 1;
+    return FTransformations.at(std::clamp(FTransformationsIndex, 0, last));
+}
+
+const TRTransformation& TRObject::CurrentTransformation() const {
+    return const_cast<TRObject*>(this)->CurrentTransformation();
+}
+
+namespace {
+
+template <class T> void CopyGroupInto(std::shared_ptr<T>& copy, const TRPropBase& source) {
+    if (!copy)
+        copy = std::make_shared<T>();
+    copy->CopyFrom(source);
+}
+
+void CopyVolumeInto(std::shared_ptr<TRPropBase>& copy, const TRPropBase* source) {
+    if (!copy)
+        copy = CreatePropertyGroup(ptAudioV);
+    if (source)
+        copy->CopyFrom(*source);
+}
+
+void PasteGroup(TRPropBase* target, const TRPropBase& copy, const TRPropertiesChecked& props) {
+    if (target && props[target->PropType()])
+        target->CopyFrom(copy);
+}
+
+} // namespace
+
+void TRObject::CopyCurrentPropertiesToClipBoard() const {
+    TRPropertiesClipboard& clipboard = PropertiesClipboard;
+    std::shared_ptr<TRPropList> list = NewPropertyList();
+    list->CopyFrom(CurrentTransformation().Properties.get());
+    clipboard.PropList = std::move(list);
+    CopyGroupInto(clipboard.TrIn, *FTrIn);
+    CopyGroupInto(clipboard.TrOut, *FTrOut);
+    CopyVolumeInto(clipboard.AudioV, FAudioV.get());
+    CopyGroupInto(clipboard.MediaSpeed, *FMediaSpeed);
+    clipboard.MarkerFlag = FMarker ? 1 : 0;
+}
+
+void TRObject::PastePropertiesFromClipboard(const TRPropertiesChecked& props) {
+    const TRPropertiesClipboard& clipboard = PropertiesClipboard;
+    if (!clipboard.PropList || !clipboard.TrIn || !clipboard.TrOut || !clipboard.AudioV ||
+        !clipboard.MediaSpeed)
+        return;
+    CurrentTransformation().Properties->PasteFrom(clipboard.PropList.get(), props);
+    PasteGroup(FTrIn.get(), *clipboard.TrIn, props);
+    PasteGroup(FTrOut.get(), *clipboard.TrOut, props);
+    PasteGroup(FAudioV.get(), *clipboard.AudioV, props);
+    PasteGroup(FMediaSpeed.get(), *clipboard.MediaSpeed, props);
+    if (props[ptHTMLMarker])
+        FMarker = clipboard.MarkerFlag != 0;
+    LastIndexShowProperties = -1;
 }
 
 // ---- scene painting ----

@@ -11,9 +11,11 @@
 #include <QDomElement>
 #include <QRectF>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 class TRProject;
@@ -81,6 +83,16 @@ struct TRTransformation {
     QRectF rectTransf;
 };
 using TRTransformations = std::vector<TRTransformation>;
+
+// A description that cannot be taken as it stands (a media name with a folder part, an element
+// that is not an object): the whole read is refused.
+class TRDamagedProject : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// True for a name of a file inside the project's folder: no separator, drive or "..".
+bool IsPlainFileName(const QString& name);
 
 // The length of the animation into a keyframe cut down to whole frames of a 30 fps grid.
 std::int32_t AnimationWindow(std::int32_t animateDuration);
@@ -193,7 +205,20 @@ public:
     virtual QString SaveToFile(const QString& fileName);
     virtual QDomElement SaveToXML(QDomNode parent) const;
     virtual QString OpenFromFile(const QString& fileName);
+    // Throws TRDamagedProject for a media, cursor or audio name that is not a plain file name.
     virtual void OpenFromXML(const QDomElement& element);
+    // The media, cursor and audio files the object names that are missing from `folder`.
+    QStringList MissingMediaFiles(const QString& folder) const;
+    // False when the last OpenFromXML could not open the object's media.
+    bool MediaOpened() const { return FMediaOpened; }
+
+    // ---- properties clipboard ----
+    // Copies the current keyframe's own groups (not an interpolation), the object-level groups
+    // and the marker flag into PropertiesClipboard.
+    void CopyCurrentPropertiesToClipBoard() const;
+    // Takes the selected groups from PropertiesClipboard into the current keyframe and the
+    // object; nothing before the first copy. The keyframe keeps this object's type.
+    void PastePropertiesFromClipboard(const TRPropertiesChecked& props);
     virtual bool HasAudio() const { return false; }
     virtual void PlayAudio() {}
     virtual void StopAudio() {}
@@ -289,8 +314,11 @@ protected:
     bool FInAnimation = false;
     std::unique_ptr<TRPropList> m_animation_prop;
     std::int32_t FUniqueID;
+    bool FMediaOpened = true;
 
 private:
+    TRTransformation& CurrentTransformation();
+    const TRTransformation& CurrentTransformation() const;
     // The keyframe whose span holds `rel` (ms from TimeStart): the last one for a time at or
     // after its Time, the first one for a time before 0.
     std::int32_t KeyframeAt(std::int32_t rel) const;

@@ -81,6 +81,7 @@ TRProject::TRProject()
 }
 
 TRProject::~TRProject() {
+    FHistory.ClearList();
     MouseOverObject = nullptr;
     SelectedObject = nullptr;
     FObjects.clear();
@@ -103,6 +104,30 @@ void TRProject::DeleteObject(const TRObject* object) {
     if (SelectedObject == object)
         SelectedObject = this;
     FObjects.erase(it);
+}
+
+TRObject* TRProject::FindObjectByUniqueID(std::int32_t uniqueId) {
+    if (uniqueId == FUniqueID)
+        return this;
+    for (const auto& object : FObjects)
+        if (object->UniqueID() == uniqueId)
+            return object.get();
+    return nullptr;
+}
+
+std::int32_t TRProject::IndexOfObject(const TRObject* object) const {
+    for (std::size_t i = 0; i < FObjects.size(); ++i)
+        if (FObjects[i].get() == object)
+            return static_cast<std::int32_t>(i);
+    return -1;
+}
+
+TRObject* TRProject::InsertObject(std::int32_t index, std::unique_ptr<TRObject> object) {
+    if (!object)
+        return nullptr;
+    const auto count = static_cast<std::int32_t>(FObjects.size());
+    const std::int32_t at = index < 0 || index > count ? count : index;
+    return FObjects.insert(FObjects.begin() + at, std::move(object))->get();
 }
 
 TRObject* TRProject::FindObject(TRObjectType type, std::int32_t id) const {

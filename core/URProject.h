@@ -5,9 +5,12 @@
 // editor-view settings that are saved with it.
 
 #include "core/URObject.h"
+#include "core/URUndo.h"
 
 #include <QColor>
+#include <QDomDocument>
 #include <QSize>
+#include <functional>
 
 struct TRProjectExportOptions {
     std::int32_t Format = 1;
@@ -90,6 +93,22 @@ using TRProjectHook = void (*)(TRProject& project);
 void RegisterNewProjectDefaults(TRProjectHook hook);
 extern TRProjectHook ProjectViewChangedHook;
 
+// Renders "project_thumbnail.jpg" for a save (the painting installs it); empty: the save writes
+// a small picture of the project's background colour instead.
+extern std::function<bool(TRProject& project, const QString& file)> ProjectThumbnailWriter;
+// Loads the tracks of an unfinished recording found in the project's folder (the recording
+// import installs it); returns true when it added an object and then sets the size of the
+// recording. Empty: no track is loaded.
+struct TRRecordedTracks {
+    bool Screen = false;
+    bool Camera = false;
+    bool Voice = false;
+    bool SystemSound = false;
+};
+extern std::function<bool(TRProject& project, const TRRecordedTracks& tracks, std::int32_t& width,
+                          std::int32_t& height)>
+    RecordedTracksLoader;
+
 // A new object of that type, not yet in any list: the registered kind, or the object base with
 // that type while its kind is not built; nullptr for otBase, otProject, otEnd and beyond.
 std::unique_ptr<TRObject> CreateObjectOfType(TRProject* project, int objectType);
@@ -105,6 +124,47 @@ public:
     // Removes and destroys the object; nothing when it is not in the project.
     void DeleteObject(const TRObject* object);
     TRObject* FindObject(TRObjectType type, std::int32_t id) const;
+    // The object with that UniqueID (the project itself included); nullptr when it is gone.
+    TRObject* FindObjectByUniqueID(std::int32_t uniqueId);
+    // The object's place in the paint order, -1 when it is not in the project.
+    std::int32_t IndexOfObject(const TRObject* object) const;
+    // Inserts at that place in the paint order (clamped; -1 appends on top).
+    TRObject* InsertObject(std::int32_t index, std::unique_ptr<TRObject> object);
+
+    // ---- files ----
+    // Saves the package; empty on success or cancel, else the error text. A blank name saves
+    // to Path + FileName.
+    QString SaveToFile(const QString& fileName) override;
+    // Writes the project's children into the root element `parent` and returns it.
+    QDomElement SaveToXML(QDomNode parent) const override;
+    // Fills a fresh project from a package or a recovery folder; empty on success or cancel,
+    // else the error text. A failed recovery open never deletes the recovery folder.
+    QString OpenFromFile(const QString& fileName) override;
+    // Reads the children of the "Project" element.
+    void OpenFromXML(const QDomElement& element) override;
+    // Writes the recovery copy TempFolder + "project.xml"; a failed write keeps the earlier one.
+    bool AutoSave() const;
+    // The whole description as a save writes it.
+    QDomDocument ProjectDocument(QChar decimal) const;
+    // Media named by objects that were missing or could not be opened at the last open.
+    QStringList MissingMedia;
+
+    // ---- undo history ----
+    TRUndoHistory& History() { return FHistory; }
+    void History_AddInsertDelete(const TRObject* object, TUndoType type, TUndoIndex index) {
+        FHistory.AddInsertDelete(object, type, index);
+    }
+    void History_AddModify(const TRObject* object, TUndoType type, TUndoIndex index) {
+        FHistory.AddModify(object, type, index);
+    }
+    void History_Increment() { FHistory.Increment(); }
+    void History_Init() { FHistory.Init(); }
+    void History_ClearList() { FHistory.ClearList(); }
+    bool History_CanUndo() { return FHistory.CanUndo(); }
+    bool History_CanRedo() { return FHistory.CanRedo(); }
+    void History_Undo() { FHistory.Undo(); }
+    void History_Redo() { FHistory.Redo(); }
+    QString History_GetLastOperations() const { return FHistory.GetLastOperations(); }
 
     TRProjectExportOptions& ExportOptions() { return FExportOptions; }
     const TRProjectExportOptions& ExportOptions() const { return FExportOptions; }
@@ -192,8 +252,20 @@ private:
     };
     TRSceneCache& SceneCache();
     std::unique_ptr<TRSceneCache> FSceneCache;
+    QString WriteDescription() const;
+    void EnsureTempFolder();
+    void TakeTargetName(const QString& fileName);
+    QString PackProject(const QString& packageFile);
+    QString CopyPackage(const QString& packageFile);
+    QString ReadDescription();
+    void ReadExportOptions(const QDomElement& element);
+    void ReadInterfaceOptions(const QDomElement& element);
+    void ReadObjects(const QDomElement& objects);
+    TRRecordedTracks RecordedTracks() const;
+    QString LoadRecordedTracks();
 
     std::vector<std::unique_ptr<TRObject>> FObjects;
     TRProjectExportOptions FExportOptions;
     bool m_Modified = false;
+    TRUndoHistory FHistory{*this};
 };

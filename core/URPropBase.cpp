@@ -252,6 +252,16 @@ private:
 
 } // namespace
 
+void WriteXmlFields(QDomElement element, const std::function<void(TRPropFields&)>& visit) {
+    TRXmlFieldWriter writer(std::move(element));
+    visit(writer);
+}
+
+void ReadXmlFields(const QDomElement& element, const std::function<void(TRPropFields&)>& visit) {
+    TRXmlFieldReader reader(element, false);
+    visit(reader);
+}
+
 TRPropBase::TRPropBase(TRPropertyType type) : FPropertyType(type) {}
 
 TRPropBase::TRPropBase(TRPropertyType type, bool useCheckBox, bool checked, bool expanded)

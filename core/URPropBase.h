@@ -12,6 +12,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 enum TRPropertyType : std::uint8_t {
@@ -139,6 +140,11 @@ public:
     // True while properties are pasted: groups then leave out what must not be taken over.
     virtual bool Pasting() const { return false; }
 };
+
+// Walks a set of fields as the attributes of `element`: writing sets every attribute, reading
+// takes those present that convert cleanly.
+void WriteXmlFields(QDomElement element, const std::function<void(TRPropFields&)>& visit);
+void ReadXmlFields(const QDomElement& element, const std::function<void(TRPropFields&)>& visit);
 
 class TRPropBase {
 public:

@@ -15,7 +15,7 @@ class TRProject;
 class TRPropList;
 class TRPropTransitionIn;
 class TRPropTransitionOut;
-class TRPropAudioV;
+class TRPropBase;
 class TRPropMediaSpeed;
 struct TRHotkey;
 
@@ -44,7 +44,7 @@ struct TRPropertiesClipboard {
     std::shared_ptr<TRPropList> PropList;
     std::shared_ptr<TRPropTransitionIn> TrIn;
     std::shared_ptr<TRPropTransitionOut> TrOut;
-    std::shared_ptr<TRPropAudioV> AudioV;
+    std::shared_ptr<TRPropBase> AudioV; // the volume group (TRPropAudioV once registered)
     std::shared_ptr<TRPropMediaSpeed> MediaSpeed;
     std::uint8_t MarkerFlag = 0;
     QList<TRObject*> Objects; // not owned

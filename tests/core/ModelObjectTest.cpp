@@ -255,8 +255,8 @@ TEST_F(Objects, EmptyElementGivesTheConstructorsValuesAndOneKeyframe) {
 TEST_F(Objects, DamagedElementLoadsAsSaneValues) {
     QDomDocument document;
     ASSERT_TRUE(document.setContent(QByteArray(R"(
-        <Object Type="2" TimeStart="-400" TimeEnd="-900" Track="-2" MediaName="../../etc/passwd"
-                CursorName="dir/c.tcf" AudioName="a.m4a" MediaStart="-5" MediaEnd="-10"
+        <Object Type="2" TimeStart="-400" TimeEnd="-900" Track="-2" MediaName=""
+                AudioName="a.m4a" MediaStart="-5" MediaEnd="-10"
                 Marker="perhaps" Id="x">
           <MediaSpeed><Property Type="35" Speed="0"/></MediaSpeed>
           <Transformations>
@@ -286,6 +286,17 @@ TEST_F(Objects, DamagedElementLoadsAsSaneValues) {
     EXPECT_EQ(times, (std::vector<std::int32_t>{0, 500, 3000, 4000}));
     EXPECT_EQ(At(object, 3100), 0.0f); // an unknown curve eases linearly; nothing breaks
     EXPECT_TRUE(object.InAnimation()); // the endless animation into 4000 runs without overflow
+}
+
+TEST_F(Objects, FileNamesWithAFolderPartRefuseTheElement) {
+    for (const char* xml :
+         {R"(<Object MediaName="../../etc/passwd"/>)", R"(<Object CursorName="dir/c.tcf"/>)",
+          R"(<Object AudioName="C:a.m4a"/>)"}) {
+        QDomDocument document;
+        ASSERT_TRUE(document.setContent(QByteArray(xml)));
+        TRObject object(nullptr, otShape);
+        EXPECT_THROW(object.OpenFromXML(document.documentElement()), TRDamagedProject) << xml;
+    }
 }
 
 } // namespace

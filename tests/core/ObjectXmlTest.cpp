@@ -1,0 +1,298 @@
+// The object element and the project description read from damaged text: a clear error or sane
+// values, never a crash. Also the properties clipboard.
+
+#include "CoreTestEnvironment.h"
+#include "SaveTestProject.h"
+#include "core/URPropShadow.h"
+#include "core/URTempFolders.h"
+#include "core/URXmlValues.h"
+
+#include <QDir>
+#include <QFile>
+#include <functional>
+#include <random>
+
+namespace {
+
+class ObjectXmlTest : public CoreTestEnvironment {
+protected:
+    void SetUp() override {
+        CoreTestEnvironment::SetUp();
+        TempRoot = path("tmp/QMBTemp/");
+        RegisterCorePropertyGroups();
+    }
+
+    // Opens the text as the description of a recovery folder.
+    QString Open(const QByteArray& xml, std::unique_ptr<TRProject>& project) {
+        const QString folder = path(QStringLiteral("case%1/").arg(++cases_));
+        QDir().mkpath(folder);
+        QFile file(folder + "project.xml");
+        file.open(QIODevice::WriteOnly);
+        file.write(xml);
+        file.close();
+        project = std::make_unique<TRProject>();
+        project->TempFolder = NewProjectTempFolder();
+        return project->OpenFromFile(folder);
+    }
+
+    int cases_ = 0;
+};
+
+struct DamagedCase {
+    const char* name;
+    const char* xml;
+    const char* error; // empty: opens
+    std::function<void(TRProject&)> check;
+};
+
+const QString NotValid = "The file is not a valid Tavrin project.";
+
+TEST_F(ObjectXmlTest, DamagedDescriptionsOpenWithAnErrorOrSaneValues) {
+    const auto oneObject = [](TRProject& p) { ASSERT_EQ(p.Objects().size(), 1u); };
+    const DamagedCase cases[] = {
+        {"empty file", "", "The file is not a valid Tavrin project.", nullptr},
+        {"cut short", "<Project><Objects><Object Type=\"2\">", "The file", nullptr},
+        {"other root", "<Projects/>", "The file", nullptr},
+        {"bare root", "<Project/>", "",
+         [](TRProject& p) {
+             EXPECT_TRUE(p.Objects().empty());
+             EXPECT_EQ(p.InterfaceOptions.DateCreated, TodayDayNumber());
+         }},
+        {"objects without type",
+         "<Project><Objects><Object/><Object Type='x'/>"
+         "<Object Type='99'/><Object Type='1'/></Objects></Project>",
+         "", [](TRProject& p) { EXPECT_TRUE(p.Objects().empty()); }},
+        {"object without anything", "<Project><Objects><Object Type='2'/></Objects></Project>", "",
+         [&](TRProject& p) {
+             oneObject(p);
+             const TRObject& o = *p.Objects()[0];
+             ASSERT_EQ(o.Transformations().size(), 1u);
+             EXPECT_EQ(o.Transformations()[0].Time, 0);
+             EXPECT_GT(o.TimeEnd(), o.TimeStart());
+         }},
+        {"negative and reversed times",
+         "<Project><Objects><Object Type='2' TimeStart='-500' TimeEnd='-900' Track='-3' "
+         "MediaStart='-5' MediaEnd='-9'><Transformations><Transformation Time='3000' "
+         "Duration='-4'/><Transformation Time='700'/></Transformations></Object></Objects>"
+         "</Project>",
+         "",
+         [&](TRProject& p) {
+             oneObject(p);
+             const TRObject& o = *p.Objects()[0];
+             EXPECT_GE(o.TimeStart(), 0);
+             EXPECT_GT(o.TimeEnd(), o.TimeStart());
+             EXPECT_GE(o.Track(), 0);
+             EXPECT_GE(o.MediaEnd(), o.MediaStart());
+             ASSERT_EQ(o.Transformations().size(), 2u);
+             EXPECT_EQ(o.Transformations()[0].Time, 0);
+             EXPECT_EQ(o.Transformations()[1].Time, 3000);
+             EXPECT_GE(o.Transformations()[1].AnimateDuration, 0);
+         }},
+        {"numbers out of range and of the wrong type",
+         "<Project><Objects><Object Type='2' TimeStart='99999999999' Track='1.5' "
+         "Marker='maybe' Name=''/></Objects></Project>",
+         "",
+         [&](TRProject& p) {
+             oneObject(p);
+             EXPECT_EQ(p.Objects()[0]->TimeStart(), 0);
+             EXPECT_FALSE(p.Objects()[0]->Marker());
+         }},
+        {"media name with a folder",
+         "<Project><Objects><Object Type='4' MediaName='../../etc/passwd'/></Objects></Project>",
+         "The file", nullptr},
+        {"absolute cursor name",
+         "<Project><Objects><Object Type='5' CursorName='/tmp/c.tcf'/></Objects></Project>",
+         "The file", nullptr},
+        {"audio name with a backslash",
+         "<Project><Objects><Object Type='4' AudioName='a\\b.m4a'/></Objects></Project>",
+         "The file", nullptr},
+        {"speeds and view values out of range",
+         "<Project><Export MediaSpeed='5' ReversedSpeed='90000'/><Interface DesignScale='-4' "
+         "Timeline_PixelPS='0' Timeline_TrackHeight='-2'/></Project>",
+         "",
+         [](TRProject& p) {
+             EXPECT_EQ(p.ExportOptions().MediaSpeed, 250);
+             EXPECT_EQ(p.ExportOptions().ReversedSpeed, 4000);
+             EXPECT_FLOAT_EQ(p.InterfaceOptions.DesignScale, 1.0f);
+             EXPECT_GE(p.InterfaceOptions.Timeline_PixelPS, 1);
+             EXPECT_GE(p.InterfaceOptions.Timeline_TrackHeight, 1);
+         }},
+        {"older attributes",
+         "<Project><Export VideoSpeed='250'/><Interface Timeline_PixelPF='3'/></Project>", "",
+         [](TRProject& p) {
+             EXPECT_EQ(p.ExportOptions().MediaSpeed, 2500);
+             EXPECT_EQ(p.InterfaceOptions.Timeline_PixelPS, 90);
+         }},
+        {"older attributes beyond their range",
+         "<Project><Export VideoSpeed='1.5'/><Interface Timeline_PixelPF='12'/></Project>", "",
+         [](TRProject& p) {
+             EXPECT_EQ(p.ExportOptions().MediaSpeed, 250);
+             EXPECT_EQ(p.InterfaceOptions.Timeline_PixelPS, 120);
+         }},
+        {"comma separator", "<Project Decimal=','><Interface DesignScale='0,5'/></Project>", "",
+         [](TRProject& p) { EXPECT_FLOAT_EQ(p.InterfaceOptions.DesignScale, 0.5f); }},
+        {"no separator reads points", "<Project><Export AudioVolume='0.25'/></Project>", "",
+         [](TRProject& p) { EXPECT_FLOAT_EQ(p.ExportOptions().AudioVolume, 0.25f); }},
+        {"not a number", "<Project><Export AudioVolume='nan' AudioLoudness='1e999'/></Project>", "",
+         [](TRProject& p) {
+             EXPECT_FLOAT_EQ(p.ExportOptions().AudioVolume, 1.0f);
+             EXPECT_TRUE(std::isfinite(p.ExportOptions().AudioLoudness));
+         }},
+    };
+    for (const DamagedCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<TRProject> project;
+        const QString result = Open(c.xml, project);
+        if (*c.error) {
+            EXPECT_TRUE(result.startsWith(c.error)) << result.toStdString();
+            continue;
+        }
+        EXPECT_EQ(result, "");
+        if (c.check)
+            c.check(*project);
+    }
+}
+
+// A deterministic stand-in for a fuzzer: thousands of mutations of a valid description, each
+// opened as the reader opens a file.
+TEST_F(ObjectXmlTest, MutatedDescriptionsNeverCrashTheReader) {
+    auto sample = std::make_unique<TRProject>();
+    sample->TempFolder = NewProjectTempFolder();
+    savetest::BuildSampleProject(*sample);
+    const QByteArray valid = sample->ProjectDocument(',').toByteArray(0);
+    const QByteArray tokens[] = {"-1", "99999999999", "../",   "<",
+                                 "\"", "Type=\"3\"",  ",",     "/>",
+                                 "0",  "nan",         "&amp;", "<Object Type=\"4\"/>"};
+    std::mt19937 random(20261210);
+    int opened = 0;
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray xml = valid;
+        const int edits = 1 + int(random() % 4);
+        for (int e = 0; e < edits; ++e) {
+            const auto at = qsizetype(random() % std::uint32_t(xml.size()));
+            switch (random() % 3) {
+            case 0:
+                xml[at] = char(random() % 128);
+                break;
+            case 1:
+                xml.remove(at, 1 + qsizetype(random() % 40));
+                break;
+            default:
+                xml.insert(at, tokens[random() % std::size(tokens)]);
+            }
+        }
+        QDomDocument document;
+        if (!document.setContent(xml) || document.documentElement().tagName() != "Project")
+            continue;
+        TRProject project;
+        try {
+            project.OpenFromXML(document.documentElement());
+            ++opened;
+        } catch (const TRDamagedProject&) {
+        }
+        for (const auto& object : project.Objects()) {
+            ASSERT_FALSE(object->Transformations().empty());
+            ASSERT_GT(object->TimeEnd(), object->TimeStart());
+        }
+    }
+    EXPECT_GT(opened, 100);
+}
+
+TEST_F(ObjectXmlTest, ObjectElementKeepsEveryFieldGroupAndKeyframe) {
+    auto project = std::make_unique<TRProject>();
+    project->TempFolder = NewProjectTempFolder();
+    savetest::BuildSampleProject(*project);
+    for (const auto& object : project->Objects()) {
+        QDomDocument document = XmlNewDocument("Objects");
+        object->SaveToXML(document.documentElement());
+        const QByteArray written = document.toByteArray(2);
+        std::unique_ptr<TRObject> copy = CreateObjectOfType(project.get(), object->ObjectType());
+        copy->OpenFromXML(XmlReparse(document).documentElement().firstChildElement("Object"));
+        QDomDocument again = XmlNewDocument("Objects");
+        copy->SaveToXML(again.documentElement());
+        EXPECT_EQ(again.toByteArray(2), written) << object->ObjectName().toStdString();
+    }
+}
+
+TEST_F(ObjectXmlTest, PastePropertiesTakesOnlyTheSelectedGroups) {
+    TRProject project;
+    project.TempFolder = NewProjectTempFolder();
+    PropertiesClipboard.Reset();
+    std::unique_ptr<TRObject> source = CreateObjectOfType(&project, otShape);
+    std::unique_ptr<TRObject> target = CreateObjectOfType(&project, otImage);
+    const auto snapshot = [](const TRObject& o) {
+        QDomDocument d = XmlNewDocument("Objects");
+        o.SaveToXML(d.documentElement());
+        return d.toByteArray(2);
+    };
+    TRPropertiesChecked all{};
+    all.fill(true);
+    target->PastePropertiesFromClipboard(all);
+    const QByteArray untouched = snapshot(*target);
+    EXPECT_EQ(untouched, snapshot(*target)) << "pasting before any copy changes nothing";
+
+    source->SetMarker(true);
+    savetest::ShiftGroup(source->TrIn(), 5);
+    savetest::ShiftGroup(source->TransformationAt(0).Properties->GetProperty(ptShadow), 2);
+    source->CopyCurrentPropertiesToClipBoard();
+    // Changes after the copy are not pasted.
+    savetest::ShiftGroup(source->TrIn(), 9);
+
+    TRPropertiesChecked onlyTrIn{};
+    onlyTrIn[ptTrIn] = true;
+    target->PastePropertiesFromClipboard(onlyTrIn);
+    EXPECT_FALSE(target->Marker());
+    auto* shadow = target->TransformationAt(0).Properties->Get<TRPropShadow>(ptShadow);
+    auto* sourceShadow = source->TransformationAt(0).Properties->Get<TRPropShadow>(ptShadow);
+    ASSERT_TRUE(shadow && sourceShadow);
+    QDomDocument a = XmlNewDocument("T");
+    QDomDocument b = XmlNewDocument("T");
+    shadow->SaveToXML(a.documentElement());
+    sourceShadow->SaveToXML(b.documentElement());
+    EXPECT_NE(a.toByteArray(), b.toByteArray());
+
+    TRPropertiesChecked shadowAndMarker{};
+    shadowAndMarker[ptShadow] = true;
+    shadowAndMarker[ptHTMLMarker] = true;
+    target->PastePropertiesFromClipboard(shadowAndMarker);
+    EXPECT_TRUE(target->Marker());
+    QDomDocument c = XmlNewDocument("T");
+    shadow->SaveToXML(c.documentElement());
+    EXPECT_EQ(c.toByteArray(), b.toByteArray());
+    EXPECT_EQ(target->TransformationAt(0).Properties->ObjectType(), otImage);
+    PropertiesClipboard.Reset();
+}
+
+// A media kind whose files never open.
+class UnopenableMedia final : public TRObject {
+public:
+    using TRObject::TRObject;
+    bool OpenMedia() override {
+        ++opened;
+        return false;
+    }
+    int opened = 0;
+};
+
+std::unique_ptr<TRObject> MakeUnopenable(TRProject* project, TRObjectType type) {
+    return std::make_unique<UnopenableMedia>(project, type);
+}
+
+TEST_F(ObjectXmlTest, MediaAreOpenedWithoutKeyframesAndFailuresAreReported) {
+    QDomDocument document;
+    ASSERT_TRUE(document.setContent(QByteArray("<Object Type='4' MediaName='v.mp4'/>")));
+    UnopenableMedia object(nullptr, otVideo);
+    object.OpenFromXML(document.documentElement());
+    EXPECT_EQ(object.opened, 1);
+    EXPECT_FALSE(object.MediaOpened());
+
+    RegisterObjectKind(otVideo, MakeUnopenable);
+    std::unique_ptr<TRProject> project;
+    const QString result =
+        Open("<Project><Objects><Object Type='4' MediaName='v.mp4'/></Objects></Project>", project);
+    RegisterObjectKind(otVideo, nullptr);
+    EXPECT_EQ(result, "");
+    EXPECT_EQ(project->MissingMedia, QStringList{"v.mp4"});
+}
+
+} // namespace

@@ -1,0 +1,229 @@
+// Saving and opening projects: the package layout, the description round trip with either
+// decimal separator, the naming, backup and failure rules of a save, and recovery folders.
+
+#include "CoreTestEnvironment.h"
+#include "SaveTestProject.h"
+#include "core/UPackFiles.h"
+#include "core/URFormHooks.h"
+#include "core/URTempFolders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+
+namespace {
+
+QByteArray ReadAll(const QString& fileName) {
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& fileName, const QByteArray& bytes) {
+    QFile file(fileName);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+class SaveProjectTest : public CoreTestEnvironment {
+protected:
+    void SetUp() override {
+        CoreTestEnvironment::SetUp();
+        TempRoot = path("tmp/QMBTemp/");
+        ResetTempFolderCounter();
+        RegisterCorePropertyGroups();
+        target_ = path("home/Projects/");
+        QDir().mkpath(target_);
+    }
+
+    std::unique_ptr<TRProject> NewProject() {
+        auto project = std::make_unique<TRProject>();
+        project->TempFolder = NewProjectTempFolder();
+        return project;
+    }
+
+    std::unique_ptr<TRProject> SampleProject() {
+        auto project = NewProject();
+        savetest::BuildSampleProject(*project);
+        return project;
+    }
+
+    QString target_;
+};
+
+TEST_F(SaveProjectTest, PackageStartsWithThumbnailAndDescriptionAndHoldsTheMedia) {
+    auto project = SampleProject();
+    ASSERT_EQ(project->SaveToFile(target_ + "Demo.qmb"), "");
+    TPackFiles package(nullptr);
+    const QString unpacked = path("unpacked/");
+    ASSERT_TRUE(package.Extract(target_ + "Demo.qmb", unpacked));
+    QFile file(target_ + "Demo.qmb");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    file.seek(5 + 4 + 8);
+    EXPECT_EQ(file.read(21), "project_thumbnail.jpg");
+    EXPECT_FALSE(QImage(unpacked + "project_thumbnail.jpg").isNull());
+    EXPECT_EQ(ReadAll(unpacked + "project.xml"), ReadAll(project->TempFolder + "project.xml"));
+    for (int type = otShape; type < otEnd; ++type)
+        EXPECT_TRUE(QFileInfo::exists(unpacked + savetest::MediaFileName(type))) << type;
+    EXPECT_TRUE(QFileInfo::exists(unpacked + "cursor.tcf"));
+    EXPECT_TRUE(QFileInfo::exists(unpacked + "audio.m4a"));
+    EXPECT_FALSE(project->Modified());
+    EXPECT_FALSE(project->History_CanUndo());
+}
+
+TEST_F(SaveProjectTest, SaveThenOpenGivesTheSameDescription) {
+    auto project = SampleProject();
+    ASSERT_EQ(project->SaveToFile(target_ + "Sample.qmb"), "");
+    auto opened = NewProject();
+    ASSERT_EQ(opened->OpenFromFile(target_ + "Sample.qmb"), "");
+    EXPECT_EQ(opened->Objects().size(), std::size_t(otEnd - otShape));
+    EXPECT_EQ(opened->ProjectDocument('.').toByteArray(2),
+              project->ProjectDocument('.').toByteArray(2));
+    EXPECT_TRUE(opened->MissingMedia.isEmpty());
+    EXPECT_FALSE(opened->History_CanUndo());
+    EXPECT_FALSE(opened->Modified());
+    EXPECT_EQ(opened->FileName, "Sample.qmb");
+}
+
+TEST_F(SaveProjectTest, CommaSeparatorRoundTripsAndIsReadWithoutTheLocale) {
+    auto project = SampleProject();
+    const QByteArray written = project->ProjectDocument(',').toByteArray(2);
+    ASSERT_TRUE(written.contains("AudioVolume=\"0,300000011920929\""));
+    const QString folder = path("recovery/");
+    QDir().mkpath(folder);
+    WriteAll(folder + "project.xml", written);
+    auto opened = NewProject();
+    ASSERT_EQ(opened->OpenFromFile(folder), "");
+    EXPECT_FLOAT_EQ(opened->ExportOptions().AudioVolume, 0.3f);
+    EXPECT_FLOAT_EQ(opened->InterfaceOptions.DesignScale, 0.75f);
+    opened->SetObjectName(project->ObjectName());
+    EXPECT_EQ(opened->ProjectDocument(',').toByteArray(2), written);
+}
+
+TEST_F(SaveProjectTest, TheProjectTakesTheFileNameOnlyWhenItHadNoOtherName) {
+    struct Case {
+        const char* name;
+        const char* oldFile;
+        const char* newFile;
+        const char* expected;
+    };
+    const Case cases[] = {{"Untitled", "", "Demo.qmb", "Demo"},
+                          {"Talk", "Old.qmb", "New.qmb", "Talk"},
+                          {"Old", "Old.qmb", "New.qmb", "New"}};
+    for (const Case& c : cases) {
+        auto project = NewProject();
+        project->SetObjectName(c.name);
+        project->FileName = c.oldFile;
+        ASSERT_EQ(project->SaveToFile(target_ + c.newFile), "");
+        EXPECT_EQ(project->ObjectName(), c.expected) << c.name;
+        EXPECT_EQ(project->Path, target_);
+        EXPECT_EQ(project->FileName, c.newFile);
+    }
+}
+
+TEST_F(SaveProjectTest, FailedSavesReportAndKeepTheEarlierFile) {
+    auto project = SampleProject();
+    ASSERT_EQ(project->SaveToFile(target_ + "Keep.qmb"), "");
+    const QByteArray earlier = ReadAll(target_ + "Keep.qmb");
+    WriteAll(target_ + "Keep_backup.qmb", "another project");
+
+    QFile::remove(project->TempFolder + savetest::MediaFileName(otImage));
+    const QString missing = project->SaveToFile(target_ + "Keep.qmb");
+    EXPECT_TRUE(missing.startsWith("Cannot pack files.")) << missing.toStdString();
+    EXPECT_TRUE(missing.contains(savetest::MediaFileName(otImage)));
+
+    WriteAll(project->TempFolder + savetest::MediaFileName(otImage), "back");
+    ProjectThumbnailWriter = [](TRProject&, const QString&) { return false; };
+    EXPECT_EQ(project->SaveToFile(target_ + "Keep.qmb"), "Cannot pack files.");
+    ProjectThumbnailWriter = nullptr;
+
+    EXPECT_EQ(project->SaveToFile(path("nowhere/") + "X.qmb"), "Invalid file path.");
+    EXPECT_EQ(project->SaveToFile(target_ + ".qmb"), "Invalid file name.");
+
+    EXPECT_EQ(ReadAll(target_ + "Keep.qmb"), earlier);
+    EXPECT_EQ(ReadAll(target_ + "Keep_backup.qmb"), "another project");
+    EXPECT_EQ(QDir(target_).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+// Cancels as soon as the save reaches its copy step.
+class CancelAtCopy final : public TRProgressReporter {
+public:
+    void SetProgress(int percent) override { canceled_ = canceled_ || percent >= 60; }
+    bool IsCanceled() const override { return canceled_; }
+
+private:
+    bool canceled_ = false;
+};
+
+TEST_F(SaveProjectTest, ACancelledCopyLeavesTheTargetUntouched) {
+    auto project = SampleProject();
+    ASSERT_EQ(project->SaveToFile(target_ + "Copy.qmb"), "");
+    const QByteArray earlier = ReadAll(target_ + "Copy.qmb");
+    project->SetObjectName("Changed");
+    project->SetModified(true);
+    CancelAtCopy cancel;
+    InstallProgress(&cancel);
+    EXPECT_EQ(project->SaveToFile(""), "");
+    InstallProgress(nullptr);
+    EXPECT_EQ(ReadAll(target_ + "Copy.qmb"), earlier);
+    EXPECT_EQ(QDir(target_).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    EXPECT_TRUE(project->Modified());
+}
+
+TEST_F(SaveProjectTest, RecoveryFolderOpensWithItsNameMarked) {
+    auto project = SampleProject();
+    ASSERT_TRUE(project->AutoSave());
+    const QString folder = project->TempFolder;
+    const QByteArray expected = project->ProjectDocument('.').toByteArray(2);
+    project.reset();
+    auto opened = NewProject();
+    const QString fresh = opened->TempFolder;
+    ASSERT_EQ(opened->OpenFromFile(folder), "");
+    EXPECT_EQ(opened->TempFolder, folder);
+    EXPECT_FALSE(QFileInfo::exists(fresh));
+    EXPECT_EQ(opened->ObjectName(), "Sample_r");
+    EXPECT_TRUE(opened->Modified());
+    opened->SetObjectName("Sample");
+    EXPECT_EQ(opened->ProjectDocument('.').toByteArray(2), expected);
+}
+
+TEST_F(SaveProjectTest, FailedRecoveryOpenKeepsTheRecoveryFolder) {
+    const QString folder = path("crashed/");
+    QDir().mkpath(folder);
+    WriteAll(folder + "screen.tvf", "unfinished track");
+    auto opened = NewProject();
+    EXPECT_EQ(opened->OpenFromFile(folder), "Recovering error!");
+    EXPECT_NE(opened->TempFolder, folder);
+    opened.reset();
+    EXPECT_EQ(ReadAll(folder + "screen.tvf"), "unfinished track");
+
+    WriteAll(folder + "project.xml", "<Project><Objects>");
+    auto damaged = NewProject();
+    EXPECT_EQ(damaged->OpenFromFile(folder), "The file is not a valid Tavrin project.");
+    EXPECT_NE(damaged->TempFolder, folder);
+    EXPECT_TRUE(QFileInfo::exists(folder + "screen.tvf"));
+}
+
+TEST_F(SaveProjectTest, MissingMediaIsReportedOnOpen) {
+    auto project = SampleProject();
+    ASSERT_TRUE(project->AutoSave());
+    QFile::remove(project->TempFolder + savetest::MediaFileName(otVideo));
+    QFile::remove(project->TempFolder + "cursor.tcf");
+    const QString folder = project->TempFolder;
+    project.reset();
+    auto opened = NewProject();
+    ASSERT_EQ(opened->OpenFromFile(folder), "");
+    EXPECT_EQ(opened->MissingMedia, QStringList({savetest::MediaFileName(otVideo), "cursor.tcf"}));
+}
+
+TEST_F(SaveProjectTest, AProjectWithoutAFolderGetsOneBeforeSavingOrOpening) {
+    TRProject project;
+    ASSERT_EQ(project.SaveToFile(target_ + "Fresh.qmb"), "");
+    EXPECT_TRUE(project.TempFolder.startsWith(TempRoot));
+    TRProject opened;
+    ASSERT_EQ(opened.OpenFromFile(target_ + "Fresh.qmb"), "");
+    EXPECT_TRUE(opened.TempFolder.startsWith(TempRoot));
+    EXPECT_EQ(opened.ObjectName(), "Fresh");
+}
+
+} // namespace
