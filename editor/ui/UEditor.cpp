@@ -3,6 +3,7 @@
 #include "core/URServerMessages.h"
 #include "core/URSettings.h"
 #include "core/URStartup.h"
+#include "core/URTempFolders.h"
 #include "core/ui/USplashScreen.h"
 #include "platform/system/Clock.h"
 
@@ -25,6 +26,7 @@ TEditor::TEditor(QWidget* parent) : QMainWindow(parent), TimerOpenProject(new QT
     TimerOpenProject->setInterval(100);
     TimerOpenProject->stop();
     connect(TimerOpenProject, &QTimer::timeout, this, &TEditor::TimerOpenProjectTimer);
+    CopySamples();
     SaveLastStep(SettingsRecord, ActiveProject, "End_EditorFormCreate");
 }
 
@@ -48,6 +50,7 @@ void TEditor::TimerOpenProjectTimer() {
 
 void TEditor::FormClose() {
     SaveLastStep(SettingsRecord, ActiveProject, "Close Start");
+    RemoveEmptyTempFolders();
     if (FirstInstance) {
         const std::uint32_t elapsed =
             platform::system::tickCount() - SettingsRecord.SessionStartTick;
