@@ -2,7 +2,11 @@
 set -euo pipefail
 
 TAVRIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-TAVRIN_JOBS=$(nproc)
+TAVRIN_JOBS=${TAVRIN_JOBS:-$(nproc)}
+
+# ccache rewrites paths under the source root to relative ones and leaves the working directory
+# out of the hash, so a fresh clone in another folder reuses the cache of an earlier build.
+export CCACHE_BASEDIR="$TAVRIN_ROOT" CCACHE_NOHASHDIR=1
 
 # Installs the packages of scripts/packages.txt that are not installed yet.
 install_missing_packages() {
