@@ -3,6 +3,7 @@
 #include "CoreTestEnvironment.h"
 #include "PaintTestSupport.h"
 #include "platform/imaging/ImageFile.h"
+#include "tests/support/SourcePaths.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -188,7 +189,7 @@ TEST_F(PaintProject, MultiSelectionRectangleGrowsSixScreenPixels) {
 
 // Golden images of small scenes, made once with TAVRIN_UPDATE_GOLDEN=1 and looked at.
 TEST_F(PaintProject, GoldenScenes) {
-    const QString folder = QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + "/golden/";
+    const QString folder = QString::fromUtf8(kTestsSourceDir) + "/core/golden/";
     struct Scene {
         const char* name;
         int time;
