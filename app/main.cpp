@@ -1,7 +1,6 @@
 // The program's entry point: the ordered environment checks, the long-lived forms, the message
 // loop and the settings saved at exit.
 
-#include "core/URPropCoreGroups.h"
 #include "core/URServerMessages.h"
 #include "core/URSettings.h"
 #include "core/URStartup.h"
@@ -21,13 +20,12 @@
 #include "export/ui/URExportSummary.h"
 #include "graphics/URCustomEffects.h"
 #include "graphics/URDX12Base.h"
-#include "graphics/URObjectText.h"
 #include "media/UMFApi.h"
+#include "objects/URObjectText.h"
 #include "objects/URObjectsRegistry.h"
 #include "platform/system/NamedMutex.h"
 #include "platform/system/Shell.h"
 #include "platform/system/SystemInfo.h"
-#include "properties/URPropertiesRegistry.h"
 #include "properties/ui/URDrawerEditor.h"
 #include "recorder/ui/URDrawer.h"
 #include "recorder/ui/URPreviewCamera.h"
@@ -193,9 +191,7 @@ int main(int argc, char** argv) {
     // A second instance must not write its settings over the first instance's at exit.
     SetSettingsSaveEnabled(FirstInstance);
 
-    RegisterCorePropertyGroups();
-    RegisterObjectsPropertyGroups();
-    RegisterPropertiesPropertyGroups();
+    RegisterEngineKinds();
     QApplication::setApplicationName("Tavrin");
     QApplication::setApplicationDisplayName("Tavrin");
     sendStartReport();

@@ -7,6 +7,7 @@
 #include "core/URSettings.h"
 #include "core/URUtils.h"
 #include "core/URXmlValues.h"
+#include "platform/render/ContextState.h"
 
 #include <QFileInfo>
 #include <QPainterPath>
@@ -661,16 +662,8 @@ void TRObject::CreateAndUpdateBitmapBorder() {
                                       std::uint32_t(std::trunc(scaled.height() + 2 * bs))});
     if (!FBitmapBorder)
         return;
-    const BitmapPtr savedTarget = dc->target();
-    const Matrix3x2 savedTransform = dc->transform();
-    const bool wasDrawing = dc->isDrawing();
-    if (wasDrawing)
-        dc->endDraw();
+    const ContextStateGuard guard(*dc);
     UpdateBitmapBorder(QRectF(QPointF(0, 0), scaled), GetProperty(ptShape));
-    dc->setTarget(savedTarget);
-    dc->setTransform(savedTransform);
-    if (wasDrawing)
-        dc->beginDraw();
 }
 
 void TRObject::PaintText(const RectF& layoutRect) {

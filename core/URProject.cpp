@@ -3,6 +3,7 @@
 #include "core/URPropProjectSize.h"
 #include "core/URSettings.h"
 #include "platform/imaging/ImageFile.h"
+#include "platform/render/ContextState.h"
 
 #include <QDate>
 #include <QPolygonF>
@@ -457,6 +458,30 @@ QSize TRProject::ExportFrameSize(std::int32_t width, std::int32_t height, bool a
     return QSize(int(std::trunc(width * double(k))), int(std::trunc(height * double(k))));
 }
 
+namespace {
+
+// Marks the project as exporting, its progress bar at the start, and puts both back when the
+// scope ends.
+class ExportingScope {
+public:
+    explicit ExportingScope(TRProject& project) : project_(project), progress_(project.Progress) {
+        project_.Exporting = true;
+        project_.Progress = 0;
+    }
+    ~ExportingScope() {
+        project_.Progress = progress_;
+        project_.Exporting = false;
+    }
+    ExportingScope(const ExportingScope&) = delete;
+    ExportingScope& operator=(const ExportingScope&) = delete;
+
+private:
+    TRProject& project_;
+    float progress_;
+};
+
+} // namespace
+
 QString TRProject::ExportFrame(const QString& fileName, bool asThumb) {
     // Refused before rendering: the writer names the unknown type and writes nothing.
     if (!platform::imaging::formatForFileName(fileName))
@@ -476,26 +501,17 @@ QString TRProject::ExportFrame(const QString& fileName, bool asThumb) {
             .arg(size.width())
             .arg(size.height());
     const float k = w > 0 ? float(size.width()) / float(w) : 1.0f;
-    const BitmapPtr savedTarget = dc->target();
-    const Matrix3x2 savedTransform = dc->transform();
-    const bool wasDrawing = dc->isDrawing();
-    const float savedProgress = Progress;
-    if (wasDrawing)
-        dc->endDraw();
-    Exporting = true;
-    Progress = 0;
-    dc->setTarget(target);
-    dc->setTransform(Matrix3x2::scale(k, k) *
-                     Matrix3x2::translation(float(size.width() / 2), float(size.height() / 2)));
-    dc->beginDraw();
-    PaintOnScene(false, true, true, nullptr);
-    const bool drawn = dc->endDraw();
-    Progress = savedProgress;
-    Exporting = false;
-    dc->setTarget(savedTarget);
-    dc->setTransform(savedTransform);
-    if (wasDrawing)
+    bool drawn = false;
+    {
+        const ContextStateGuard guard(*dc);
+        const ExportingScope exporting(*this);
+        dc->setTarget(target);
+        dc->setTransform(Matrix3x2::scale(k, k) *
+                         Matrix3x2::translation(float(size.width() / 2), float(size.height() / 2)));
         dc->beginDraw();
+        PaintOnScene(false, true, true, nullptr);
+        drawn = dc->endDraw();
+    }
     if (!drawn)
         return QStringLiteral("Cannot export %1: the frame could not be drawn.").arg(fileName);
     return platform::imaging::writeImage(fileName, target->image());

@@ -2,10 +2,10 @@
 // Property groups: the vocabulary of group and object kinds, the group base class with the
 // common part of its XML element, the per-keyframe list of groups, and the group factory.
 //
-// The factory lives here, below the folders that define most group classes; those folders
-// register their creators once at start-up (RegisterObjectsPropertyGroups,
-// RegisterPropertiesPropertyGroups). A kind whose class has not been registered is created as
-// a plain TRPropBase of the right type, so lists and files keep their shape.
+// The factory lives here, below the folders that define most group classes; their creators are
+// registered once at start-up (RegisterEngineKinds in objects/). A kind whose class has not been
+// registered is created as a plain TRPropBase of the right type, so lists and files keep their
+// shape.
 
 #include <QDomElement>
 #include <QList>

@@ -2,15 +2,11 @@
 
 #include "platform/render/DeviceContext.h"
 #include "platform/render/StrokeStyle.h"
-#include "properties/URPropTextAnimation.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 using namespace platform::render;
-
-TRTextAnimationParams TextAnimationComputeParams;
 
 namespace {
 
@@ -18,14 +14,6 @@ namespace {
 // it by almost nothing.
 constexpr int MaxSpiralArcs = 512;
 constexpr float PathTolerance = 1.0f;
-
-// The kinds that make letters leave rather than enter.
-bool IsEntryAnimation(const TRPropTextAnimation& group) {
-    static const std::array<QString, 4> exits = {
-        QStringLiteral("Custom Out"), QStringLiteral("Wipe"), QStringLiteral("Slide Out"),
-        QStringLiteral("Line Custom Out")};
-    return std::find(exits.begin(), exits.end(), group.FName) == exits.end();
-}
 
 GeometryPtr LinePath(PointF from, PointF to) {
     PathBuilder builder;
@@ -181,14 +169,14 @@ void TRCustomTextRenderer::AddToGeometry(const GeometryPtr& geometry) {
 
 TRCustomTextRenderer::Timing TRCustomTextRenderer::AnimationTiming() const {
     Timing t;
-    if (!propTextAnimation || !propTextAnimation->Checked())
+    TRTextAnimationTiming timing;
+    if (!propTextAnimation || !propTextAnimation->AnimationTiming(timing))
         return t;
-    t.interval = propTextAnimation->FInterval;
-    t.duration = propTextAnimation->FDuration;
+    t.interval = timing.Interval;
+    t.duration = timing.Duration;
     t.animated = t.duration != 0;
-    t.perLine = propTextAnimation->FName == QLatin1String("Line Custom In") ||
-                propTextAnimation->FName == QLatin1String("Line Custom Out");
-    t.isIn = IsEntryAnimation(*propTextAnimation);
+    t.perLine = timing.PerLine;
+    t.isIn = timing.Entry;
     return t;
 }
 
@@ -256,10 +244,10 @@ void TRCustomTextRenderer::DrawLetter(DeviceContext& context, const Geometry& pa
     if (timing.animated) {
         const float elapsed = static_cast<float>(Current_Time - letter.start);
         progress = timing.isIn || Current_Time > letter.start ? elapsed / timing.duration : 0;
-        if (progress <= 1 && TextAnimationComputeParams)
-            TextAnimationComputeParams(*propTextAnimation, progress, point.x, point.y,
-                                       timing.perLine ? timing.lineWidth : letter.advance + 4,
-                                       letter_height, destRect.width(), destRect.height(), frame);
+        if (progress <= 1)
+            propTextAnimation->AnimateLetter(
+                progress, point.x, point.y, timing.perLine ? timing.lineWidth : letter.advance + 4,
+                letter_height, destRect.width(), destRect.height(), frame);
     }
     if (!frame.Geometry)
         return;

@@ -5,32 +5,10 @@
 // line, outlined, underlined and struck through along the same path. In erase mode the letters
 // are united into one geometry instead of being filled.
 
+#include "graphics/URTextAnimator.h"
 #include "platform/render/Brush.h"
 #include "platform/render/Geometry.h"
 #include "platform/render/Text.h"
-
-#include <functional>
-
-class TRPropTextAnimation;
-
-// What the text animation makes of one letter at one moment.
-struct TRTextAnimationFrame {
-    platform::render::Matrix3x2 Transform; // applied after the letter's placement
-    float Opacity = 1;
-    // 0: the outline pass strokes the letter; 1: it strokes Geometry while animating; other
-    // values stroke nothing while the letter animates.
-    int OutlineMode = 0;
-    platform::render::GeometryPtr Geometry; // what to draw: the letter or a changed version
-};
-
-// The animation of one letter at progress `pos` (0..1), placed at (x, y), of the given letter or
-// line width and height, in a projection of projW x projH. `frame` comes pre-set to the
-// unanimated letter. The text animation group installs it once its kinds are computed; while it
-// is empty, animated letters appear and disappear on time but are drawn unchanged.
-using TRTextAnimationParams =
-    std::function<void(TRPropTextAnimation& group, float pos, float x, float y, float width,
-                       float height, float projW, float projH, TRTextAnimationFrame& frame)>;
-extern TRTextAnimationParams TextAnimationComputeParams;
 
 // Path kinds of the text-path group.
 enum TRTextPathType : int {
@@ -60,7 +38,7 @@ public:
     platform::render::BrushPtr m_StrikeBrush;
     platform::render::RectF destRect;
     int Current_Time = 0;
-    TRPropTextAnimation* propTextAnimation = nullptr;
+    const TRTextAnimator* propTextAnimation = nullptr;
     bool m_Erase = false;
     platform::render::GeometryPtr m_Geometry;
     float letter_height = 0;

@@ -3,11 +3,9 @@
 
 #include "core/UREasing.h"
 #include "core/URObject.h"
-#include "core/URPropCoreGroups.h"
 #include "core/URSettings.h"
 #include "objects/URObjectsRegistry.h"
-#include "properties/URPropPlacement.h"
-#include "properties/URPropertiesRegistry.h"
+#include "objects/URPropPlacement.h"
 
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -30,9 +28,7 @@ BENCHMARK(BM_Ease)->DenseRange(0, EaseCurveCount - 1);
 // One frame = every object gets the time and gives its interpolated placement.
 void BM_InterpolatedPlacementFrame(benchmark::State& state) {
     SetDefaultSettings(SettingsRecord);
-    RegisterCorePropertyGroups();
-    RegisterObjectsPropertyGroups();
-    RegisterPropertiesPropertyGroups();
+    RegisterEngineKinds();
     const auto count = static_cast<int>(state.range(0));
     std::vector<std::unique_ptr<TRObject>> objects;
     for (int i = 0; i < count; ++i) {

@@ -2,11 +2,11 @@
 // files with QFile::copy in the same run. Each media file is TAVRIN_BENCH_SAVE_KB kilobytes (64
 // by default).
 #include "core/URProject.h"
-#include "core/URPropCoreGroups.h"
 #include "core/URServerMessages.h"
 #include "core/URSettings.h"
 #include "core/URTempFolders.h"
 #include "core/URUtils.h"
+#include "objects/URObjectsRegistry.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,7 +18,7 @@ namespace {
 constexpr int ObjectCount = 500;
 
 bool Registered() {
-    RegisterCorePropertyGroups();
+    RegisterEngineKinds();
     return true;
 }
 

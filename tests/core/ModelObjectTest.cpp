@@ -4,11 +4,11 @@
 
 #include "core/UREasing.h"
 #include "core/URObject.h"
-#include "core/URPropCoreGroups.h"
 #include "core/URPropMediaSpeed.h"
 #include "core/URPropTransition.h"
 #include "core/URSettings.h"
 #include "core/URXmlValues.h"
+#include "objects/URObjectsRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ class Objects : public testing::Test {
 protected:
     void SetUp() override {
         SetDefaultSettings(SettingsRecord);
-        RegisterCorePropertyGroups();
+        RegisterEngineKinds();
         RegisterPropertyGroup(ptPlacement, MakePropertyGroup<TestMotion>);
     }
 

@@ -2,9 +2,9 @@
 // forwarded to every object, markers, neighbours and the object factory.
 
 #include "core/URProject.h"
-#include "core/URPropCoreGroups.h"
 #include "core/URPropProjectSize.h"
 #include "core/URSettings.h"
+#include "objects/URObjectsRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ namespace {
 struct ModelReady {
     ModelReady() {
         SetDefaultSettings(SettingsRecord);
-        RegisterCorePropertyGroups();
+        RegisterEngineKinds();
     }
 };
 
@@ -79,7 +79,7 @@ TEST_F(Projects, ExportOptionsOfANewProject) {
 TEST_F(Projects, SizeWithoutItsGroupFallsBack) {
     RegisterPropertyGroup(ptProjectSize, nullptr);
     TRProject bare;
-    RegisterCorePropertyGroups();
+    RegisterEngineKinds();
     std::int32_t width = 0, height = 0;
     bare.SetProjectSize(100, 100);
     bare.GetProjectSize(width, height);

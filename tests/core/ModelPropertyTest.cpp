@@ -2,11 +2,11 @@
 // recorded decimal separator, the factory, and the keyframe list with its copy and paste.
 
 #include "core/URPropBase.h"
-#include "core/URPropCoreGroups.h"
-#include "core/URPropShadow.h"
 #include "core/URPropTransition.h"
 #include "core/URSettings.h"
 #include "core/URXmlValues.h"
+#include "graphics/URPropShadow.h"
+#include "objects/URObjectsRegistry.h"
 
 #include <QLocale>
 #include <clocale>
@@ -19,7 +19,7 @@ class PropertyGroups : public testing::Test {
 protected:
     void SetUp() override {
         SetDefaultSettings(SettingsRecord);
-        RegisterCorePropertyGroups();
+        RegisterEngineKinds();
     }
 };
 

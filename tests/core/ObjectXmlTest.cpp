@@ -3,9 +3,9 @@
 
 #include "CoreTestEnvironment.h"
 #include "SaveTestProject.h"
-#include "core/URPropShadow.h"
 #include "core/URTempFolders.h"
 #include "core/URXmlValues.h"
+#include "graphics/URPropShadow.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +19,7 @@ protected:
     void SetUp() override {
         CoreTestEnvironment::SetUp();
         TempRoot = path("tmp/QMBTemp/");
-        RegisterCorePropertyGroups();
+        RegisterEngineKinds();
     }
 
     // Opens the text as the description of a recovery folder.

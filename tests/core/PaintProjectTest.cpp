@@ -25,7 +25,11 @@ protected:
         context_ = DeviceContext::create(Factory::create());
         InstallScene(context_.get());
     }
-    void TearDown() override { ScenePlaybackHook = nullptr; }
+    // The context dies with the test: later tests must not paint through it.
+    void TearDown() override {
+        ScenePlaybackHook = nullptr;
+        InstallScene(nullptr);
+    }
 
     // The frame at `time`, drawn into a target of the frame's own size.
     QImage Paint(TRProject& project, int time, int width, int height, float zoom = 1) {

@@ -4,12 +4,10 @@
 
 #include "core/URProject.h"
 #include "core/URPropBase.h"
-#include "core/URPropCoreGroups.h"
 #include "objects/URObjectsRegistry.h"
 #include "objects/URPropBackgroundFill.h"
-#include "properties/URPropPlacement.h"
-#include "properties/URPropProgressBar.h"
-#include "properties/URPropertiesRegistry.h"
+#include "objects/URPropPlacement.h"
+#include "objects/URPropProgressBar.h"
 
 #include <memory>
 
@@ -25,9 +23,7 @@ inline DeviceContext*& InstalledContext() {
 // Registers every group once and installs `context` as the scene context.
 inline void InstallScene(DeviceContext* context) {
     static const bool registered = [] {
-        RegisterCorePropertyGroups();
-        RegisterObjectsPropertyGroups();
-        RegisterPropertiesPropertyGroups();
+        RegisterEngineKinds();
         return true;
     }();
     (void)registered;

@@ -31,7 +31,7 @@ protected:
         CoreTestEnvironment::SetUp();
         TempRoot = path("tmp/QMBTemp/");
         ResetTempFolderCounter();
-        RegisterCorePropertyGroups();
+        RegisterEngineKinds();
         target_ = path("home/Projects/");
         QDir().mkpath(target_);
     }

@@ -14,7 +14,7 @@ class SaveRecoveryTest : public CoreTestEnvironment {};
 TEST_F(SaveRecoveryTest, AKilledRunIsRecoveredWithNothingLost) {
     TempRoot = path("tmp/QMBTemp/");
     // The groups the probe knows: the core's own, nothing another test registered.
-    RegisterCorePropertyGroups();
+    RegisterEngineKinds();
     RegisterPropertyGroup(ptPlacement, nullptr);
     QProcess probe;
     probe.start(SAVE_PROBE, {TempRoot});

@@ -3,9 +3,9 @@
 // defaults; the save, undo and recovery tests and the recovery probe build the same one.
 
 #include "core/URProject.h"
-#include "core/URPropCoreGroups.h"
 #include "core/URPropMediaSpeed.h"
 #include "core/URPropTransition.h"
+#include "objects/URObjectsRegistry.h"
 
 #include <QFile>
 #include <QString>
@@ -49,9 +49,9 @@ inline QString MediaFileName(int type) {
 }
 
 // The project's folder must exist; the media files the objects name are created in it. The
-// project must have been made after RegisterCorePropertyGroups.
+// project must have been made after RegisterEngineKinds.
 inline void BuildSampleProject(TRProject& project) {
-    RegisterCorePropertyGroups();
+    RegisterEngineKinds();
     project.SetObjectName(QStringLiteral("Sample"));
     project.SetTimeEnd(60000);
     ShiftKeyframe(project.TransformationAt(0), 1);

@@ -38,7 +38,7 @@ protected:
 
     TRObject* At(std::size_t index) const { return project_.Objects().at(index).get(); }
 
-    bool registered_ = (RegisterCorePropertyGroups(), true);
+    bool registered_ = (RegisterEngineKinds(), true);
     TRProject project_;
 };
 

@@ -1,6 +1,5 @@
 #include "graphics/URCustomText.h"
 #include "platform/render/DeviceContext.h"
-#include "properties/URPropTextAnimation.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -165,33 +164,45 @@ TEST(TextRenderer, UnderlineFollowsTheTextAndNotInEraseMode) {
     }
 }
 
+// An animation with a fixed timing that leaves every letter unchanged.
+struct FixedTiming : TRTextAnimator {
+    TRTextAnimationTiming timing;
+    bool AnimationTiming(TRTextAnimationTiming& out) const override {
+        out = timing;
+        return true;
+    }
+    void AnimateLetter(float, float, float, float, float, float, float,
+                       TRTextAnimationFrame&) const override {}
+};
+
 TEST(TextRenderer, AnimatedLettersAppearOnTheirStartTimes) {
-    TRPropTextAnimation group;
-    group.SetChecked(true);
-    group.FInterval = 100;
-    group.FDuration = 50;
+    FixedTiming animation;
+    animation.timing.Interval = 100;
+    animation.timing.Duration = 50;
     struct Case {
-        const char* kind;
+        bool entry, perLine;
         int time;
         int letters; // drawn, of five
-    } cases[] = {
-        {"Custom In", 0, 1},      {"Custom In", 150, 2},  {"Custom In", 400, 5},
-        {"Custom Out", 0, 5},     {"Custom Out", 160, 3}, {"Custom Out", 500, 0},
-        {"Line Custom In", 0, 5}, // one line: all letters share its start
-    };
+    } cases[] =
+        {
+            {true, false, 0, 1},  {true, false, 150, 2},  {true, false, 400, 5},
+            {false, false, 0, 5}, {false, false, 160, 3}, {false, false, 500, 0},
+            {true, true, 0, 5}, // one line: all letters share its start
+        };
     auto layout = Layout(QStringLiteral("HHHHH"));
     const float letter = layout->inkBounds().width() / 5;
     for (const Case& c : cases) {
-        group.FName = QString::fromLatin1(c.kind);
+        animation.timing.Entry = c.entry;
+        animation.timing.PerLine = c.perLine;
         Scene scene(300, 60);
-        scene.renderer.propTextAnimation = &group;
+        scene.renderer.propTextAnimation = &animation;
         scene.renderer.Current_Time = c.time;
         scene.renderer.m_Erase = true; // the union of the drawn letters shows which are there
         scene.Draw(*layout);
         const GeometryPtr drawn = scene.renderer.m_Geometry;
         const int count =
             drawn ? static_cast<int>(std::lround(drawn->bounds().width() / letter)) : 0;
-        EXPECT_EQ(count, c.letters) << c.kind << " at " << c.time;
+        EXPECT_EQ(count, c.letters) << c.entry << c.perLine << " at " << c.time;
         EXPECT_EQ(scene.renderer.m_nrletters, 5);
     }
 }

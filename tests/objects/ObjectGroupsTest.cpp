@@ -2,7 +2,6 @@
 // groups' attributes, the text group's paste rule and the new project's fill.
 
 #include "core/URProject.h"
-#include "core/URPropCoreGroups.h"
 #include "core/URSettings.h"
 #include "core/URXmlValues.h"
 #include "objects/URObjectsRegistry.h"
@@ -19,8 +18,7 @@ class ObjectGroups : public testing::Test {
 protected:
     void SetUp() override {
         SetDefaultSettings(SettingsRecord);
-        RegisterCorePropertyGroups();
-        RegisterObjectsPropertyGroups();
+        RegisterEngineKinds();
     }
 };
 

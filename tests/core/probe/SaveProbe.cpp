@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     SetSettingsSaveEnabled(false);
     SetDefaultSettings(SettingsRecord);
     TempRoot = QString::fromLocal8Bit(argv[1]);
-    RegisterCorePropertyGroups();
+    RegisterEngineKinds();
     TRProject project;
     project.TempFolder = NewProjectTempFolder();
     savetest::BuildSampleProject(project);

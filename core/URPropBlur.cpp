@@ -1,8 +1,0 @@
-#include "core/URPropBlur.h"
-
-TRPropBlur::TRPropBlur() : TRPropBase(ptBlur) {}
-
-void TRPropBlur::VisitFields(TRPropFields& fields) {
-    fields.Float("Size", FSize);
-    fields.Bool("Border", FBorder);
-}

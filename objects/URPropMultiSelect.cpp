@@ -1,0 +1,3 @@
+#include "objects/URPropMultiSelect.h"
+
+TRPropMultiSelect::TRPropMultiSelect() : TRPropBase(ptMultiSelect) {}

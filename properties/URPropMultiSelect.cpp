@@ -1,3 +1,0 @@
-#include "properties/URPropMultiSelect.h"
-
-TRPropMultiSelect::TRPropMultiSelect() : TRPropBase(ptMultiSelect) {}
