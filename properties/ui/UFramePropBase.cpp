@@ -56,6 +56,11 @@ void TFramePropBase::RecordChange(TRProject& project) {
     project.History_AddModify(FObject, FUndoType, undoIncrement);
 }
 
+void TFramePropBase::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    PanelResize();
+}
+
 void TFramePropBase::PanelResize() {
     FPanel->setFixedWidth(width());
     FContainer->setGeometry(

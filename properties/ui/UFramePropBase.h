@@ -51,6 +51,7 @@ protected:
     void PropertyChanged();
     // The project a change applies to: the editor's active one, or null.
     TRProject* ActiveProject() const;
+    void resizeEvent(QResizeEvent* event) override;
     // Keeps the container at the bottom of the header and the frame as high as the header.
     void PanelResize();
     // Sets the container's height and the header's expanded height to fit it.
