@@ -73,8 +73,9 @@ TRGPEditEx::TRGPEditEx(QWidget* parent)
     FSlide->TimingFunction = IKTimingEaseOut;
     FSlide->OnFinish = [this](TIKAnimation*) { SlideFinish(); };
     connect(FTrackBar, &QSlider::valueChanged, this, &TRGPEditEx::TrackBarChange);
-    connect(FEdit, &QDoubleSpinBox::valueChanged, this, [this] { EditChange(true); });
-    connect(FEdit, &QAbstractSpinBox::editingFinished, this, [this] { EditChange(false); });
+    // With keyboard tracking every typed value arrives here; Enter and leaving the edit
+    // confirm it again, which changes nothing.
+    connect(FEdit, &QDoubleSpinBox::valueChanged, this, &TRGPEditEx::EditChange);
     resize(Scaled(100, this), Scaled(25, this));
 }
 
@@ -130,12 +131,8 @@ void TRGPEditEx::TrackBarChange(int position) {
     Q_EMIT Changed();
 }
 
-void TRGPEditEx::EditChange(bool fromTyping) {
-    if (FBlocked || FProgramMode)
-        return;
-    const double value = FEdit->value();
-    // Enter and leaving the edit confirm what typing already reported.
-    if (!fromTyping && value == FValue)
+void TRGPEditEx::EditChange(double value) {
+    if (FBlocked || FProgramMode || value == FValue)
         return;
     FBlocked = true;
     FTrackBar->setValue(Trunc(value));

@@ -64,7 +64,7 @@ protected:
 
 private:
     void TrackBarChange(int position);
-    void EditChange(bool fromTyping);
+    void EditChange(double value);
     void PopupMenuClick(int index);
     void SlideFinish();
     void ShowPosition(int position);

@@ -53,7 +53,7 @@ protected:
     void Record(TIKAnimation& animation) {
         animation.OnStart = [this](TIKAnimation*) { events_.push_back("start"); };
         animation.OnProcess = [this](TIKAnimation*, double t) {
-            events_.push_back("process " + QString::number(t, 'f', 4).toStdString());
+            events_.push_back("process " + QString::number(t, 'f', 3).toStdString());
         };
         animation.OnFinish = [this](TIKAnimation*) { events_.push_back("finish"); };
     }
@@ -109,7 +109,7 @@ TEST_F(AnimationTest, RunsAreSampledAtTheClock) {
     Advance(0.25);
     Advance(0.6);
     EXPECT_EQ(events_,
-              (Events{"start", "process 0.2500", "process 0.5000", "process 1.0000", "finish"}));
+              (Events{"start", "process 0.250", "process 0.500", "process 1.000", "finish"}));
 }
 
 TEST_F(AnimationTest, ATickWithoutTimeAdvancesNothing) {
@@ -117,14 +117,14 @@ TEST_F(AnimationTest, ATickWithoutTimeAdvancesNothing) {
     Advance(0);
     EXPECT_TRUE(events_.empty());
     Advance(0.5);
-    EXPECT_EQ(events_, (Events{"start", "process 0.5000"}));
+    EXPECT_EQ(events_, (Events{"start", "process 0.500"}));
     animation_->Stop();
 }
 
 TEST_F(AnimationTest, ZeroDurationStartsProcessesAndFinishesInOneTick) {
     Linear(0).Start();
     Advance(0.016);
-    EXPECT_EQ(events_, (Events{"start", "process 1.0000", "finish"}));
+    EXPECT_EQ(events_, (Events{"start", "process 1.000", "finish"}));
     EXPECT_EQ(IKAnimationRunCount(), 0);
 }
 
@@ -133,7 +133,7 @@ TEST_F(AnimationTest, DelayPostponesTheStart) {
     Advance(0.3);
     EXPECT_TRUE(events_.empty());
     Advance(0.3);
-    EXPECT_EQ(events_, (Events{"start", "process 0.1000"}));
+    EXPECT_EQ(events_, (Events{"start", "process 0.100"}));
     animation_->Stop();
 }
 
@@ -141,8 +141,8 @@ TEST_F(AnimationTest, RepeatsRunCyclesWithOneStartAndOneFinish) {
     Linear(0.1, 0, 3).Start();
     for (int i = 0; i < 6; ++i)
         Advance(0.06);
-    EXPECT_EQ(events_, (Events{"start", "process 0.6000", "process 0.6000", "process 0.6000",
-                               "process 1.0000", "finish"}));
+    EXPECT_EQ(events_, (Events{"start", "process 0.600", "process 0.600", "process 0.600",
+                               "process 1.000", "finish"}));
 }
 
 TEST_F(AnimationTest, StopFinishesOnceAndTheRunLeavesAtTheNextTick) {
@@ -167,7 +167,7 @@ TEST_F(AnimationTest, StopEndsOnlyTheFirstOfTwoRuns) {
     animation.Start();
     animation.Stop();
     Advance(0.5);
-    EXPECT_EQ(events_, (Events{"finish", "start", "process 0.5000"}));
+    EXPECT_EQ(events_, (Events{"finish", "start", "process 0.500"}));
     animation.Stop();
 }
 
@@ -178,7 +178,7 @@ TEST_F(AnimationTest, AnAnimationFreedWhileRunningLeavesTheList) {
     animation_.reset();
     Advance(0.25);
     EXPECT_EQ(IKAnimationRunCount(), 0);
-    EXPECT_EQ(events_, (Events{"start", "process 0.2500"}));
+    EXPECT_EQ(events_, (Events{"start", "process 0.250"}));
 }
 
 TEST_F(AnimationTest, RunsKeepTheTimesCopiedAtStart) {
@@ -186,7 +186,7 @@ TEST_F(AnimationTest, RunsKeepTheTimesCopiedAtStart) {
     animation.Start();
     animation.Duration = 10;
     Advance(0.5);
-    EXPECT_EQ(events_.back(), "process 0.5000");
+    EXPECT_EQ(events_.back(), "process 0.500");
     animation.Stop();
 }
 

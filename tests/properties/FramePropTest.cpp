@@ -15,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -55,17 +56,25 @@ public:
     int saves = 0;
 };
 
-class FrameTest : public ::testing::Test {
-protected:
-    void SetUp() override {
+// The group classes are registered before the fixture's project is made.
+struct RegisteredGroups {
+    RegisteredGroups() {
         SetDefaultSettings(SettingsRecord);
         RegisterCorePropertyGroups();
+    }
+};
+
+class FrameTest : public ::testing::Test, private RegisteredGroups {
+protected:
+    void SetUp() override {
         IKSetClock([this] { return now_; });
         services_.project = &project_;
         InstallEditorServices(&services_);
         project_.History_Init();
         group_ = project_.Get<TRPropProjectSize>(ptProjectSize, true);
         ASSERT_NE(group_, nullptr);
+        group_->Width = group_->OriginalWidth = 640;
+        group_->Height = group_->OriginalHeight = 480;
     }
     void TearDown() override {
         Advance(1);
@@ -77,7 +86,7 @@ protected:
         now_ += seconds;
         IKAnimationTick();
     }
-    std::size_t Records() const { return project_.History().Records().size(); }
+    std::size_t Records() { return project_.History().Records().size(); }
 
     double now_ = 50.0;
     TestServices services_;

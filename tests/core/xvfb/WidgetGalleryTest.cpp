@@ -71,6 +71,7 @@ TRGPEditEx* Edit(const QString& caption, double value, const QString& unit, QWid
     edit->setFixedSize(Scaled(300, edit), Scaled(25, edit));
     edit->SetAnimate(false);
     edit->SetCaption(caption);
+    edit->SetMinMaxValues(0, 5000);
     edit->SetUM(unit);
     edit->SetValue(value);
     return edit;
@@ -99,7 +100,7 @@ std::unique_ptr<QWidget> BuildGallery() {
         Panel("Project Size", true, false, w));
     auto* disabled = Edit("Opacity", 35, "%", w);
     disabled->setEnabled(false);
-    add("Value editor", Edit("Duration", 1000.5, "ms", w), disabled);
+    add("Value editor", Edit("Fade In", 1250.5, "ms", w), disabled);
 
     auto* dialA = new TRDial(w);
     auto* dialB = new TRDial(w);
@@ -213,8 +214,9 @@ TEST(WidgetGalleryTest, NothingIsClipped) {
         if (!child->isVisible() || child->parentWidget() != window.get())
             continue;
         EXPECT_TRUE(window->rect().contains(child->geometry())) << child->metaObject()->className();
-        if (auto* label = qobject_cast<QLabel*>(child))
+        if (auto* label = qobject_cast<QLabel*>(child)) {
             EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+        }
     }
     for (auto* edit : window->findChildren<TRGPEditEx*>())
         EXPECT_GE(edit->Edit()->width(), edit->Edit()->sizeHint().width() - Scaled(8, edit));
