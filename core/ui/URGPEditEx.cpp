@@ -4,6 +4,7 @@
 #include "core/ui/URStyle.h"
 
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -113,6 +114,7 @@ void TRGPEditEx::ShowPosition(int position) {
     FTrackBar->setValue(position);
     FEdit->setValue(FValue);
     FBlocked = false;
+    Layout();
 }
 
 void TRGPEditEx::TrackBarChange(int position) {
@@ -155,6 +157,7 @@ void TRGPEditEx::SetMinMaxValues(double minimum, double maximum) {
 void TRGPEditEx::SetUM(const QString& unit) {
     FUM = unit;
     FEdit->setSuffix(unit.isEmpty() ? QString() : " " + unit);
+    Layout();
 }
 
 void TRGPEditEx::SetDefaultValue(double value) {
@@ -236,8 +239,22 @@ int TRGPEditEx::TrackBarWidth() const {
 
 void TRGPEditEx::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    Layout();
+}
+
+// The edit is 60 design pixels wide, wider when its longest number and unit need more.
+int TRGPEditEx::EditWidth() const {
+    const QFontMetrics metrics(FEdit->font());
+    int text = 0;
+    for (const QString& shown : {FEdit->textFromValue(FMinValue), FEdit->textFromValue(FMaxValue),
+                                 FEdit->textFromValue(FValue)})
+        text = qMax(text, metrics.horizontalAdvance(shown + FEdit->suffix()));
+    return qMax(Scaled(60, this), text + Scaled(14, this));
+}
+
+void TRGPEditEx::Layout() {
     const QMargins margins = contentsMargins();
-    const int editWidth = Scaled(60, this);
+    const int editWidth = EditWidth();
     const int rowHeight = height() - margins.top() - margins.bottom();
     FEdit->setGeometry(width() - editWidth - margins.right(), margins.top(), editWidth, rowHeight);
     const int trackWidth = TrackBarWidth();

@@ -69,6 +69,8 @@ private:
     void SlideFinish();
     void ShowPosition(int position);
     int TrackBarWidth() const;
+    int EditWidth() const;
+    void Layout();
 
     QLabel* FCaption;
     QSlider* FTrackBar;

@@ -117,6 +117,7 @@ TEST_F(FrameTest, EachUserChangeWritesOnceWithOneUndoRecord) {
     frame.Init();
     frame.show();
     frame.ShowProperties(&project_, group_);
+    Advance(0.5); // the load's slide ends
     const auto before = Records();
     frame.edit->TrackBar()->setValue(700); // a drag
     EXPECT_EQ(group_->Width, 700);
@@ -136,6 +137,7 @@ TEST_F(FrameTest, AProgramSlideDuringAChangeDoesNotWriteAgain) {
     frame.Init();
     frame.show();
     frame.ShowProperties(&project_, group_);
+    Advance(0.5);
     frame.edit->TrackBar()->setValue(700);
     group_->Width = 100;
     frame.ShowProperties(&project_, group_); // slides back to 100

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QStyle>
@@ -218,8 +219,11 @@ TEST(WidgetGalleryTest, NothingIsClipped) {
             EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
         }
     }
-    for (auto* edit : window->findChildren<TRGPEditEx*>())
-        EXPECT_GE(edit->Edit()->width(), edit->Edit()->sizeHint().width() - Scaled(8, edit));
+    for (auto* edit : window->findChildren<TRGPEditEx*>()) {
+        const QFontMetrics metrics(edit->Edit()->font());
+        EXPECT_GT(edit->Edit()->width(), metrics.horizontalAdvance(edit->Edit()->text()) + 6)
+            << edit->Edit()->text().toStdString();
+    }
 }
 
 } // namespace
