@@ -1,6 +1,6 @@
 // A gallery window of every shared widget in both of its states, in the program's dark style,
 // rendered on the X server at device pixel ratios 1 and 2 and compared with golden images that
-// were made once with TAVRIN_UPDATE_GOLDEN=1 and looked at. TAVRIN_GALLERY_DIR keeps copies.
+// were looked at.
 #include "core/IKAnimation.h"
 #include "core/ui/URColorButton.h"
 #include "core/ui/URDial.h"
@@ -10,6 +10,8 @@
 #include "core/ui/URGlyphs.h"
 #include "core/ui/URGradientBar.h"
 #include "core/ui/URStyle.h"
+#include "tests/support/GoldenImage.h"
+#include "tests/support/StyleScope.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,35 +19,11 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
-#include <QStyle>
-#include <QStyleFactory>
 #include <QTest>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 namespace {
-
-// Keeps the application's look and puts it back afterwards.
-class StyleScope {
-public:
-    StyleScope()
-        : style_(QApplication::style()->name()), palette_(QApplication::palette()),
-          font_(QApplication::font()), sheet_(qApp->styleSheet()) {
-        InstallStyle(*qApp);
-    }
-    ~StyleScope() {
-        qApp->setStyleSheet(sheet_);
-        QApplication::setStyle(QStyleFactory::create(style_));
-        QApplication::setPalette(palette_);
-        QApplication::setFont(font_);
-    }
-
-private:
-    QString style_;
-    QPalette palette_;
-    QFont font_;
-    QString sheet_;
-};
 
 QLabel* Label(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -160,25 +138,6 @@ std::unique_ptr<QWidget> BuildGallery() {
     return window;
 }
 
-QImage Render(QWidget& window, qreal ratio) {
-    QImage image(window.size() * ratio, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(ratio);
-    image.fill(Qt::black);
-    window.render(&image);
-    return image.convertToFormat(QImage::Format_RGB32);
-}
-
-int WorstDifference(const QImage& a, const QImage& b) {
-    int worst = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                              std::abs(qBlue(p) - qBlue(q))});
-        }
-    return worst;
-}
-
 TEST(WidgetGalleryTest, EveryWidgetInBothStatesAtRatiosOneAndTwo) {
     StyleScope style;
     auto window = BuildGallery();
@@ -186,21 +145,10 @@ TEST(WidgetGalleryTest, EveryWidgetInBothStatesAtRatiosOneAndTwo) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     const QString folder = QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + "/../golden/";
     for (qreal ratio : {1.0, 2.0}) {
-        const QImage image = Render(*window, ratio);
-        const QString name = QString("widget_gallery_%1x.png").arg(int(ratio));
+        const QImage image = RenderWidget(*window, ratio);
         // The dark style: the corners are the window colour.
         EXPECT_EQ(QColor(image.pixel(1, 1)), QColor(TRStyleColors::Window));
-        const QString keep = qEnvironmentVariable("TAVRIN_GALLERY_DIR");
-        if (!keep.isEmpty())
-            image.save(QDir(keep).filePath(name));
-        if (qEnvironmentVariableIsSet("TAVRIN_UPDATE_GOLDEN")) {
-            ASSERT_TRUE(image.save(folder + name));
-            continue;
-        }
-        const QImage golden(folder + name);
-        ASSERT_EQ(golden.size(), image.size()) << name.toStdString();
-        EXPECT_LE(WorstDifference(image, golden.convertToFormat(QImage::Format_RGB32)), 8)
-            << name.toStdString();
+        ExpectGolden(image, folder, QString("widget_gallery_%1x.png").arg(int(ratio)));
     }
 }
 
