@@ -15,7 +15,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
@@ -143,7 +142,7 @@ TEST(WidgetGalleryTest, EveryWidgetInBothStatesAtRatiosOneAndTwo) {
     auto window = BuildGallery();
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    const QString folder = QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + "/../golden/";
+    const QString folder = QStringLiteral(TAVRIN_GOLDEN_DIR);
     for (qreal ratio : {1.0, 2.0}) {
         const QImage image = RenderWidget(*window, ratio);
         // The dark style: the corners are the window colour.

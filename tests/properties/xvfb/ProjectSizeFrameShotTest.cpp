@@ -9,7 +9,6 @@
 #include "tests/support/StyleScope.h"
 
 #include <QComboBox>
-#include <QFileInfo>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -29,7 +28,7 @@ TEST(ProjectSizeFrameShotTest, TheFrameInTheDarkStyle) {
     frame.ShowProperties(&project, group);
     frame.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-    const QString folder = QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + "/../golden/";
+    const QString folder = QStringLiteral(TAVRIN_GOLDEN_DIR);
     for (qreal ratio : {1.0, 2.0})
         ExpectGolden(RenderWidget(frame, ratio), folder,
                      QString("project_size_frame_%1x.png").arg(int(ratio)));
