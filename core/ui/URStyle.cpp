@@ -21,7 +21,6 @@ QAbstractSpinBox, QLineEdit, QComboBox { background: #181D24; color: #ECEAE8;
 QAbstractSpinBox:disabled, QLineEdit:disabled, QComboBox:disabled { color: #7D848C; }
 QAbstractSpinBox:focus, QLineEdit:focus, QComboBox:focus { border-color: #00A1A1; }
 QAbstractSpinBox::up-button, QAbstractSpinBox::down-button { width: 0px; border: none; }
-QComboBox::drop-down { border: none; width: 16px; }
 QComboBox QAbstractItemView { background: #2B333E; color: #ECEAE8;
     selection-background-color: #00A1A1; border: 1px solid #3E4A5A; }
 QPushButton { background: #2B333E; color: #ECEAE8; border: 1px solid #3E4A5A;
