@@ -1,7 +1,6 @@
 #include "export/URCloudThread.h"
 
 #include "platform/system/Clock.h"
-#include "platform/system/Messages.h"
 
 #include <cmath>
 
@@ -127,23 +126,23 @@ void TRCloudThread::Execute(const Command& command) {
         CheckLogin();
         break;
     case CT_AUTHORIZE:
-        FStorage->DoAuth();
+        FStorage.load()->DoAuth();
         PostToParent(CN_AUTHPAGE);
         break;
     case CT_GETACCOUNT:
-        FStorage->GetAccountInfo();
-        FStorage->GetDriveInfo();
+        FStorage.load()->GetAccountInfo();
+        FStorage.load()->GetDriveInfo();
         PostToParent(CN_ACCOUNTREADY);
         break;
     case CT_UPLOAD:
         Upload();
         break;
     case CT_LOGOUT:
-        FStorage->LogOut();
+        FStorage.load()->LogOut();
         PostToParent(CN_LOGGEDOUT);
         break;
     case CT_REFRESHDRIVE:
-        FStorage->GetDriveInfo();
+        FStorage.load()->GetDriveInfo();
         platform::system::postMessage(command.receiver.data(), CN_DRIVEREFRESHED);
         break;
     case CT_TTSCONVERT:
@@ -155,17 +154,17 @@ void TRCloudThread::Execute(const Command& command) {
 }
 
 void TRCloudThread::CheckLogin() {
-    FStorage->LoadTokens();
-    bool ok = FStorage->TestTokens();
+    FStorage.load()->LoadTokens();
+    bool ok = FStorage.load()->TestTokens();
     if (!ok)
-        ok = FStorage->RefreshAccess();
+        ok = FStorage.load()->RefreshAccess();
     PostToParent(ok ? CN_LOGGEDIN : CN_NEEDLOGIN);
 }
 
 void TRCloudThread::Upload() {
     FTimestamp = FTickCount();
-    TRCloudItem* item =
-        FStorage->UploadExY(Folder, FileName, ResourceName, ResourceDescription, Tags, Category);
+    TRCloudItem* item = FStorage.load()->UploadExY(Folder, FileName, ResourceName,
+                                                   ResourceDescription, Tags, Category);
     if (FConnectionError)
         return;
     if (FUserCancel) {
@@ -178,7 +177,7 @@ void TRCloudThread::Upload() {
     }
     PostToParent(CN_UPLOADED);
     QString download, share, media;
-    FStorage->GetLinks(item, download, share, media);
+    FStorage.load()->GetLinks(item, download, share, media);
     if (FConnectionError)
         return;
     FDownloadLink = download;
@@ -189,11 +188,11 @@ void TRCloudThread::Upload() {
 
 void TRCloudThread::ConvertText() {
     FTimestamp = FTickCount();
-    if (FStorage->Convert(gfilename, gtext, glang, gvoice, grate, gvolume)) {
+    if (FStorage.load()->Convert(gfilename, gtext, glang, gvoice, grate, gvolume)) {
         PostToParent(CN_TTSDONE);
         return;
     }
-    ErrorMessage = FStorage->ErrorMessage;
+    ErrorMessage = FStorage.load()->ErrorMessage;
     PostToParent(CN_TTSERROR);
 }
 
@@ -206,8 +205,8 @@ void TRCloudThread::PostToParent(int message, std::int64_t wParam, std::int64_t 
 void TRCloudThread::StorageTokenReceived() {
     if (FConnectionError)
         return;
-    if (FStorage && FStorage->Authorized()) {
-        FStorage->SaveTokens();
+    if (FStorage && FStorage.load()->Authorized()) {
+        FStorage.load()->SaveTokens();
         PostToParent(CN_AUTHORIZED);
     } else {
         PostToParent(CN_AUTHFAILED);

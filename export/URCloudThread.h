@@ -6,6 +6,7 @@
 // network failure the dialog hears CN_CONNECTIONERROR and then only CN_THREADENDED.
 
 #include "export/URCloudBase.h"
+#include "platform/system/Messages.h"
 
 #include <QPointer>
 #include <QThread>
@@ -24,8 +25,8 @@ inline constexpr int CT_GETACCOUNT = 1029;
 inline constexpr int CT_UPLOAD = 1030;
 inline constexpr int CT_LOGOUT = 1031;
 inline constexpr int CT_REFRESHDRIVE = 1032;
-inline constexpr int CT_QUIT = 1040;
-inline constexpr int CT_TTSCONVERT = 1124;
+inline constexpr int CT_QUIT = platform::system::msg::CloudCommandQuit;
+inline constexpr int CT_TTSCONVERT = platform::system::msg::CloudCommandTextToSpeech;
 
 // Notifications.
 inline constexpr int CN_LOGGEDIN = 1025;
@@ -80,7 +81,7 @@ public:
 
     int StorageType() const { return FStorageType; }
     void SetStorageType(int type);
-    TRCloudStorage* Storage() const { return FStorage; }
+    TRCloudStorage* Storage() const { return FStorage.load(); }
 
     QString FileName, Folder, ResourceName, ResourceDescription, Tags, Category;
     bool UserCancel() const { return FUserCancel; }
@@ -120,8 +121,9 @@ private:
     std::unique_ptr<TRCloudStorage> FGoogleTTS;
     std::unique_ptr<TRCloudStorage> FYoutube;
     std::unique_ptr<TRCloudStorage> FGoogleDrive;
-    TRCloudStorage* FStorage = nullptr;
-    int FStorageType = 0;
+    // Set by the dialog between commands, read by the worker.
+    std::atomic<TRCloudStorage*> FStorage{nullptr};
+    std::atomic<int> FStorageType{0};
     QPointer<QObject> FParentHandle;
     QString FDownloadLink, FShareLink, FMediaLink;
     std::uint32_t FTimestamp = 0;

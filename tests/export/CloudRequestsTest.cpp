@@ -239,6 +239,26 @@ TEST_F(CloudRequests, ACancelledUploadEndsWithoutItsClosingBoundary) {
     EXPECT_TRUE(errors_.empty()) << "a cancel is no network failure";
 }
 
+TEST_F(CloudRequests, FilesOfTwoGibibytesAndMoreAnnounceTheirWholeLength) {
+    // A sparse file: nothing is written to disk; the upload is cancelled after its first block.
+    const qint64 size = (qint64(1) << 31) + 10;
+    QFile file(dir_.filePath("huge.bin"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(size));
+    file.close();
+    cancelAt_ = 1;
+    EXPECT_TRUE(
+        client_
+            .HttpsPut(server_.base() + "/up", dir_.path(), "huge.bin", "", "", THTTPCommand::hcPut)
+            .isEmpty());
+    ASSERT_EQ(progress_.size(), 1u);
+    EXPECT_EQ(progress_[0].position, 4096);
+    EXPECT_EQ(progress_[0].total, size);
+    const auto requests = server_.requests(1);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].header("Content-Length"), QByteArray::number(size));
+}
+
 TEST_F(CloudRequests, AMissingFileSendsNothing) {
     EXPECT_TRUE(client_
                     .HttpsPut(server_.base() + "/up", dir_.path(), "missing.mp4", "", "{}",
