@@ -53,6 +53,9 @@ public:
     // The PEM file of the authority that signed the server's certificate.
     QString caFile() const { return caFile_; }
 
+    // Whether request bodies are kept (benchmarks sending much data turn it off).
+    void keepBodies(bool keep) { keepBodies_ = keep; }
+
     // The requests so far, after waiting (up to a few seconds) until there are `atLeast`.
     std::vector<TlsRequest> requests(std::size_t atLeast = 0) const;
 
@@ -71,6 +74,7 @@ private:
     int listener_ = -1;
     quint16 port_ = 0;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> keepBodies_{true};
     mutable std::mutex mutex_;
     mutable std::condition_variable arrived_;
     std::map<QByteArray, TlsResponse> routes_;
