@@ -19,9 +19,12 @@ inline constexpr int AudioFileSize = 2027;
 inline constexpr int EndpointVolumeChange = 3025;
 inline constexpr int WebcamPreviewFrame = 4024;
 inline constexpr int WebcamFileSize = 4025;
+// The cloud worker's commands and notifications lie in 1025..1040, beside the speech command
+// 1124 and its notifications 1125 and 1126.
 inline constexpr int CloudCommandFirst = 1025;
 inline constexpr int CloudCommandLast = 1040;
-inline constexpr int CloudCommandQuit = 1124;
+inline constexpr int CloudCommandQuit = 1040;
+inline constexpr int CloudCommandTextToSpeech = 1124;
 } // namespace msg
 
 // One posted message with its two parameters.

@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform::system {
 
@@ -18,6 +22,43 @@ QString configRoot() {
 
 bool isPlainName(const QString& name) {
     return !name.isEmpty() && !name.contains('/') && name != "." && name != "..";
+}
+
+bool writeAll(int fd, const QByteArray& data) {
+    qsizetype written = 0;
+    while (written < data.size()) {
+        const ssize_t count =
+            ::write(fd, data.constData() + written, size_t(data.size() - written));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        written += count;
+    }
+    return true;
+}
+
+// A folder only the user may enter: created so, or narrowed when it already exists.
+bool privateFolder(const QString& folder) {
+    if (!QDir().mkpath(folder))
+        return false;
+    return ::chmod(QFile::encodeName(folder).constData(), S_IRWXU) == 0;
+}
+
+// Written to a temporary file created with mode 0600, then renamed over the value.
+bool replacePrivately(const QString& path, const QByteArray& data) {
+    QByteArray temporary = QFile::encodeName(path) + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool written =
+        ::fchmod(fd, S_IRUSR | S_IWUSR) == 0 && writeAll(fd, data) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (written && closed &&
+        ::rename(temporary.constData(), QFile::encodeName(path).constData()) == 0)
+        return true;
+    ::unlink(temporary.constData());
+    return false;
 }
 
 } // namespace
@@ -59,6 +100,11 @@ bool RegistryKey::writeBinary(const QString& valueName, const QByteArray& data) 
         return false;
     }
     return file.commit();
+}
+
+bool RegistryKey::writePrivate(const QString& valueName, const QByteArray& data) const {
+    return isPlainName(valueName) && privateFolder(folder_) &&
+           replacePrivately(valuePath(valueName), data);
 }
 
 std::optional<QString> RegistryKey::readString(const QString& valueName) const {

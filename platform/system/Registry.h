@@ -28,6 +28,11 @@ public:
     std::optional<QString> readString(const QString& valueName) const;
     bool writeString(const QString& valueName, const QString& text) const;
 
+    // Stores the bytes whole for the user alone: the key's folder gets mode 0700 and the value's
+    // file mode 0600, and no other user can read the value at any moment, even while it is
+    // written. False on any failure.
+    bool writePrivate(const QString& valueName, const QByteArray& data) const;
+
     // The value's file path (values are plain names; a name with a separator is refused).
     QString valuePath(const QString& valueName) const;
 

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace platform::system;
 
@@ -66,6 +67,24 @@ TEST_F(RegistryTest, AnUnwritableKeyReportsFailure) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     EXPECT_FALSE(RegistryKey("Tavrin").writeBinary("Data", "x"));
+}
+
+TEST_F(RegistryTest, PrivateValuesAreTheUsersAloneEvenOverAnOpenFolder) {
+    QDir().mkpath(dir_.filePath("config/Tavrin/GoogleDrive"));
+    QFile::setPermissions(dir_.filePath("config/Tavrin/GoogleDrive"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                              QFileDevice::ReadOther | QFileDevice::ExeOther);
+    RegistryKey key("Tavrin/GoogleDrive");
+    ASSERT_TRUE(key.writePrivate("ACCESS_TOKEN", "first"));
+    ASSERT_TRUE(key.writePrivate("ACCESS_TOKEN", "second"));
+    EXPECT_EQ(key.readBinary("ACCESS_TOKEN"), QByteArray("second"));
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(key.valuePath("ACCESS_TOKEN")).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(::stat(QFile::encodeName(key.folder()).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(QDir(key.folder()).entryList(QDir::Files), QStringList{"ACCESS_TOKEN"});
+    EXPECT_FALSE(key.writePrivate("../escape", "x"));
 }
 
 // Starts the probe process holding `name` and returns once it said what it got.

@@ -1,0 +1,226 @@
+#include "export/URCloudHelpers.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QMimeDatabase>
+#include <QStandardPaths>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace {
+
+bool isUrlSafe(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_';
+}
+
+// Everything up to and including "://", found without regard to case.
+QString withoutScheme(const QString& url) {
+    const qsizetype scheme = url.indexOf("://", 0, Qt::CaseInsensitive);
+    return scheme < 0 ? url : url.mid(scheme + 3);
+}
+
+QString jsonText(const QJsonValue& value) {
+    switch (value.type()) {
+    case QJsonValue::String:
+        return value.toString();
+    case QJsonValue::Bool:
+        return value.toBool() ? "true" : "false";
+    case QJsonValue::Double: {
+        const double number = value.toDouble();
+        return number == double(qint64(number)) ? QString::number(qint64(number))
+                                                : QString::number(number, 'g', 17);
+    }
+    case QJsonValue::Object:
+        return QString::fromUtf8(QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact));
+    case QJsonValue::Array:
+        return QString::fromUtf8(QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact));
+    default:
+        return {};
+    }
+}
+
+// A text as a JSON string, quoted and escaped.
+QByteArray jsonString(const QString& text) {
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+QString twoDigits(int value) {
+    return QString::number(value).rightJustified(2, '0');
+}
+
+} // namespace
+
+QString ExtractServer(const QString& url) {
+    QString host = withoutScheme(url);
+    const qsizetype at = host.indexOf('@');
+    const qsizetype slash = host.indexOf('/');
+    if (at >= 0 && (slash < 0 || at < slash))
+        host = host.mid(at + 1);
+    const qsizetype end = host.indexOf('/');
+    return end < 0 ? host : host.left(end);
+}
+
+QString RemoveServer(const QString& url) {
+    QString path = withoutScheme(url);
+    const qsizetype at = path.indexOf('@');
+    if (at >= 0)
+        path = path.mid(at + 1);
+    const qsizetype slash = path.indexOf('/');
+    return slash < 0 ? path : path.mid(slash);
+}
+
+QString URLEncode(const QString& text) {
+    QString encoded;
+    for (const char c : text.toUtf8()) {
+        if (isUrlSafe(c))
+            encoded += QLatin1Char(c);
+        else
+            encoded += '%' + QString::number(uchar(c), 16).toUpper().rightJustified(2, '0');
+    }
+    return encoded;
+}
+
+QString URLEncodeRFC3986(const QString& text) {
+    return URLEncode(text);
+}
+
+QString SpaceEncode(const QString& text) {
+    return QString(text).replace(' ', "%20");
+}
+
+QString URLEncodeTilde(const QString& text) {
+    QString encoded;
+    for (const QChar c : text) {
+        if (c.unicode() < 128 && (isUrlSafe(char(c.unicode())) || c == '~'))
+            encoded += c;
+        else
+            encoded += '%' + QString::number(c.unicode(), 16).toUpper().rightJustified(2, '0');
+    }
+    return encoded;
+}
+
+QByteArray HTTPEncode(const QByteArray& text) {
+    QByteArray encoded;
+    for (const char c : text) {
+        if (isUrlSafe(c))
+            encoded += c;
+        else if (c == ' ')
+            encoded += '+';
+        else
+            encoded += '%' + QByteArray::number(uchar(c), 16).rightJustified(2, '0');
+    }
+    return encoded;
+}
+
+QString ExtractJSONText(const QString& text) {
+    QString result = text;
+    const qsizetype open = result.indexOf('{');
+    if (open > 0)
+        result = result.mid(open);
+    for (qsizetype i = result.size() - 1; i >= 1; --i)
+        if (result[i] == '}')
+            return result.left(i + 1);
+    return result.left(1);
+}
+
+QString GetJSONProp(const QJsonObject& object, const QString& id) {
+    return jsonText(object.value(id));
+}
+
+QJsonValue GetJSONValue(const QJsonObject& object, const QString& id) {
+    return object.value(id);
+}
+
+QString GetJSONProp(const QByteArray& json, const QString& id) {
+    const QJsonDocument document = QJsonDocument::fromJson(QString::fromLatin1(json).toUtf8());
+    return document.isObject() ? GetJSONProp(document.object(), id) : QString();
+}
+
+QJsonObject ParseJSONObject(const QByteArray& body) {
+    const QJsonDocument document = QJsonDocument::fromJson(body);
+    if (!document.isObject())
+        throw std::runtime_error("The reply is not a JSON object.");
+    return document.object();
+}
+
+TROrderedJson& TROrderedJson::AddRaw(const QString& name, const QByteArray& json) {
+    if (!members_.isEmpty())
+        members_ += ',';
+    members_ += jsonString(name) + ":" + json;
+    return *this;
+}
+
+TROrderedJson& TROrderedJson::Add(const QString& name, const QString& text) {
+    return AddRaw(name, jsonString(text));
+}
+
+TROrderedJson& TROrderedJson::Add(const QString& name, const TROrderedJson& object) {
+    return AddRaw(name, object.Text());
+}
+
+TROrderedJson& TROrderedJson::Add(const QString& name, const QStringList& texts) {
+    return AddRaw(name,
+                  QJsonDocument(QJsonArray::fromStringList(texts)).toJson(QJsonDocument::Compact));
+}
+
+QString GetMimeType(const QString& fileName) {
+    static const QMimeDatabase database;
+    const QMimeType type = database.mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
+    return type.isDefault() ? QStringLiteral("application/octet-stream") : type.name();
+}
+
+int StrToIntT(const QString& text) {
+    return text.trimmed().toInt();
+}
+
+quint64 StrToInt64T(const QString& text) {
+    return text.trimmed().toULongLong();
+}
+
+QString DateTimeToIso(const QDateTime& time) {
+    return QString::number(time.date().year()) + twoDigits(time.date().month()) +
+           twoDigits(time.date().day()) + "T" + twoDigits(time.time().hour()) +
+           twoDigits(time.time().minute()) + twoDigits(time.time().second());
+}
+
+QString DateTimeToWL(const QDateTime& time) {
+    const int offsetHours = time.toLocalTime().offsetFromUtc() / 3600;
+    return time.toString("yyyy-MM-ddThh:mm:ss") + (offsetHours < 0 ? "-" : "+") +
+           twoDigits(std::abs(offsetHours)) + ":00";
+}
+
+QString DateToWL(const QDate& date) {
+    return date.toString("yyyy-MM-dd") + "T00:00:00Z";
+}
+
+QDateTime IsoToDateTime(const QString& text) {
+    const auto field = [&text](int position, int length) {
+        return text.mid(position - 1, length).toInt();
+    };
+    return QDateTime(QDate(field(1, 4), field(6, 2), field(9, 2)),
+                     QTime(field(12, 2), field(15, 2), field(18, 2)));
+}
+
+QDate IsoToDate(const QString& text) {
+    return IsoToDateTime(text).date();
+}
+
+QDateTime LongDateStrToDateTime(const QString& text) {
+    static const QStringList months{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const QStringList parts = text.split(' ');
+    const int month = std::max<int>(0, int(months.indexOf(parts.value(1)))) + 1;
+    const QStringList clock = parts.value(3).split(':');
+    return QDateTime(QDate(parts.value(4).toInt(), month, parts.value(2).toInt()),
+                     QTime(clock.value(0).toInt(), clock.value(1).toInt(), clock.value(2).toInt()));
+}
+
+QString GetDocumentsFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+QString IncludeTrailingSlash(const QString& path) {
+    return path.isEmpty() || path.endsWith('/') ? path : path + '/';
+}

@@ -1,0 +1,74 @@
+#pragma once
+// Text helpers of the cloud clients: addresses, URL encodings, JSON replies, dates, file types.
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+#include <QStringList>
+
+// The host part of an address ("https://user@host:1/path" gives "host:1").
+QString ExtractServer(const QString& url);
+// The path and query of an address, from its first "/" after the host.
+QString RemoveServer(const QString& url);
+
+// UTF-8 bytes, keeping A-Z, a-z, 0-9, "-", "." and "_", every other byte as "%XX".
+QString URLEncode(const QString& text);
+QString URLEncodeRFC3986(const QString& text);
+// Each space as "%20".
+QString SpaceEncode(const QString& text);
+// Per UTF-16 unit: the URL-safe characters and "~" kept, others "%" and the unit in hexadecimal.
+QString URLEncodeTilde(const QString& text);
+// Bytes: URL-safe characters kept, space as "+", others "%xx" in lower case.
+QByteArray HTTPEncode(const QByteArray& text);
+
+// The text from its first "{" to its last "}".
+QString ExtractJSONText(const QString& text);
+// The text of a member (a string as it is, other values as JSON); empty when missing.
+QString GetJSONProp(const QJsonObject& object, const QString& id);
+// The member's value; undefined when missing.
+QJsonValue GetJSONValue(const QJsonObject& object, const QString& id);
+// The member of a JSON object text read as ASCII; empty when missing or not an object.
+QString GetJSONProp(const QByteArray& json, const QString& id);
+// The reply body as a JSON object; throws std::runtime_error when it is none.
+QJsonObject ParseJSONObject(const QByteArray& body);
+
+// A JSON object written with its members in the order they are added (request bodies whose
+// member order is fixed).
+class TROrderedJson {
+public:
+    TROrderedJson& Add(const QString& name, const QString& text);
+    TROrderedJson& Add(const QString& name, const TROrderedJson& object);
+    TROrderedJson& Add(const QString& name, const QStringList& texts);
+    QByteArray Text() const { return "{" + members_ + "}"; }
+
+private:
+    TROrderedJson& AddRaw(const QString& name, const QByteArray& json);
+    QByteArray members_;
+};
+
+// The content type of a file by its extension; "application/octet-stream" when unknown.
+QString GetMimeType(const QString& fileName);
+
+// 0 for a text that is no integer.
+int StrToIntT(const QString& text);
+// An unsigned 64-bit number; 0 for a text that is none.
+quint64 StrToInt64T(const QString& text);
+
+// "yyyyMMddThhmmss".
+QString DateTimeToIso(const QDateTime& time);
+// "yyyy-MM-ddThh:mm:ss+HH:00" with the local offset in whole hours.
+QString DateTimeToWL(const QDateTime& time);
+// "yyyy-MM-ddT00:00:00Z".
+QString DateToWL(const QDate& date);
+// Year, month, day, hour, minute and second read from the positions of an ISO 8601 text.
+QDateTime IsoToDateTime(const QString& text);
+QDate IsoToDate(const QString& text);
+// "Tue Mar 05 14:30:00 2024": weekday, English month, day, time, year.
+QDateTime LongDateStrToDateTime(const QString& text);
+
+// The user's documents folder.
+QString GetDocumentsFolder();
+// A non-empty path ending with "/".
+QString IncludeTrailingSlash(const QString& path);
