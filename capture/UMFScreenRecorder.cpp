@@ -63,8 +63,8 @@ bool TMFScreenRecorderThread::Regain(ScreenGrabber& grabber) {
 void TMFScreenRecorderThread::ExecuteChanges(ScreenGrabber& grabber, TScreenOutput& output) {
     std::vector<uint8_t> picture(std::size_t(grabber.stride()) * FCaptureRect.height(), 0);
     bool first = true;
-    SetStatus(1);
     output.Prepare();
+    SetStatus(1);
     while (!Terminated()) {
         if (!FRecording) {
             SleepMs(first ? 1 : 5);
@@ -92,8 +92,8 @@ void TMFScreenRecorderThread::ExecutePaced(ScreenGrabber& grabber, TScreenOutput
     const int period = 1000 / std::max(1, FOutput.FramePS);
     std::vector<uint8_t> picture(std::size_t(grabber.stride()) * FCaptureRect.height(), 0);
     FHasChanges = true;
-    SetStatus(1);
     output.Prepare();
+    SetStatus(1);
     while (!Terminated()) {
         if (!FRecording) {
             SleepMs(period / 2);

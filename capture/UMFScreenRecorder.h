@@ -80,6 +80,7 @@ public:
     void StopRecord();
 
     TCursorRecorderThread* CursorRecorderThread() const { return FCursorRecorderThread.get(); }
+    TMFScreenRecorderThread* ScreenRecorderThread() const { return FScreenRecorderThread.get(); }
 
     std::function<void(int sizeKB)> OnReceiveSize;
     TBreadcrumbSink Breadcrumb = DefaultBreadcrumbSink();

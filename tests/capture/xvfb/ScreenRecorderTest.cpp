@@ -83,6 +83,9 @@ protected:
         recorder.Breadcrumb = [](const QString&) {};
         recorder.SetParams(area, base, mode, false, method, 30, 100, 0, mailbox);
         recorder.StartRecord();
+        // Panel 0 is on the screen before the first picture: the worker has its output ready.
+        for (int i = 0; i < 2000 && recorder.ScreenRecorderThread()->m_status() < 1; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         const int64_t start = CaptureClockMs();
         int64_t totalPause = 0, pause = 0;
         recorder.SetStartTime(start);
