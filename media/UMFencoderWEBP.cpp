@@ -32,6 +32,18 @@ void clampEven(int& start, int& size, int limit) {
     }
 }
 
+// The start of `size` elements covering [start, end) inside [0, limit), on an even position;
+// `size` grows by one when moving the start back would uncover `end - 1`.
+int placeEven(int start, int end, int& size, int limit) {
+    start = std::min(start, limit - size);
+    if (start % 2 != 0) {
+        --start;
+        if (start + size < end)
+            ++size;
+    }
+    return start;
+}
+
 // An odd start moves one back and the end one on; odd sizes grow to even; small ones to MinSide.
 void alignEdge(int& start, int& size) {
     if (start % 2 != 0) {
@@ -79,13 +91,16 @@ PictureView TMFEncoderWEBP::ConvertFrame(const uint8_t* Source) {
     return view;
 }
 
-int32_t TMFEncoderWEBP::ConfigureVideoEncoder() {
-    VideoEncoder.reset();
+int32_t TMFEncoderWEBP::ConfigureVideoEncoder(std::unique_ptr<platform::media::VideoEncoder>& Into,
+                                              int Width, int Height) {
+    Into.reset();
+    VideoEncoderWidth = Width;
+    VideoEncoderHeight = Height;
     const VideoEncoderSettings settings = CreateVideoOutputType();
     if (settings.encoder.empty())
         return E_MF_NO_ENCODER;
     try {
-        VideoEncoder = std::make_unique<platform::media::VideoEncoder>(settings);
+        Into = std::make_unique<platform::media::VideoEncoder>(settings);
     } catch (const std::exception& error) {
         return Fail(error);
     }
@@ -93,10 +108,8 @@ int32_t TMFEncoderWEBP::ConfigureVideoEncoder() {
 }
 
 int32_t TMFEncoderWEBP::TestEncode() {
-    VideoEncoderWidth = FWidth;
-    VideoEncoderHeight = FHeight;
-    const int32_t result = ConfigureVideoEncoder();
-    VideoEncoder.reset();
+    const int32_t result = ConfigureVideoEncoder(WholeEncoder, FWidth, FHeight);
+    WholeEncoder.reset();
     return result;
 }
 
@@ -126,9 +139,9 @@ int32_t TMFEncoderWEBP::StartEncode() {
     destFile.reset();
     if (!FVideo || FWidth > MaxSide || FHeight > MaxSide || FVideoFramePS <= 0)
         return Fail(QStringLiteral("a WebP picture is 1 to 16383 pixels wide and high"));
-    VideoEncoderWidth = FWidth;
-    VideoEncoderHeight = FHeight;
-    if (const int32_t result = ConfigureVideoEncoder(); result != MF_S_OK)
+    RectEncoder.reset();
+    if (const int32_t result = ConfigureVideoEncoder(WholeEncoder, FWidth, FHeight);
+        result != MF_S_OK)
         return result;
     destFile = std::make_unique<QFile>(FileName());
     if (!destFile->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -166,18 +179,32 @@ TMFEncoderWEBP::TRect TMFEncoderWEBP::FindChangedRect(const uint8_t* Frame) cons
     return TRect{left, top, left + width, top + height};
 }
 
+TMFEncoderWEBP::TRect TMFEncoderWEBP::EncodedRect(const TRect& Changed) const {
+    int width = Changed.Width(), height = Changed.Height();
+    if (RectEncoder) {
+        width = std::max(width, RectEncoder->settings().width);
+        height = std::max(height, RectEncoder->settings().height);
+    }
+    const int left = placeEven(Changed.Left, Changed.Right, width, FWidth);
+    const int top = placeEven(Changed.Top, Changed.Bottom, height, FHeight);
+    return TRect{left, top, left + width, top + height};
+}
+
 int32_t TMFEncoderWEBP::WriteVideoSample(const uint8_t* Frame, int Slots) {
     if (!Animation && framesInFile > 0)
         return Fail(QStringLiteral("a still WebP picture holds one frame"));
-    if (lastrect.Width() != VideoEncoderWidth || lastrect.Height() != VideoEncoderHeight) {
-        VideoEncoderWidth = lastrect.Width();
-        VideoEncoderHeight = lastrect.Height();
-        if (const int32_t result = ConfigureVideoEncoder(); result != MF_S_OK)
+    const bool whole = lastrect.Width() == FWidth && lastrect.Height() == FHeight;
+    if (!whole && (!RectEncoder || RectEncoder->settings().width != lastrect.Width() ||
+                   RectEncoder->settings().height != lastrect.Height())) {
+        if (const int32_t result =
+                ConfigureVideoEncoder(RectEncoder, lastrect.Width(), lastrect.Height());
+            result != MF_S_OK)
             return result;
     }
+    platform::media::VideoEncoder& encoder = whole ? *WholeEncoder : *RectEncoder;
     std::vector<std::vector<uint8_t>> frames;
     try {
-        frames = VideoEncoder->encode(ConvertFrame(Frame), nrframes);
+        frames = encoder.encode(ConvertFrame(Frame), nrframes);
     } catch (const std::exception& error) {
         nrframes += Slots;
         return Fail(error);
@@ -219,7 +246,7 @@ int32_t TMFEncoderWEBP::WriteEncodedFrame(const std::vector<uint8_t>& payload) {
 }
 
 int32_t TMFEncoderWEBP::AddVideoFrame(const uint8_t* Frame) {
-    if (!IsValid || !VideoEncoder || !Frame)
+    if (!IsValid || !WholeEncoder || !Frame)
         return MF_S_NOTHING;
     if (UseChanges)
         UseVFR = true;
@@ -243,7 +270,7 @@ int32_t TMFEncoderWEBP::AddVideoFrame(const uint8_t* Frame) {
     const int32_t result = WriteVideoSample(lastdata.data(), int(lastnrframes));
     std::memcpy(lastdata.data(), Frame, bytes);
     lastnrframes = 1;
-    lastrect = UseChanges ? changed : WholeFrame();
+    lastrect = UseChanges ? EncodedRect(changed) : WholeFrame();
     return result;
 }
 
@@ -253,7 +280,7 @@ int32_t TMFEncoderWEBP::AddVideoFrameFromRecording(const uint8_t* Frame, int ATi
 }
 
 int32_t TMFEncoderWEBP::StopEncode() {
-    if (!destFile || !VideoEncoder)
+    if (!destFile || !WholeEncoder)
         return MF_S_NOTHING;
     int32_t result = MF_S_OK;
     if (IsValid && UseVFR && !first) {

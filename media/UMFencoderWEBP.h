@@ -46,17 +46,25 @@ protected:
 
 private:
     TRect FindChangedRect(const uint8_t* Frame) const;
-    int32_t ConfigureVideoEncoder();
+    // The part of the picture encoded for a change: the changed rectangle grown to the size of
+    // the rectangle encoder when it is smaller, so that the encoder is only made again when a
+    // change needs a larger one (making a VP8 encoder costs more than coding a larger area).
+    TRect EncodedRect(const TRect& Changed) const;
+    // Makes `Into` for pictures of this size.
+    int32_t ConfigureVideoEncoder(std::unique_ptr<platform::media::VideoEncoder>& Into, int Width,
+                                  int Height);
     int32_t WriteEncodedFrame(const std::vector<uint8_t>& payload);
     int32_t WriteHeader();
     TRect WholeFrame() const { return TRect{0, 0, FWidth, FHeight}; }
 
-    std::unique_ptr<platform::media::VideoEncoder> VideoEncoder;
+    std::unique_ptr<platform::media::VideoEncoder> WholeEncoder; // pictures of the whole canvas
+    std::unique_ptr<platform::media::VideoEncoder> RectEncoder;  // changed rectangles
+
     std::unique_ptr<QFile> destFile;
     int64_t nrframes = 0;     // slots covered by frames in the file
     int64_t lastnrframes = 0; // slots the held frame covers so far
     int64_t framesInFile = 0;
-    int VideoEncoderWidth = 0;
+    int VideoEncoderWidth = 0; // size of the encoder being made
     int VideoEncoderHeight = 0;
     uint64_t VideoCompressedSize = 0;
     TRect lastrect;
