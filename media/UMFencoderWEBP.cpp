@@ -84,9 +84,9 @@ VideoEncoderSettings TMFEncoderWEBP::CreateVideoOutputType() {
 PictureView TMFEncoderWEBP::ConvertFrame(const uint8_t* Source) {
     PictureView view;
     view.format = PixelFormat::Bgra;
-    view.width = lastrect.Width();
-    view.height = lastrect.Height();
-    view.planes[0] = Source + (size_t(lastrect.Top) * size_t(FWidth) + size_t(lastrect.Left)) * 4;
+    view.width = HeldRect.Width();
+    view.height = HeldRect.Height();
+    view.planes[0] = Source + (size_t(HeldRect.Top) * size_t(FWidth) + size_t(HeldRect.Left)) * 4;
     view.pitches[0] = FWidth * 4;
     return view;
 }
@@ -156,30 +156,28 @@ int32_t TMFEncoderWEBP::StartEncode() {
     }
     FSampleVideoStart = 0;
     FSampleVideoDuration = SlotTime(1, FVideoFramePS);
-    nrframes = 0;
-    lastnrframes = 0;
+    ResetHeld();
     framesInFile = 0;
     VideoCompressedSize = 0;
-    first = true;
     lastdata.assign(size_t(FWidth) * size_t(FHeight) * 4, 0);
     IsValid = true;
     return MF_S_OK;
 }
 
-TMFEncoderWEBP::TRect TMFEncoderWEBP::FindChangedRect(const uint8_t* Frame) const {
+TFrameRect TMFEncoderWEBP::FindChangedRect(const uint8_t* Frame) {
     const TChangedBounds b = FindChangedPixels(Frame, lastdata.data(), FWidth, FHeight);
     if (b.Empty())
-        return TRect{};
+        return TFrameRect{};
     int left = b.MinX, top = b.MinY, width = b.MaxX - b.MinX + 1, height = b.MaxY - b.MinY + 1;
     alignEdge(left, width);
     alignEdge(top, height);
     // The frame offsets are stored halved: keep them even and the rectangle inside the canvas.
     clampEven(left, width, FWidth);
     clampEven(top, height, FHeight);
-    return TRect{left, top, left + width, top + height};
+    return TFrameRect{left, top, left + width, top + height};
 }
 
-TMFEncoderWEBP::TRect TMFEncoderWEBP::EncodedRect(const TRect& Changed) const {
+TFrameRect TMFEncoderWEBP::PlaceChangedRect(const TFrameRect& Changed) const {
     int width = Changed.Width(), height = Changed.Height();
     if (RectEncoder) {
         width = std::max(width, RectEncoder->settings().width);
@@ -187,17 +185,17 @@ TMFEncoderWEBP::TRect TMFEncoderWEBP::EncodedRect(const TRect& Changed) const {
     }
     const int left = placeEven(Changed.Left, Changed.Right, width, FWidth);
     const int top = placeEven(Changed.Top, Changed.Bottom, height, FHeight);
-    return TRect{left, top, left + width, top + height};
+    return TFrameRect{left, top, left + width, top + height};
 }
 
 int32_t TMFEncoderWEBP::WriteVideoSample(const uint8_t* Frame, int Slots) {
     if (!Animation && framesInFile > 0)
         return Fail(QStringLiteral("a still WebP picture holds one frame"));
-    const bool whole = lastrect.Width() == FWidth && lastrect.Height() == FHeight;
-    if (!whole && (!RectEncoder || RectEncoder->settings().width != lastrect.Width() ||
-                   RectEncoder->settings().height != lastrect.Height())) {
+    const bool whole = HeldRect.Width() == FWidth && HeldRect.Height() == FHeight;
+    if (!whole && (!RectEncoder || RectEncoder->settings().width != HeldRect.Width() ||
+                   RectEncoder->settings().height != HeldRect.Height())) {
         if (const int32_t result =
-                ConfigureVideoEncoder(RectEncoder, lastrect.Width(), lastrect.Height());
+                ConfigureVideoEncoder(RectEncoder, HeldRect.Width(), HeldRect.Height());
             result != MF_S_OK)
             return result;
     }
@@ -226,10 +224,10 @@ int32_t TMFEncoderWEBP::WriteEncodedFrame(const std::vector<uint8_t>& payload) {
         FSampleVideoStart += duration;
         chunk.Tag("ANMF");
         chunk.U32(length + 24 + (odd ? 1 : 0));
-        chunk.U24(uint32_t(lastrect.Left / 2));
-        chunk.U24(uint32_t(lastrect.Top / 2));
-        chunk.U24(uint32_t(lastrect.Width() - 1));
-        chunk.U24(uint32_t(lastrect.Height() - 1));
+        chunk.U24(uint32_t(HeldRect.Left / 2));
+        chunk.U24(uint32_t(HeldRect.Top / 2));
+        chunk.U24(uint32_t(HeldRect.Width() - 1));
+        chunk.U24(uint32_t(HeldRect.Height() - 1));
         chunk.U24(uint32_t(duration));
         chunk.U8(DoNotBlend);
     }
@@ -250,44 +248,20 @@ int32_t TMFEncoderWEBP::AddVideoFrame(const uint8_t* Frame) {
         return MF_S_NOTHING;
     if (UseChanges)
         UseVFR = true;
-    const size_t bytes = lastdata.size();
-    if (!UseVFR) {
-        lastrect = WholeFrame();
-        return WriteVideoSample(Frame, 1);
-    }
-    if (first) {
-        std::memcpy(lastdata.data(), Frame, bytes);
-        first = false;
-        lastnrframes = 1;
-        lastrect = WholeFrame();
-        return MF_S_OK;
-    }
-    const TRect changed = FindChangedRect(Frame);
-    if (changed.Width() == 0) {
-        ++lastnrframes;
-        return MF_S_OK;
-    }
-    const int32_t result = WriteVideoSample(lastdata.data(), int(lastnrframes));
-    std::memcpy(lastdata.data(), Frame, bytes);
-    lastnrframes = 1;
-    lastrect = UseChanges ? EncodedRect(changed) : WholeFrame();
-    return result;
+    if (UseVFR)
+        return HoldFrame(Frame);
+    HeldRect = WholeFrame();
+    return WriteVideoSample(Frame, 1);
 }
 
-int32_t TMFEncoderWEBP::AddVideoFrameFromRecording(const uint8_t* Frame, int ATime) {
-    lastnrframes += MissedSlots(ATime, FSampleVideoStart, FVideoFramePS, lastnrframes);
-    return AddVideoFrame(Frame);
+int32_t TMFEncoderWEBP::WriteHeldFrame(int64_t Slots) {
+    return WriteVideoSample(lastdata.data(), int(Slots));
 }
 
 int32_t TMFEncoderWEBP::StopEncode() {
     if (!destFile || !WholeEncoder)
         return MF_S_NOTHING;
-    int32_t result = MF_S_OK;
-    if (IsValid && UseVFR && !first) {
-        if (nrframes <= 0)
-            lastrect = WholeFrame();
-        result = WriteVideoSample(lastdata.data(), int(lastnrframes));
-    }
+    int32_t result = WriteLastHeld();
     IsValid = false;
     lastdata.clear();
     if (framesInFile == 0) {
