@@ -4,6 +4,7 @@
 #include "core/URServerMessages.h"
 #include "core/URSettings.h"
 #include "core/URUtils.h"
+#include "platform/system/FileCopy.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +13,6 @@
 #include <cmath>
 #include <functional>
 #include <optional>
-#include <vector>
 
 namespace {
 
@@ -81,26 +81,14 @@ std::optional<EntryHeader> readEntryHeader(QFile& package, int maxName) {
     return entry;
 }
 
-enum class CopyResult { Done, Failed, Canceled };
+using platform::system::CopyResult;
 
-// Copies `size` bytes through the buffer; `check` runs once per ChunksPerCheck chunks with the
-// number of bytes copied so far and returns false to cancel.
-CopyResult copyBytes(QFile& from, QFile& to, qint64 size, std::vector<char>& buffer,
+// Copies in the kernel where it can, checking for a cancel and reporting progress every
+// ChunksPerCheck buffers' worth of bytes.
+CopyResult copyBytes(QFile& from, QFile& to, qint64 size,
                      const std::function<bool(qint64 copied)>& check) {
-    int chunks = 0;
-    for (qint64 copied = 0; copied < size;) {
-        const qint64 want = std::min<qint64>(size - copied, qint64(buffer.size()));
-        if (from.read(buffer.data(), want) != want || to.write(buffer.data(), want) != want)
-            return CopyResult::Failed;
-        copied += want;
-        if (++chunks % TPackFiles::ChunksPerCheck == 0 && !check(copied))
-            return CopyResult::Canceled;
-    }
-    return CopyResult::Done;
-}
-
-std::vector<char> bufferFor(qint64 size) {
-    return std::vector<char>(std::clamp<qint64>(size, 1, TPackFiles::BufferSize));
+    return platform::system::copyFileBytes(
+        from, to, size, qint64(TPackFiles::BufferSize) * TPackFiles::ChunksPerCheck, check);
 }
 
 int roundedPercent(double value) {
@@ -179,8 +167,7 @@ bool TPackFiles::packFile(QFile& package, const QString& path, std::int64_t& tot
     if (!writeInt<qint64>(package, name.size()) || package.write(name) != name.size() ||
         !writeInt<qint64>(package, size))
         return false;
-    std::vector<char> buffer = bufferFor(size);
-    const auto result = copyBytes(source, package, size, buffer, [&](qint64 copied) {
+    const auto result = copyBytes(source, package, size, [&](qint64 copied) {
         if (canceledNow())
             return false;
         if (FProgress)
@@ -237,7 +224,6 @@ bool TPackFiles::Extract(const QString& fileName, const QString& targetDir) {
 
 bool TPackFiles::extractEntries(QFile& package, const QString& targetDir) {
     const qint64 packageSize = package.size();
-    std::vector<char> buffer = bufferFor(packageSize);
     while (!canceledNow() && package.pos() < packageSize) {
         const auto entry = readEntryHeader(package, MaxNameLength);
         if (!entry) {
@@ -253,11 +239,12 @@ bool TPackFiles::extractEntries(QFile& package, const QString& targetDir) {
             FLastError = CannotExtract;
             return false;
         }
-        const auto result = copyBytes(package, out, entry->size, buffer, [&](qint64) {
+        const qint64 start = package.pos();
+        const auto result = copyBytes(package, out, entry->size, [&](qint64 copied) {
             if (canceledNow())
                 return false;
             if (FProgress)
-                FProgress->SetProgress(roundedPercent(double(package.pos()) * 80 / packageSize));
+                FProgress->SetProgress(roundedPercent(double(start + copied) * 80 / packageSize));
             return true;
         });
         if (result == CopyResult::Failed || !out.flush()) {
@@ -295,8 +282,7 @@ bool ReadPackageThumbnail(const QString& packageFile, const QString& thumbnailFi
     QFile thumbnail(thumbnailFile);
     if (!thumbnail.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    std::vector<char> buffer = bufferFor(entry->size);
-    return copyBytes(package, thumbnail, entry->size, buffer, [](qint64) { return true; }) ==
+    return copyBytes(package, thumbnail, entry->size, [](qint64) { return true; }) ==
                CopyResult::Done &&
            thumbnail.flush();
 }

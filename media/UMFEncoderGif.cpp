@@ -41,9 +41,7 @@ int32_t TMFEncoderGIF::StartEncode() {
         return Fail(error);
     }
     const size_t pixels = size_t(FWidth) * size_t(FHeight);
-    first = true;
-    lastnrframes = 0;
-    nrframes = 0;
+    ResetHeld();
     FSampleVideoStart = 0;
     lastdata.assign(pixels * 4, 0);
     datamodificata.assign(pixels, 0);
@@ -52,12 +50,12 @@ int32_t TMFEncoderGIF::StartEncode() {
     return MF_S_OK;
 }
 
-TMFEncoderGIF::TRect TMFEncoderGIF::FindChangedRect(const uint8_t* Frame) {
+TFrameRect TMFEncoderGIF::FindChangedRect(const uint8_t* Frame) {
     const TChangedBounds b =
         FindChangedPixels(Frame, lastdata.data(), FWidth, FHeight, datamodificata.data());
     if (b.Empty())
-        return TRect{};
-    return TRect{b.MinX, b.MinY, b.MaxX - b.MinX + 1, b.MaxY - b.MinY + 1};
+        return TFrameRect{};
+    return TFrameRect{b.MinX, b.MinY, b.MaxX + 1, b.MaxY + 1};
 }
 
 // A delay beyond what one frame can state is split over copies of the same frame, so a picture
@@ -65,12 +63,12 @@ TMFEncoderGIF::TRect TMFEncoderGIF::FindChangedRect(const uint8_t* Frame) {
 int32_t TMFEncoderGIF::WritePieces(const uint8_t* APixels, const uint8_t* AMask, int64_t delayCs) {
     const int64_t pieces = std::max<int64_t>(1, (delayCs + GifMaxDelayCs - 1) / GifMaxDelayCs);
     const bool keep = UseChanges || UseTransparency;
-    const size_t offset = size_t(lastrect.Y) * size_t(FWidth) + size_t(lastrect.X);
+    const size_t offset = size_t(HeldRect.Top) * size_t(FWidth) + size_t(HeldRect.Left);
     GifFramePicture picture;
-    picture.left = lastrect.X;
-    picture.top = lastrect.Y;
-    picture.width = lastrect.Width;
-    picture.height = lastrect.Height;
+    picture.left = HeldRect.Left;
+    picture.top = HeldRect.Top;
+    picture.width = HeldRect.Width();
+    picture.height = HeldRect.Height();
     picture.bgra = APixels + offset * 4;
     picture.pitch = FWidth * 4;
     picture.transparent = AMask ? AMask + offset : nullptr;
@@ -100,57 +98,39 @@ int32_t TMFEncoderGIF::WriteFrame(const uint8_t* APixels, const uint8_t* AMask, 
 int32_t TMFEncoderGIF::AddVideoFrame(const uint8_t* Frame) {
     if (!IsValid || !Frame)
         return MF_S_NOTHING;
+    if (UseVFR)
+        return HoldFrame(Frame);
     const size_t bytes = lastdata.size();
     if (first) {
         first = false;
-        lastrect = WholeFrame();
+        HeldRect = WholeFrame();
         std::memcpy(lastdata.data(), Frame, bytes);
-        if (UseVFR) {
-            lastnrframes = 1;
-            return MF_S_OK;
-        }
         return WriteFrame(Frame, nullptr, 1);
     }
-    const TRect changed = FindChangedRect(Frame);
+    const TFrameRect changed = FindChangedRect(Frame);
     const uint8_t* mask = UseTransparency ? datamodificata.data() : nullptr;
-    if (!UseVFR) {
-        lastrect = !UseChanges ? WholeFrame()
-                   : changed.Width > 0
-                       ? changed
-                       : TRect{0, 0, std::min(MinimalSide, FWidth), std::min(MinimalSide, FHeight)};
-        const int32_t result = WriteFrame(Frame, mask, 1);
-        std::memcpy(lastdata.data(), Frame, bytes);
-        return result;
-    }
-    if (changed.Width == 0) {
-        ++lastnrframes;
-        return MF_S_OK;
-    }
-    const uint8_t* heldMask = UseTransparency && nrframes > 0 ? lastdatamodificata.data() : nullptr;
-    const int32_t result = WriteFrame(lastdata.data(), heldMask, lastnrframes);
+    HeldRect = !UseChanges        ? WholeFrame()
+               : !changed.Empty() ? changed
+                                  : TFrameRect{0, 0, std::min(MinimalSide, FWidth),
+                                               std::min(MinimalSide, FHeight)};
+    const int32_t result = WriteFrame(Frame, mask, 1);
     std::memcpy(lastdata.data(), Frame, bytes);
-    lastdatamodificata = datamodificata;
-    lastnrframes = 1;
-    lastrect = UseChanges ? changed : WholeFrame();
     return result;
 }
 
-int32_t TMFEncoderGIF::AddVideoFrameFromRecording(const uint8_t* Frame, int ATime) {
-    lastnrframes += MissedSlots(ATime, FSampleVideoStart, FVideoFramePS, lastnrframes);
-    return AddVideoFrame(Frame);
+// The held frame's mask is the one made when it arrived; the mask of the frame that arrives
+// next takes its place.
+int32_t TMFEncoderGIF::WriteHeldFrame(int64_t Slots) {
+    const uint8_t* mask = UseTransparency && nrframes > 0 ? lastdatamodificata.data() : nullptr;
+    const int32_t result = WriteFrame(lastdata.data(), mask, Slots);
+    lastdatamodificata = datamodificata;
+    return result;
 }
 
 int32_t TMFEncoderGIF::StopEncode() {
     if (!encoder)
         return MF_S_NOTHING;
-    int32_t result = MF_S_OK;
-    if (IsValid && UseVFR && !first) {
-        const bool inFile = nrframes > 0;
-        if (!inFile)
-            lastrect = WholeFrame();
-        const uint8_t* mask = UseTransparency && inFile ? lastdatamodificata.data() : nullptr;
-        result = WriteFrame(lastdata.data(), mask, lastnrframes);
-    }
+    int32_t result = WriteLastHeld();
     const bool empty = encoder->framesWritten() == 0;
     try {
         encoder->close();

@@ -3,7 +3,7 @@
 // (variable rate) and delays in hundredths of a second that never drift from the real time.
 #pragma once
 
-#include "media/UMFencoder.h"
+#include "media/UMFEncoderHeld.h"
 
 #include <memory>
 #include <vector>
@@ -16,7 +16,7 @@ class GifWriter;
 // than 256.
 int GifColoursForQuality(int quality);
 
-class TMFEncoderGIF : public TMFEncoder {
+class TMFEncoderGIF : public TMFEncoderHeld {
 public:
     TMFEncoderGIF();
     ~TMFEncoderGIF() override;
@@ -27,36 +27,25 @@ public:
     int32_t AddVideoFrame(const uint8_t* Frame) override;
     int32_t AddAudioFrame(const uint8_t*) override { return MF_S_OK; }
     int32_t StopEncode() override;
-    int32_t AddVideoFrameFromRecording(const uint8_t* Frame, int ATime) override;
     // The size of the file written so far.
     uint64_t GetVideoCompressedSize() override;
-
-    struct TRect {
-        int X = 0;
-        int Y = 0;
-        int Width = 0;
-        int Height = 0;
-    };
 
 protected:
     int32_t WriteVideoSample(const uint8_t*, int) override { return MF_S_OK; }
 
 private:
-    // The rectangle of pixels that differ from `lastdata` (Width 0 when none), and the mask of
-    // unchanged pixels in `datamodificata`.
-    TRect FindChangedRect(const uint8_t* Frame);
-    // Writes the `lastrect` part of `APixels` lasting `ASlots` slots; `AMask` marks pixels to
+    // The rectangle of pixels that differ from `lastdata`, and the mask of unchanged pixels in
+    // `datamodificata`.
+    TFrameRect FindChangedRect(const uint8_t* Frame) override;
+    int32_t WriteHeldFrame(int64_t Slots) override;
+    // Writes the `HeldRect` part of `APixels` lasting `ASlots` slots; `AMask` marks pixels to
     // write transparent (null: none).
     int32_t WriteFrame(const uint8_t* APixels, const uint8_t* AMask, int64_t ASlots);
     int32_t WritePieces(const uint8_t* APixels, const uint8_t* AMask, int64_t delayCs);
-    TRect WholeFrame() const { return TRect{0, 0, FWidth, FHeight}; }
 
     std::unique_ptr<platform::media::GifWriter> encoder;
-    int64_t nrframes = 0;     // slots covered by frames in the file
-    int64_t lastnrframes = 0; // slots the held frame covers so far (variable rate)
     // Unchanged pixels of the newest frame (1 each) and of the held frame: with transparency
     // they are written transparent, through a palette entry of their own.
     std::vector<uint8_t> datamodificata;
     std::vector<uint8_t> lastdatamodificata;
-    TRect lastrect;
 };

@@ -32,6 +32,18 @@ void clampEven(int& start, int& size, int limit) {
     }
 }
 
+// The start of `size` elements covering [start, end) inside [0, limit), on an even position;
+// `size` grows by one when moving the start back would uncover `end - 1`.
+int placeEven(int start, int end, int& size, int limit) {
+    start = std::min(start, limit - size);
+    if (start % 2 != 0) {
+        --start;
+        if (start + size < end)
+            ++size;
+    }
+    return start;
+}
+
 // An odd start moves one back and the end one on; odd sizes grow to even; small ones to MinSide.
 void alignEdge(int& start, int& size) {
     if (start % 2 != 0) {
@@ -72,20 +84,23 @@ VideoEncoderSettings TMFEncoderWEBP::CreateVideoOutputType() {
 PictureView TMFEncoderWEBP::ConvertFrame(const uint8_t* Source) {
     PictureView view;
     view.format = PixelFormat::Bgra;
-    view.width = lastrect.Width();
-    view.height = lastrect.Height();
-    view.planes[0] = Source + (size_t(lastrect.Top) * size_t(FWidth) + size_t(lastrect.Left)) * 4;
+    view.width = HeldRect.Width();
+    view.height = HeldRect.Height();
+    view.planes[0] = Source + (size_t(HeldRect.Top) * size_t(FWidth) + size_t(HeldRect.Left)) * 4;
     view.pitches[0] = FWidth * 4;
     return view;
 }
 
-int32_t TMFEncoderWEBP::ConfigureVideoEncoder() {
-    VideoEncoder.reset();
+int32_t TMFEncoderWEBP::ConfigureVideoEncoder(std::unique_ptr<platform::media::VideoEncoder>& Into,
+                                              int Width, int Height) {
+    Into.reset();
+    VideoEncoderWidth = Width;
+    VideoEncoderHeight = Height;
     const VideoEncoderSettings settings = CreateVideoOutputType();
     if (settings.encoder.empty())
         return E_MF_NO_ENCODER;
     try {
-        VideoEncoder = std::make_unique<platform::media::VideoEncoder>(settings);
+        Into = std::make_unique<platform::media::VideoEncoder>(settings);
     } catch (const std::exception& error) {
         return Fail(error);
     }
@@ -93,10 +108,8 @@ int32_t TMFEncoderWEBP::ConfigureVideoEncoder() {
 }
 
 int32_t TMFEncoderWEBP::TestEncode() {
-    VideoEncoderWidth = FWidth;
-    VideoEncoderHeight = FHeight;
-    const int32_t result = ConfigureVideoEncoder();
-    VideoEncoder.reset();
+    const int32_t result = ConfigureVideoEncoder(WholeEncoder, FWidth, FHeight);
+    WholeEncoder.reset();
     return result;
 }
 
@@ -126,9 +139,9 @@ int32_t TMFEncoderWEBP::StartEncode() {
     destFile.reset();
     if (!FVideo || FWidth > MaxSide || FHeight > MaxSide || FVideoFramePS <= 0)
         return Fail(QStringLiteral("a WebP picture is 1 to 16383 pixels wide and high"));
-    VideoEncoderWidth = FWidth;
-    VideoEncoderHeight = FHeight;
-    if (const int32_t result = ConfigureVideoEncoder(); result != MF_S_OK)
+    RectEncoder.reset();
+    if (const int32_t result = ConfigureVideoEncoder(WholeEncoder, FWidth, FHeight);
+        result != MF_S_OK)
         return result;
     destFile = std::make_unique<QFile>(FileName());
     if (!destFile->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -143,41 +156,53 @@ int32_t TMFEncoderWEBP::StartEncode() {
     }
     FSampleVideoStart = 0;
     FSampleVideoDuration = SlotTime(1, FVideoFramePS);
-    nrframes = 0;
-    lastnrframes = 0;
+    ResetHeld();
     framesInFile = 0;
     VideoCompressedSize = 0;
-    first = true;
     lastdata.assign(size_t(FWidth) * size_t(FHeight) * 4, 0);
     IsValid = true;
     return MF_S_OK;
 }
 
-TMFEncoderWEBP::TRect TMFEncoderWEBP::FindChangedRect(const uint8_t* Frame) const {
+TFrameRect TMFEncoderWEBP::FindChangedRect(const uint8_t* Frame) {
     const TChangedBounds b = FindChangedPixels(Frame, lastdata.data(), FWidth, FHeight);
     if (b.Empty())
-        return TRect{};
+        return TFrameRect{};
     int left = b.MinX, top = b.MinY, width = b.MaxX - b.MinX + 1, height = b.MaxY - b.MinY + 1;
     alignEdge(left, width);
     alignEdge(top, height);
     // The frame offsets are stored halved: keep them even and the rectangle inside the canvas.
     clampEven(left, width, FWidth);
     clampEven(top, height, FHeight);
-    return TRect{left, top, left + width, top + height};
+    return TFrameRect{left, top, left + width, top + height};
+}
+
+TFrameRect TMFEncoderWEBP::PlaceChangedRect(const TFrameRect& Changed) const {
+    int width = Changed.Width(), height = Changed.Height();
+    if (RectEncoder) {
+        width = std::max(width, RectEncoder->settings().width);
+        height = std::max(height, RectEncoder->settings().height);
+    }
+    const int left = placeEven(Changed.Left, Changed.Right, width, FWidth);
+    const int top = placeEven(Changed.Top, Changed.Bottom, height, FHeight);
+    return TFrameRect{left, top, left + width, top + height};
 }
 
 int32_t TMFEncoderWEBP::WriteVideoSample(const uint8_t* Frame, int Slots) {
     if (!Animation && framesInFile > 0)
         return Fail(QStringLiteral("a still WebP picture holds one frame"));
-    if (lastrect.Width() != VideoEncoderWidth || lastrect.Height() != VideoEncoderHeight) {
-        VideoEncoderWidth = lastrect.Width();
-        VideoEncoderHeight = lastrect.Height();
-        if (const int32_t result = ConfigureVideoEncoder(); result != MF_S_OK)
+    const bool whole = HeldRect.Width() == FWidth && HeldRect.Height() == FHeight;
+    if (!whole && (!RectEncoder || RectEncoder->settings().width != HeldRect.Width() ||
+                   RectEncoder->settings().height != HeldRect.Height())) {
+        if (const int32_t result =
+                ConfigureVideoEncoder(RectEncoder, HeldRect.Width(), HeldRect.Height());
+            result != MF_S_OK)
             return result;
     }
+    platform::media::VideoEncoder& encoder = whole ? *WholeEncoder : *RectEncoder;
     std::vector<std::vector<uint8_t>> frames;
     try {
-        frames = VideoEncoder->encode(ConvertFrame(Frame), nrframes);
+        frames = encoder.encode(ConvertFrame(Frame), nrframes);
     } catch (const std::exception& error) {
         nrframes += Slots;
         return Fail(error);
@@ -199,10 +224,10 @@ int32_t TMFEncoderWEBP::WriteEncodedFrame(const std::vector<uint8_t>& payload) {
         FSampleVideoStart += duration;
         chunk.Tag("ANMF");
         chunk.U32(length + 24 + (odd ? 1 : 0));
-        chunk.U24(uint32_t(lastrect.Left / 2));
-        chunk.U24(uint32_t(lastrect.Top / 2));
-        chunk.U24(uint32_t(lastrect.Width() - 1));
-        chunk.U24(uint32_t(lastrect.Height() - 1));
+        chunk.U24(uint32_t(HeldRect.Left / 2));
+        chunk.U24(uint32_t(HeldRect.Top / 2));
+        chunk.U24(uint32_t(HeldRect.Width() - 1));
+        chunk.U24(uint32_t(HeldRect.Height() - 1));
         chunk.U24(uint32_t(duration));
         chunk.U8(DoNotBlend);
     }
@@ -219,48 +244,24 @@ int32_t TMFEncoderWEBP::WriteEncodedFrame(const std::vector<uint8_t>& payload) {
 }
 
 int32_t TMFEncoderWEBP::AddVideoFrame(const uint8_t* Frame) {
-    if (!IsValid || !VideoEncoder || !Frame)
+    if (!IsValid || !WholeEncoder || !Frame)
         return MF_S_NOTHING;
     if (UseChanges)
         UseVFR = true;
-    const size_t bytes = lastdata.size();
-    if (!UseVFR) {
-        lastrect = WholeFrame();
-        return WriteVideoSample(Frame, 1);
-    }
-    if (first) {
-        std::memcpy(lastdata.data(), Frame, bytes);
-        first = false;
-        lastnrframes = 1;
-        lastrect = WholeFrame();
-        return MF_S_OK;
-    }
-    const TRect changed = FindChangedRect(Frame);
-    if (changed.Width() == 0) {
-        ++lastnrframes;
-        return MF_S_OK;
-    }
-    const int32_t result = WriteVideoSample(lastdata.data(), int(lastnrframes));
-    std::memcpy(lastdata.data(), Frame, bytes);
-    lastnrframes = 1;
-    lastrect = UseChanges ? changed : WholeFrame();
-    return result;
+    if (UseVFR)
+        return HoldFrame(Frame);
+    HeldRect = WholeFrame();
+    return WriteVideoSample(Frame, 1);
 }
 
-int32_t TMFEncoderWEBP::AddVideoFrameFromRecording(const uint8_t* Frame, int ATime) {
-    lastnrframes += MissedSlots(ATime, FSampleVideoStart, FVideoFramePS, lastnrframes);
-    return AddVideoFrame(Frame);
+int32_t TMFEncoderWEBP::WriteHeldFrame(int64_t Slots) {
+    return WriteVideoSample(lastdata.data(), int(Slots));
 }
 
 int32_t TMFEncoderWEBP::StopEncode() {
-    if (!destFile || !VideoEncoder)
+    if (!destFile || !WholeEncoder)
         return MF_S_NOTHING;
-    int32_t result = MF_S_OK;
-    if (IsValid && UseVFR && !first) {
-        if (nrframes <= 0)
-            lastrect = WholeFrame();
-        result = WriteVideoSample(lastdata.data(), int(lastnrframes));
-    }
+    int32_t result = WriteLastHeld();
     IsValid = false;
     lastdata.clear();
     if (framesInFile == 0) {

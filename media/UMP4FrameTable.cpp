@@ -211,6 +211,41 @@ void readKeyFrames(BoxWalker& walker, const Box& stbl, TMP4FrameTable& result, Q
     }
 }
 
+// The time scale of a "mvhd" or "mdhd" box; 0 when it cannot be read.
+uint32_t timeScaleOf(BoxWalker& walker, const Box& header) {
+    const std::optional<uint64_t> version = walker.read(header.payload, 1, header.end);
+    return uint32_t(
+        walker.read(header.payload + (version == 1u ? 20 : 12), 4, header.end).value_or(0));
+}
+
+// Where the track's presentation starts, from its edit list: the media time of the first edit
+// that shows media (B-frames delay every composition time by it), less the empty edits before
+// it (a delay in the movie's time scale), in track units. 0 without an edit list.
+int64_t editShift(BoxWalker& walker, const Box& moov, const Box& trak, uint32_t trackScale,
+                  QString& error) {
+    const std::optional<Box> elst =
+        child(walker, child(walker, trak, "edts", error), "elst", error);
+    const std::optional<Box> mvhd = walker.find(moov.payload, moov.end, fourCC("mvhd"), error);
+    if (!elst || !mvhd)
+        return 0;
+    const uint32_t movieScale = timeScaleOf(walker, *mvhd);
+    const int bytes = walker.read(elst->payload, 1, elst->end) == 1u ? 8 : 4;
+    const Table edits = tableOf(walker, *elst, 2 * bytes + 4);
+    int64_t delay = 0;
+    for (uint32_t e = 0; e < edits.count; ++e) {
+        const int64_t at = edits.first + int64_t(e) * (2 * bytes + 4);
+        const uint64_t duration = walker.read(at, bytes, elst->end).value_or(0);
+        const uint64_t rawMediaTime = walker.read(at + bytes, bytes, elst->end).value_or(0);
+        const int64_t mediaTime =
+            bytes == 8 ? int64_t(rawMediaTime) : int64_t(int32_t(uint32_t(rawMediaTime)));
+        if (mediaTime >= 0)
+            return mediaTime - delay;
+        if (movieScale != 0)
+            delay += int64_t(std::min<uint64_t>(duration, INT32_MAX)) * trackScale / movieScale;
+    }
+    return 0;
+}
+
 int toMs(int64_t time, uint32_t timeScale) {
     const double ms = std::trunc(double(time) * 1000.0 / double(timeScale));
     return int(std::clamp(ms, double(INT32_MIN + 1), double(INT32_MAX - 1)));
@@ -251,9 +286,7 @@ QString ReadMP4FrameTable(QIODevice& file, TMP4FrameTable& table) {
         child(walker, child(walker, mdia, "minf", error), "stbl", error);
     if (!mdhd || !stbl)
         return error.isEmpty() ? QStringLiteral("The picture track is incomplete") : error;
-    const std::optional<uint64_t> version = walker.read(mdhd->payload, 1, mdhd->end);
-    table.TimeScale =
-        uint32_t(walker.read(mdhd->payload + (version == 1u ? 20 : 12), 4, mdhd->end).value_or(0));
+    table.TimeScale = timeScaleOf(walker, *mdhd);
     if (table.TimeScale == 0)
         return QStringLiteral("The picture track has a time scale of 0");
     if (!readTimes(walker, *stbl, table, error))
@@ -261,6 +294,9 @@ QString ReadMP4FrameTable(QIODevice& file, TMP4FrameTable& table) {
     if (table.NrFrames() == 0)
         return QStringLiteral("The picture track has no frames");
     readCompositionOffsets(walker, *stbl, table, error);
+    table.EditShift = editShift(walker, *moov, *trak, table.TimeScale, error);
+    for (size_t i = 1; i < table.Frames.size(); ++i)
+        table.Frames[i].Time -= table.EditShift;
     readKeyFrames(walker, *stbl, table, error);
     finishTimes(table);
     return QString();

@@ -97,24 +97,24 @@ void ScalarYuvBlockToBgra(const uint8_t* Src, uint8_t* Dst, int DstStride) {
         ScalarYuv444ToBgra(Src + 16 * y, Dst + y * DstStride, kPlaneBlockBytes);
 }
 
-// Forward core transform of the sub-block at Src (stride 16), quantised; Z in raster order
-// 4v + h, where v is the frequency across the sub-block's columns and h down its rows.
+// Forward core transform X = C·P·Cᵀ of the sub-block at Src (stride 16), quantised; Z in
+// raster order 4v + h, v the vertical frequency (down the rows) and h the horizontal one.
 void QuantisedTransform(const uint8_t* Src, int QStep, int Z[16]) {
     static constexpr int C[4][4] = {{1, 1, 1, 1}, {2, 1, -1, -2}, {1, -1, -1, 1}, {1, -2, 2, -1}};
-    int t[4][4];
-    for (int i = 0; i < 4; ++i)
+    int t[4][4]; // C·P: vertical frequency v, column x
+    for (int v = 0; v < 4; ++v)
         for (int x = 0; x < 4; ++x) {
             int s = 0;
             for (int y = 0; y < 4; ++y)
-                s += C[i][y] * Src[16 * y + x];
-            t[i][x] = s;
+                s += C[v][y] * Src[16 * y + x];
+            t[v][x] = s;
         }
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j) {
+    for (int v = 0; v < 4; ++v)
+        for (int h = 0; h < 4; ++h) {
             int s = 0;
             for (int x = 0; x < 4; ++x)
-                s += t[i][x] * C[j][x];
-            const int index = 4 * j + i;
+                s += t[v][x] * C[h][x];
+            const int index = 4 * v + h;
             Z[index] = (s * QuantiserEntry(QStep, index) + 16384) >> 15;
         }
 }
@@ -151,15 +151,16 @@ uint8_t* ScalarReconstructBlock(const int16_t* Coef, uint8_t* Dst, int QStep) {
             const int index = kScanOrder[p];
             d[index] = (Coef[16 * k + p] * DequantiserEntry(QStep, index) * (1 << shift)) >> 4;
         }
+        // Columns first: e[h][y] combines the vertical frequencies of column h.
         int e[4][4];
-        for (int v = 0; v < 4; ++v)
-            InverseCore(d[4 * v], d[4 * v + 1], d[4 * v + 2], d[4 * v + 3], e[v]);
+        for (int h = 0; h < 4; ++h)
+            InverseCore(d[h], d[4 + h], d[8 + h], d[12 + h], e[h]);
         uint8_t* dst = Dst + 64 * (k / 4) + 4 * (k % 4);
         for (int y = 0; y < 4; ++y) {
-            int column[4];
-            InverseCore(e[0][y], e[1][y], e[2][y], e[3][y], column);
+            int row[4];
+            InverseCore(e[0][y], e[1][y], e[2][y], e[3][y], row);
             for (int x = 0; x < 4; ++x)
-                dst[16 * y + x] = Clamp255(column[x] >> 8);
+                dst[16 * y + x] = Clamp255(row[x] >> 8);
         }
     }
     return Dst + kPlaneBlockBytes;

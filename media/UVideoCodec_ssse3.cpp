@@ -165,16 +165,32 @@ TWordShuffle MakeWordShuffle(const uint8_t Order[16]) {
     return s;
 }
 
+// The registers of a sub-block hold its coefficients column by column: X(v,h) at lane 4h + v,
+// the transpose of its raster index 4v + h.
+int Transposed(int Index) {
+    return 4 * (Index % 4) + Index / 4;
+}
+
+// Lanes in scan order.
+struct TLaneScan {
+    uint8_t Lane[16];
+    TLaneScan() {
+        for (int p = 0; p < 16; ++p)
+            Lane[p] = static_cast<uint8_t>(Transposed(kScanOrder[p]));
+    }
+};
+
 const TWordShuffle& ScanShuffle() {
-    static const TWordShuffle s = MakeWordShuffle(kScanOrder);
+    static const TWordShuffle s = MakeWordShuffle(TLaneScan().Lane);
     return s;
 }
 
 const TWordShuffle& UnscanShuffle() {
     static const TWordShuffle s = [] {
+        const TLaneScan scan;
         uint8_t inverse[16];
         for (int p = 0; p < 16; ++p)
-            inverse[kScanOrder[p]] = static_cast<uint8_t>(p);
+            inverse[scan.Lane[p]] = static_cast<uint8_t>(p);
         return MakeWordShuffle(inverse);
     }();
     return s;
@@ -190,8 +206,9 @@ TAVRIN_SSSE3 __m128i SwapHalves(__m128i v) {
     return _mm_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2));
 }
 
-// Second transform stage and quantiser of one sub-block from its columns w0|w1 and w2|w3;
-// stores the 16 quantised coefficients in scan order at Out.
+// Second transform stage and quantiser of one sub-block from the columns w0|w1 and w2|w3 of
+// C·P (lanes v); the results lie in lane order 4h + v. Stores the 16 quantised coefficients in
+// scan order at Out.
 TAVRIN_SSSE3 void QuantiseSubBlock(__m128i w01, __m128i w23, const __m128i q[2], int16_t* Out) {
     const __m128i w32 = SwapHalves(w23);
     const __m128i s = _mm_add_epi16(w01, w32), d = _mm_sub_epi16(w01, w32);
@@ -210,7 +227,7 @@ TAVRIN_SSSE3 uint8_t* EncodeBlock(const uint8_t* Src, uint8_t* Out, int QStep,
                                   TSliceCounters& Work) {
     alignas(16) int16_t quant[16];
     for (int i = 0; i < 16; ++i)
-        quant[i] = static_cast<int16_t>(QuantiserEntry(QStep, i));
+        quant[i] = static_cast<int16_t>(QuantiserEntry(QStep, Transposed(i)));
     const __m128i q[2] = {Load(quant), Load(quant + 8)};
     alignas(16) int16_t coef[256];
     const __m128i zero = _mm_setzero_si128();
@@ -289,7 +306,9 @@ TAVRIN_SSSE3 void ReconstructSubBlock(const int16_t* Coef, const __m128i m[2], i
     const __m128i shift = _mm_cvtsi32_si128(Shift);
     for (__m128i& v : d)
         v = _mm_srai_epi32(_mm_sll_epi32(v, shift), 4);
-    // d[v] holds raster row v (lanes h): combine the rows first, then within them.
+    // d[h] holds column h of the coefficients (lanes v): combining across the registers works
+    // along the rows, the transposed result then down the columns (exact integer sums, so the
+    // order does not change the result).
     __m128i f[4];
     InverseCore4(d, f);
     Transpose4(f);
@@ -302,7 +321,7 @@ struct TDequantRows {
     TDequantRows() {
         for (int q = 0; q <= kMaxQStep; ++q)
             for (int i = 0; i < 16; ++i)
-                Row[q][i] = static_cast<int16_t>(DequantiserEntry(q, i));
+                Row[q][i] = static_cast<int16_t>(DequantiserEntry(q, Transposed(i)));
     }
 };
 

@@ -24,12 +24,14 @@ void TVideoReaderMP4::OpenFile(const QString& fileName, int64_t, uint32_t) {
     options.ignoreEditList = true;
     if (!OpenSource(fileName, options))
         return;
+    // The decoder gives raw composition times; the table starts where the edit list does.
+    FSourceOffset = table.EditShift * platform::media::TicksPerSecond / int64_t(FTimeScale);
     if (FFramePS <= 0)
         FFramePS = 30;
-    // The table ends where the file's duration says the last frame ends. Composition times
-    // taken without the edit list can run past that duration (B-frames shift every frame); the
-    // duration then grows by that shift so that the last frames stay reachable; a last frame
-    // of no duration lasts as long as the one before it.
+    // The table ends where the file's duration says the last frame ends. A file whose edit
+    // list does not cover its composition times can run past that duration; the duration then
+    // grows so that the last frames stay reachable; a last frame of no duration lasts as long
+    // as the one before it.
     TFrameMF& last = FFrames[size_t(FNrFrames)];
     if (last.BeginTimeMs >= FDurationMs) {
         const int step =

@@ -30,8 +30,9 @@ void TVideoReaderNP::GetFrame(uint32_t, int timeMs, uint8_t* dst) {
     }
     if (LastFrameDuration == -1 || t < end || t > end + ReadAheadMs)
         Seek((t + 1) * TicksPerMs);
-    // At the very end, a time inside the last picture rather than one past it.
-    const int64_t target = (t >= FDurationMs ? t - 1 : t + 1) * TicksPerMs;
+    // At the very end the time itself: the last picture starts at or before it, and in a file
+    // whose last block has no duration it starts exactly there.
+    const int64_t target = (t >= FDurationMs ? t : t + 1) * TicksPerMs;
     if (const std::optional<TSampleSpan> span = ReadTo(target)) {
         LastFrameTime = span->Time / TicksPerMs;
         LastFrameDuration = span->Duration / TicksPerMs;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 using namespace platform::media;
 
@@ -44,25 +45,54 @@ bool TVideoReaderSource::OpenSource(const QString& fileName, const OpenOptions& 
 }
 
 void TVideoReaderSource::Seek(int64_t position) {
-    preader->seek(position);
+    FAhead = Sample();
+    preader->seek(position + FSourceOffset);
+}
+
+std::optional<Sample> TVideoReaderSource::NextSample() {
+    if (!FAhead.isEmpty())
+        return std::exchange(FAhead, Sample());
+    SourceReader::ReadResult result = preader->readSample(Stream);
+    if (result.status != SourceReader::ReadStatus::Sample)
+        return std::nullopt;
+    return std::move(result.sample);
 }
 
 std::optional<TVideoReaderSource::TSampleSpan> TVideoReaderSource::ReadTo(int64_t target) {
-    Sample passed; // the last sample that ended before the target
+    std::optional<TSampleSpan> span = ReadToSource(target + FSourceOffset);
+    if (span)
+        span->Time -= FSourceOffset;
+    return span;
+}
+
+std::optional<TVideoReaderSource::TSampleSpan> TVideoReaderSource::ReadToSource(int64_t target) {
+    Sample passed; // the last sample that starts at or before the target
     for (;;) {
-        SourceReader::ReadResult result = preader->readSample(Stream);
-        if (result.status == SourceReader::ReadStatus::EndOfStream && !passed.isEmpty())
-            return Hold(passed); // the last picture stays up to the end of the file
-        if (result.status != SourceReader::ReadStatus::Sample)
-            return std::nullopt;
-        Sample& sample = result.sample;
-        if (target < sample.time() + sample.duration() || target < sample.time())
-            return Hold(sample);
-        passed = std::move(sample);
+        std::optional<Sample> sample = NextSample();
+        if (!sample) {
+            if (passed.isEmpty())
+                return std::nullopt;
+            // The last picture stays up to the end of the file.
+            const int64_t end = int64_t(FDurationMs) * TicksPerMs;
+            return Hold(passed, passed.duration() > 0 ? passed.duration()
+                                                      : std::max<int64_t>(end - passed.time(), 0));
+        }
+        if (sample->time() > target) {
+            if (passed.isEmpty())
+                return Hold(*sample, sample->duration());
+            // Containers need not store durations: a picture lasts until the next one starts.
+            const int64_t span = sample->time() - passed.time();
+            FAhead = std::move(*sample);
+            return Hold(passed, span);
+        }
+        if (sample->duration() > 0 && target < sample->time() + sample->duration())
+            return Hold(*sample, sample->duration());
+        passed = std::move(*sample);
     }
 }
 
-std::optional<TVideoReaderSource::TSampleSpan> TVideoReaderSource::Hold(const Sample& sample) {
+std::optional<TVideoReaderSource::TSampleSpan> TVideoReaderSource::Hold(const Sample& sample,
+                                                                        int64_t duration) {
     if (sample.width() != FWidth || sample.height() != FHeight)
         return std::nullopt; // a picture of another size does not fit the caller's buffer
     try {
@@ -71,7 +101,7 @@ std::optional<TVideoReaderSource::TSampleSpan> TVideoReaderSource::Hold(const Sa
         return std::nullopt;
     }
     FHolding = true;
-    return TSampleSpan{sample.time(), sample.duration()};
+    return TSampleSpan{sample.time(), duration};
 }
 
 void TVideoReaderSource::CopyHeld(uint8_t* dst) const {

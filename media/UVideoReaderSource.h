@@ -27,13 +27,15 @@ protected:
     // Moves the decoder to the key frame at or before `position` (100 ns); failures are ignored:
     // the reader then reads on from where it is.
     void Seek(int64_t position);
-    // Reads forward to the first sample that ends after `target` or starts after it (100 ns),
-    // converts it into the held picture and returns its span. When the stream ends first, the
-    // last sample read stands (the last picture shows to the end of the file); nothing when no
-    // sample was read or the stream fails, in which case the held picture is unchanged.
+    // Reads forward to the last sample that starts at or before `target` (100 ns), or to one
+    // whose stored duration covers it, converts it into the held picture and returns its span:
+    // the stored duration, else up to the next sample's start (that sample is kept for the next
+    // read). The first sample stands when it starts after the target; when the stream ends
+    // first, the last sample read stands up to the end of the file. Nothing when no sample was
+    // read or the stream fails, in which case the held picture is unchanged.
     std::optional<TSampleSpan> ReadTo(int64_t target);
     // Converts a sample into the held picture; nothing when it cannot be converted.
-    std::optional<TSampleSpan> Hold(const platform::media::Sample& sample);
+    std::optional<TSampleSpan> Hold(const platform::media::Sample& sample, int64_t duration);
     // Copies the held picture to the caller's buffer (FWidth × 4 bytes per row).
     void CopyHeld(uint8_t* dst) const;
 
@@ -41,6 +43,17 @@ protected:
     platform::media::VideoConverter FConverter;
     std::vector<uint8_t> PARGB; // the picture last delivered, FWidth × FHeight × 4 bytes
     bool FHolding = false;      // PARGB holds a decoded picture
+    // The decoder's time of the reader's time 0 (100 ns): targets and seeks are moved by it and
+    // sample times brought back.
+    int64_t FSourceOffset = 0;
+
+private:
+    // ReadTo in the decoder's times.
+    std::optional<TSampleSpan> ReadToSource(int64_t target);
+    // The sample read ahead, else the decoder's next one; nothing at the end or on failure.
+    std::optional<platform::media::Sample> NextSample();
+
+    platform::media::Sample FAhead; // read past the last target; delivered first by the next read
 };
 
 class TVideoReaderTable : public TVideoReaderSource {

@@ -15,6 +15,14 @@ int64_t MaxFrameRecordBytes(int Width, int Height) {
     return kFrameHeaderBytes + int64_t(rows) * (kSliceHeaderBytes + MaxSliceBytes(1, mbsPerRow));
 }
 
+// Smallest record a key frame of the picture can have: every plane block of a key frame is
+// coded or flat, which takes at least a mode bit and a DC code, and every row states its size.
+int64_t MinKeyFrameRecordBytes(int Width, int Height) {
+    const int64_t mbsPerRow = PaddedTo16(Width) / 16;
+    const int64_t rows = PaddedTo16(Height) / 16;
+    return kFrameHeaderBytes + rows * (4 + 3 * mbsPerRow * 2 / 8);
+}
+
 } // namespace
 
 TVideoReaderTVC::TVideoReaderTVC() = default;
@@ -52,7 +60,7 @@ bool TVideoReaderTVC::OpenFile(const QString& AFileName, int64_t AFileOffset) {
     const bool unfinished = indexPosition == 0 && indexSize == 0;
     if (!(unfinished ? RecoverIndex(dataSize) : ReadIndex(indexPosition, indexSize, dataSize)))
         return false;
-    if (!FinishFrames())
+    if (!FinishFrames() || !CheckFirstFrame())
         return false;
     videodecoder.MultiThread = true;
     if (!videodecoder.StartDecode(FWidth, FHeight, FQStep))
@@ -159,6 +167,26 @@ bool TVideoReaderTVC::FinishFrames() {
                    ? static_cast<int>(std::nearbyint(double(FNrFrames) * 1000.0 / FDurationMs))
                    : 0;
     psrc.assign(largest, 0);
+    return true;
+}
+
+// The decoder's buffers follow the picture size of the index; a damaged or hostile index could
+// claim the largest picture for a file of a few bytes. The first frame record must agree with
+// the index and be large enough to hold a key frame of that size before they are allocated.
+bool TVideoReaderTVC::CheckFirstFrame() {
+    const TFrame& first = FFrames[1];
+    uint8_t header[kFrameHeaderBytes];
+    if (!ReadAt(first.Offset, header, kFrameHeaderBytes))
+        return Fail(QStringLiteral("cannot read frame 1"));
+    if (ReadLE<int32_t>(header) != first.Size ||
+        std::memcmp(header + 4, kTvfMagic, sizeof kTvfMagic) != 0 || header[kFrameKeyOffset] == 0 ||
+        ReadLE<int32_t>(header + kFrameWidthOffset) != FWidth ||
+        ReadLE<int32_t>(header + kFrameHeightOffset) != FHeight ||
+        header[kFrameQStepOffset] != FQStep)
+        return Fail(QStringLiteral("frame 1 does not match the index"));
+    if (first.Size < MinKeyFrameRecordBytes(FWidth, FHeight))
+        return Fail(
+            QStringLiteral("frame 1 is too short for a %1 x %2 picture").arg(FWidth).arg(FHeight));
     return true;
 }
 

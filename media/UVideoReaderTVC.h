@@ -60,6 +60,7 @@ private:
     bool RecoverIndex(int64_t DataSize);
     bool AddFrame(const TFrame& Frame, int64_t DataEnd);
     bool FinishFrames();
+    bool CheckFirstFrame();
     bool DecodeFrame(int Index);
 
     int FWidth = 0, FHeight = 0;

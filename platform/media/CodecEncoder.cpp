@@ -4,12 +4,15 @@
 #include "platform/media/MediaPlatform.h"
 
 #include <algorithm>
+#include <cstring>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/audio_fifo.h>
 #include <libavutil/hwcontext.h>
+#include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
@@ -55,6 +58,35 @@ AVSampleFormat sampleFormatFor(const AVCodec* codec) {
         if (*f == AV_SAMPLE_FMT_S16)
             return *f;
     return codec->sample_fmts[0];
+}
+
+int roundUpTo(int value, int multiple) {
+    return (value + multiple - 1) / multiple * multiple;
+}
+
+// Fills the part of `frame` beyond the picture's `width` × `height` pixels by repeating its
+// last column and row, plane by plane.
+void padEdges(AVFrame* frame, int width, int height) {
+    if (frame->width == width && frame->height == height)
+        return;
+    const auto format = AVPixelFormat(frame->format);
+    const AVPixFmtDescriptor* layout = av_pix_fmt_desc_get(format);
+    int used[4] = {}, full[4] = {};
+    av_image_fill_linesizes(used, format, width);
+    av_image_fill_linesizes(full, format, frame->width);
+    for (int p = 0; p < 4 && frame->data[p]; ++p) {
+        const int shift = p == 1 || p == 2 ? layout->log2_chroma_h : 0;
+        const int usedRows = -((-height) >> shift);
+        const int fullRows = -((-frame->height) >> shift);
+        const int extra = full[p] - used[p];
+        const ptrdiff_t pitch = frame->linesize[p];
+        uint8_t* const plane = frame->data[p];
+        for (int y = 0; extra > 0 && y < usedRows; ++y)
+            std::memmove(plane + y * pitch + used[p], plane + y * pitch + used[p] - extra,
+                         size_t(extra));
+        for (int y = usedRows; y < fullRows; ++y)
+            std::memcpy(plane + y * pitch, plane + (usedRows - 1) * pitch, size_t(full[p]));
+    }
 }
 
 } // namespace
@@ -137,8 +169,6 @@ void VideoCodecEncoder::configure(bool globalHeader) {
         throw MediaError("the frame rate cannot be encoded");
     const bool fullRange = settings.colour.range == ColourRange::Full;
     const bool bt709 = settings.colour.matrix == ColourMatrix::Bt709;
-    ctx_->width = settings.width;
-    ctx_->height = settings.height;
     ctx_->time_base = AVRational{int(settings.frameRate.den), int(settings.frameRate.num)};
     ctx_->framerate = AVRational{int(settings.frameRate.num), int(settings.frameRate.den)};
     ctx_->sample_aspect_ratio = AVRational{1, 1};
@@ -152,14 +182,21 @@ void VideoCodecEncoder::configure(bool globalHeader) {
     ctx_->color_primaries = bt709 ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
     ctx_->color_trc = bt709 ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
     frame_ = newFrame();
-    frame_->width = settings.width;
-    frame_->height = settings.height;
-    if (isHardwareEncoder(settings.encoder)) {
+    source_ = newFrame();
+    const bool hardware = isHardwareEncoder(settings.encoder);
+    frame_->format = hardware ? AV_PIX_FMT_NV12 : softwareFormatFor(ctx_->codec);
+    // H.264 and HEVC take only whole 4:2:0 chroma samples: odd pictures are coded a column or
+    // row larger, the last one repeated (see padEdges).
+    const AVCodecID codec = ctx_->codec->id;
+    const int multiple = hardware || codec == AV_CODEC_ID_H264 || codec == AV_CODEC_ID_HEVC ? 2 : 1;
+    frame_->width = roundUpTo(settings.width, multiple);
+    frame_->height = roundUpTo(settings.height, multiple);
+    ctx_->width = frame_->width;
+    ctx_->height = frame_->height;
+    if (hardware)
         setupHardware();
-    } else {
-        ctx_->pix_fmt = softwareFormatFor(ctx_->codec);
-        frame_->format = ctx_->pix_fmt;
-    }
+    else
+        ctx_->pix_fmt = AVPixelFormat(frame_->format);
     EncoderOptions options = settings.options;
     if (!settings.profile.empty())
         options.emplace_back("profile", settings.profile);
@@ -175,6 +212,7 @@ void VideoCodecEncoder::release() {
     sws_freeContext(sws_);
     sws_ = nullptr;
     av_frame_free(&frame_);
+    av_frame_free(&source_);
     av_frame_free(&hwFrame_);
     av_buffer_unref(&hwDevice_);
 }
@@ -190,8 +228,8 @@ void VideoCodecEncoder::setupHardware() {
     auto* framesContext = reinterpret_cast<AVHWFramesContext*>(frames->data);
     framesContext->format = AV_PIX_FMT_VAAPI;
     framesContext->sw_format = AV_PIX_FMT_NV12;
-    framesContext->width = settings_.width;
-    framesContext->height = settings_.height;
+    framesContext->width = frame_->width;
+    framesContext->height = frame_->height;
     framesContext->initial_pool_size = 8;
     const int code = av_hwframe_ctx_init(frames);
     if (code >= 0)
@@ -199,21 +237,20 @@ void VideoCodecEncoder::setupHardware() {
     av_buffer_unref(&frames);
     check(code, "the video acceleration device refused the picture size");
     ctx_->pix_fmt = AV_PIX_FMT_VAAPI;
-    frame_->format = AV_PIX_FMT_NV12;
     hwFrame_ = newFrame();
 }
 
 void VideoCodecEncoder::convert(const PictureView& picture) {
     if (picture.width != settings_.width || picture.height != settings_.height)
         throw MediaError("the picture does not have the stream's size");
+    const AVPixelFormat input = detail::toAvPixelFormat(picture.format);
     if (!sws_ || swsInput_ != picture.format) {
-        const AVPixelFormat input = detail::toAvPixelFormat(picture.format);
         if (input == AV_PIX_FMT_NONE)
             throw MediaError("the picture layout cannot be encoded");
         sws_freeContext(sws_);
-        sws_ = sws_getContext(picture.width, picture.height, input, frame_->width, frame_->height,
-                              AVPixelFormat(frame_->format), SWS_BILINEAR | SWS_ACCURATE_RND,
-                              nullptr, nullptr, nullptr);
+        // Accurate rounding would keep the scaler on one thread.
+        sws_ = makeScaler(input, AVPixelFormat(frame_->format), frame_->width, frame_->height,
+                          SWS_BILINEAR);
         if (!sws_)
             throw MediaError("the picture layout cannot be converted for the encoder");
         const int* matrix = sws_getCoefficients(
@@ -223,8 +260,34 @@ void VideoCodecEncoder::convert(const PictureView& picture) {
         swsInput_ = picture.format;
     }
     check(av_frame_make_writable(frame_), "out of memory for a picture");
-    sws_scale(sws_, picture.planes, picture.pitches, 0, picture.height, frame_->data,
-              frame_->linesize);
+    const bool padded = frame_->width != picture.width || frame_->height != picture.height;
+    if (padded)
+        padPicture(picture);
+    else
+        viewPicture(picture, source_);
+    const int result = sws_scale_frame(sws_, frame_, source_);
+    if (!padded)
+        av_frame_unref(source_);
+    check(result, "the picture cannot be converted for the encoder");
+}
+
+// The encoder's picture is larger than the caller's: the caller's picture is copied into a
+// picture of the encoder's size with its last column and row repeated, and converted whole
+// (converting the smaller picture would leave the last chroma samples half made).
+void VideoCodecEncoder::padPicture(const PictureView& picture) {
+    const AVPixelFormat input = detail::toAvPixelFormat(picture.format);
+    if (source_->format != input || !source_->buf[0]) {
+        av_frame_unref(source_);
+        source_->format = input;
+        source_->width = frame_->width;
+        source_->height = frame_->height;
+        check(av_frame_get_buffer(source_, 0), "out of memory for a picture");
+    }
+    const uint8_t* planes[4] = {picture.planes[0], picture.planes[1], picture.planes[2], nullptr};
+    const int pitches[4] = {picture.pitches[0], picture.pitches[1], picture.pitches[2], 0};
+    av_image_copy(source_->data, source_->linesize, planes, pitches, input, picture.width,
+                  picture.height);
+    padEdges(source_, picture.width, picture.height);
 }
 
 void VideoCodecEncoder::encode(const PictureView& picture, int64_t pts, const PacketSink& sink) {

@@ -74,9 +74,11 @@ private:
     void release();
     void setupHardware();
     void convert(const PictureView& picture);
+    void padPicture(const PictureView& picture);
 
     VideoEncoderSettings settings_;
-    AVFrame* frame_ = nullptr;   // the converted picture in memory
+    AVFrame* frame_ = nullptr;   // the converted picture in memory, sides made even if need be
+    AVFrame* source_ = nullptr;  // the caller's picture: viewed, or copied when frame_ is larger
     AVFrame* hwFrame_ = nullptr; // its copy on the device, hardware encoders only
     AVBufferRef* hwDevice_ = nullptr;
     SwsContext* sws_ = nullptr;

@@ -29,7 +29,11 @@ Sample& Sample::operator=(Sample&& other) noexcept {
 }
 
 bool Sample::isKeyFrame() const {
+#ifdef AV_FRAME_FLAG_KEY
+    return frame_ && (frame_->flags & AV_FRAME_FLAG_KEY);
+#else
     return frame_ && frame_->key_frame;
+#endif
 }
 
 int Sample::width() const {

@@ -12,6 +12,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/dict.h>
+#include <libavutil/version.h>
 #include <libswscale/swscale.h>
 }
 
@@ -80,6 +81,15 @@ Rational frameRateOf(const AVStream* stream) {
     if (rate.num <= 0 || rate.den <= 0)
         return {0, 1};
     return {rate.num, rate.den};
+}
+
+// The duration the container stored for a decoded frame's packet, 0 when none.
+int64_t frameDuration(const AVFrame* frame) {
+#if LIBAVUTIL_VERSION_INT >= AV_VERSION_INT(57, 36, 100)
+    return frame->duration;
+#else
+    return frame->pkt_duration;
+#endif
 }
 
 struct StreamState {
@@ -209,15 +219,18 @@ struct SourceReader::Impl {
             pts = frame->pts;
         sample.time_ =
             pts == AV_NOPTS_VALUE ? state.nextTime : av_rescale_q(pts, stream->time_base, Ticks);
-        sample.duration_ = frame->pkt_duration > 0
-                               ? av_rescale_q(frame->pkt_duration, stream->time_base, Ticks)
-                               : 0;
-        const Rational rate = frameRateOf(stream);
-        if (sample.duration_ <= 0 && sample.kind_ == MediaKind::Video && rate.isValid())
-            sample.duration_ = TicksPerSecond * rate.den / rate.num;
+        // A picture's duration only when the container stores one: a span made up from the
+        // nominal rate would be wrong for every variable-rate file.
+        const int64_t stored = frameDuration(frame);
+        sample.duration_ = stored > 0 ? av_rescale_q(stored, stream->time_base, Ticks) : 0;
         if (sample.kind_ == MediaKind::Audio && frame->sample_rate > 0)
             sample.duration_ = TicksPerSecond * frame->nb_samples / frame->sample_rate;
-        state.nextTime = sample.time_ + sample.duration_;
+        // A following sample without a time is guessed one nominal frame later.
+        const Rational rate = frameRateOf(stream);
+        const int64_t nominal = sample.kind_ == MediaKind::Video && rate.isValid()
+                                    ? TicksPerSecond * rate.den / rate.num
+                                    : 0;
+        state.nextTime = sample.time_ + (sample.duration_ > 0 ? sample.duration_ : nominal);
         return sample;
     }
 };

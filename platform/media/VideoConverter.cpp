@@ -2,13 +2,10 @@
 
 #include "platform/media/AvFormats.h"
 
-#include <algorithm>
-#include <thread>
-
 extern "C" {
 #include <libavutil/buffer.h>
 #include <libavutil/frame.h>
-#include <libavutil/opt.h>
+#include <libavutil/imgutils.h>
 #include <libavutil/pixfmt.h>
 #include <libswscale/swscale.h>
 }
@@ -98,43 +95,54 @@ struct VideoConverter::Impl {
     int height = 0;
     AVFrame* source = av_frame_alloc();
     AVFrame* target = av_frame_alloc();
+    AVFrame* padded = av_frame_alloc();
 
     ~Impl() {
         sws_freeContext(context);
         av_frame_free(&source);
         av_frame_free(&target);
+        av_frame_free(&padded);
     }
 
     void prepare(const ContextKey& wanted) {
         if (context && key == wanted)
             return;
         sws_freeContext(context);
-        context = sws_alloc_context();
-        if (!context)
-            throw MediaError("Out of memory for the colour converter");
-        const int threads = int(std::clamp(std::thread::hardware_concurrency(), 1u, 16u));
-        av_opt_set_int(context, "srcw", wanted.width, 0);
-        av_opt_set_int(context, "srch", wanted.height, 0);
-        av_opt_set_int(context, "src_format", wanted.format, 0);
-        av_opt_set_int(context, "dstw", wanted.width, 0);
-        av_opt_set_int(context, "dsth", wanted.height, 0);
-        av_opt_set_int(context, "dst_format", AV_PIX_FMT_BGRA, 0);
         // Accurate rounding would keep the scaler on one thread.
-        av_opt_set_int(context, "sws_flags", SWS_BILINEAR, 0);
-        av_opt_set_int(context, "threads", threads, 0);
-        if (sws_init_context(context, nullptr, nullptr) < 0) {
-            sws_freeContext(context);
-            context = nullptr;
+        context = detail::makeScaler(AVPixelFormat(wanted.format), AV_PIX_FMT_BGRA, wanted.width,
+                                     wanted.height, SWS_BILINEAR);
+        if (!context)
             throw MediaError("The picture layout cannot be converted to BGRA");
-        }
         const int* coefficients = sws_getCoefficients(wanted.matrix);
         sws_setColorspaceDetails(context, coefficients, wanted.fullRange ? 1 : 0,
                                  sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
         key = wanted;
     }
 
-    // Runs the conversion from `source` (already filled in) into the caller's rows.
+    // Runs the conversion from `source` (already filled in) into the caller's rows. The
+    // scaler's SIMD paths write whole groups of 16 pixels, past the end of a row whose width is
+    // not a multiple of 16 (and so past the end of the caller's buffer on the last row): such
+    // pictures go through a frame with padded rows of the scaler's own allocation.
     void run(uint8_t* dst, int dstPitch) {
+        if (key.width % 16 == 0) {
+            scaleInto(wrap(dst, dstPitch));
+            return;
+        }
+        if (padded->width != key.width || padded->height != key.height) {
+            av_frame_unref(padded);
+            padded->format = AV_PIX_FMT_BGRA;
+            padded->width = key.width;
+            padded->height = key.height;
+            if (av_frame_get_buffer(padded, 64) < 0)
+                throw MediaError("Out of memory for the colour converter");
+        }
+        scaleInto(padded);
+        av_image_copy_plane(dst, dstPitch, padded->data[0], padded->linesize[0], key.width * 4,
+                            key.height);
+    }
+
+    // The caller's rows as the target frame.
+    AVFrame* wrap(uint8_t* dst, int dstPitch) {
         av_frame_unref(target);
         target->format = AV_PIX_FMT_BGRA;
         target->width = key.width;
@@ -146,7 +154,11 @@ struct VideoConverter::Impl {
             av_buffer_create(dst, size_t(dstPitch) * size_t(key.height), noFree, nullptr, 0);
         if (!target->buf[0])
             throw MediaError("Out of memory for the colour converter");
-        const int result = sws_scale_frame(context, target, source);
+        return target;
+    }
+
+    void scaleInto(AVFrame* frame) {
+        const int result = sws_scale_frame(context, frame, source);
         av_frame_unref(target);
         if (result < 0)
             throw MediaError("The colour conversion failed");
@@ -185,15 +197,7 @@ void VideoConverter::convert(const PictureView& picture, uint8_t* dst, int dstPi
     impl_->prepare({detail::toAvPixelFormat(impl_->input), impl_->width, impl_->height,
                     swsMatrix(AVCOL_SPC_UNSPECIFIED, impl_->matrix), false});
     AVFrame* source = impl_->source;
-    av_frame_unref(source);
-    source->format = detail::toAvPixelFormat(picture.format);
-    source->width = picture.width;
-    source->height = picture.height;
-    for (int i = 0; i < 3 && picture.planes[i]; ++i) {
-        source->data[i] = const_cast<uint8_t*>(picture.planes[i]);
-        source->linesize[i] = picture.pitches[i];
-        source->buf[i] = av_buffer_create(source->data[i], 1, noFree, nullptr, 0);
-    }
+    detail::viewPicture(picture, source);
     impl_->run(dst, dstPitch);
     av_frame_unref(source);
 }

@@ -75,8 +75,10 @@ std::vector<uint8_t> GreyRows(const uint8_t rowGrey[4]) {
     return picture;
 }
 
-// Exact bytes of two small pictures: a white one (three flat blocks) and one whose sub-blocks
-// have rows of luma 16, 32, 48 and 64 (the coded block of the worked sub-block example).
+// Exact bytes of two small pictures: a white one (three flat blocks) and one whose rows of
+// luma are 16, 32, 48 and 64 down every sub-block: the vertical ramp, the transpose of the
+// worked sub-block example, so its two AC coefficients X(1,0) and X(3,0) lie at scan
+// positions 2 and 9 (runs 2 and 7).
 TEST(ScreenVideoEncoder, GoldenFramesEncodeAndDecodeExactly) {
     const uint8_t white[4] = {255, 255, 255, 255};
     const uint8_t ramp[4] = {0, 19, 38, 56};
@@ -91,7 +93,7 @@ TEST(ScreenVideoEncoder, GoldenFramesEncodeAndDecodeExactly) {
          GreyRows(ramp),
          {86,   0,    0,    0,    1,    0,    1,    0,    1,    1,    1,    1,    1, // header
           1,    3,    0,    0,    0,    0,    1,                                     // table 0
-          2,    1,    1,    0,    0,    0,    1,    5,    0,    0,    0,    0,    1, // table 1
+          2,    2,    1,    0,    0,    0,    1,    7,    0,    0,    0,    0,    1, // table 1
           2,    40,   0,    0,    0,    0,    1,    128,  1,    0,    0,    0,    1, // table 2
           1,    0,    255,  0,    0,    0,    0,    0,    1,                         // table 3
           2,    238,  1,    0,    0,    0,    1,    255,  0,    0,    0,    0,    1, // table 4

@@ -322,6 +322,22 @@ TEST_F(ScreenVideoFile, DamagedFilesAreRefused) {
              WriteLE<int32_t>(f.data() + index + 12, 8000);
          }},
         {"quantiser step 36", [=](std::vector<uint8_t>& f) { f[index + 16] = 36; }},
+        // The decoder's buffers for 7680 x 4320 take hundreds of megabytes: a small file
+        // claiming that size is refused before they are made.
+        {"index larger than its first frame",
+         [=](std::vector<uint8_t>& f) {
+             WriteLE<int32_t>(f.data() + index + 8, 7680);
+             WriteLE<int32_t>(f.data() + index + 12, 4320);
+         }},
+        {"first frame too short for its size",
+         [=](std::vector<uint8_t>& f) {
+             for (const int64_t at : {index + 8, int64_t(16 + 13)})
+                 WriteLE<int32_t>(f.data() + at, 7680);
+             for (const int64_t at : {index + 12, int64_t(16 + 17)})
+                 WriteLE<int32_t>(f.data() + at, 4320);
+         }},
+        {"first frame of another quantiser step", [=](std::vector<uint8_t>& f) { f[16 + 21] = 9; }},
+        {"first frame without its magic", [=](std::vector<uint8_t>& f) { f[16 + 4] ^= 1; }},
         {"first frame not a key frame", [=](std::vector<uint8_t>& f) { f[record + 4] = 0; }},
         {"frame inside the head", put64(record + 9, 3)},
         {"frame past the index", put64(record + 9, index - 10)},

@@ -134,6 +134,19 @@ TEST(AudioLoudnessCaches, SizesPeaksAndSilence) {
         std::all_of(silent.Data().begin(), silent.Data().end(), [](uint8_t v) { return v == 0; }));
 }
 
+// The K-weighting's own response: a high-pass below about 100 Hz and a shelf of about +4 dB
+// above 2 kHz, so that equal tones read quieter at 50 and 100 Hz and louder at 10 kHz than at
+// 997 Hz (which reads 0 at full scale on both channels).
+TEST(AudioMeasureLoudness, KWeightingResponse) {
+    const struct {
+        int hz;
+        double lufs;
+    } points[] = {{50, -4.63}, {100, -1.82}, {500, -0.65}, {997, 0.0}, {2000, 2.38}, {10000, 3.35}};
+    for (const auto& p : points)
+        EXPECT_NEAR(measure(signals::sine(p.hz, 48000, 2, 48000 * 3, 1.0), 0, 3000), p.lufs, 0.1)
+            << p.hz << " Hz";
+}
+
 TEST(AudioMeasureLoudness, GatedIntegratedLoudness) {
     const int frames = 48000 * 3;
     const auto both = signals::sine(997, 48000, 2, frames, 1.0);

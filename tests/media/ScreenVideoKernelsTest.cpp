@@ -87,42 +87,68 @@ std::array<uint8_t, 256> UniformBlock(uint8_t value) {
     return block;
 }
 
-// A plane block whose sub-blocks all have rows of 16, 32, 48 and 64.
-std::array<uint8_t, 256> RampBlock() {
+// The scalar reference and, where the processor has them, the SIMD kernels.
+std::vector<const TCodecKernels*> AllKernels() {
+    std::vector<const TCodecKernels*> all{&Scalar()};
+    if (const TCodecKernels* simd = Ssse3CodecKernels())
+        all.push_back(simd);
+    return all;
+}
+
+// A plane block whose every sub-block holds ramp[i] at row y, column x with i = x for a
+// horizontal ramp (each row reads 16, 32, 48, 64) and i = y for a vertical one.
+std::array<uint8_t, 256> RampBlock(const uint8_t ramp[4], bool horizontal) {
     std::array<uint8_t, 256> block;
     for (int y = 0; y < 16; ++y)
-        std::memset(block.data() + 16 * y, 16 * (y % 4 + 1), 16);
+        for (int x = 0; x < 16; ++x)
+            block[16 * y + x] = ramp[horizontal ? x % 4 : y % 4];
     return block;
 }
 
-TEST(ScreenVideoBlock, WorkedSubBlockExample) {
-    const auto block = RampBlock();
-    TSliceCounters counters{};
-    uint8_t out[kMaxBlockSymbolBytes];
-    const uint8_t* end = Scalar().EncodeBlock(block.data(), out, 0, counters);
-    ASSERT_EQ(end - out, 16 * 7);
-    const uint8_t first[7] = {3, 40, 0, 1, uint8_t(-18), 5, uint8_t(-1)};
-    EXPECT_EQ(0, std::memcmp(out, first, 7));
-    const uint8_t others[7] = {3, 0, 0, 1, uint8_t(-18), 5, uint8_t(-1)};
-    for (int k = 1; k < 16; ++k)
-        EXPECT_EQ(0, std::memcmp(out + 7 * k, others, 7)) << "sub-block " << k;
-    EXPECT_EQ(counters.Count[3], 16u);
-    EXPECT_EQ(counters.FirstDC[40], 1u);
-    EXPECT_EQ(counters.DcDiff[255], 15u);
-    EXPECT_EQ(counters.Run[1], 16u);
-    EXPECT_EQ(counters.Run[5], 16u);
-    EXPECT_EQ(counters.Level[uint8_t(-18)], 16u);
-    EXPECT_EQ(counters.Level[255], 16u);
+// A sub-block whose rows are 16, 32, 48, 64: X(0,0) = 640, X(0,1) = -448, X(0,3) = -64, so
+// at QStep 0 the DC is 40, Z(0,1) (scan position 1) is -18 and Z(0,3) (position 6) is -1; it
+// reconstructs as rows of 16, 30, 49, 63. The vertical ramp is its transpose: X(1,0) and X(3,0)
+// at scan positions 2 and 9.
+TEST(ScreenVideoBlock, WorkedRampExamples) {
+    const uint8_t ramp[4] = {16, 32, 48, 64};
+    const uint8_t rebuiltRamp[4] = {16, 30, 49, 63};
+    struct Case {
+        bool horizontal;
+        uint8_t runs[2];
+        int positions[2];
+    };
+    const Case cases[] = {{true, {1, 5}, {1, 6}}, {false, {2, 7}, {2, 9}}};
+    for (const TCodecKernels* kernels : AllKernels())
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.horizontal ? "horizontal ramp" : "vertical ramp");
+            alignas(16) const auto block = RampBlock(ramp, c.horizontal);
+            TSliceCounters counters{};
+            uint8_t out[kMaxBlockSymbolBytes];
+            const uint8_t* end = kernels->EncodeBlock(block.data(), out, 0, counters);
+            ASSERT_EQ(end - out, 16 * 7);
+            const uint8_t first[7] = {3, 40, 0, c.runs[0], uint8_t(-18), c.runs[1], uint8_t(-1)};
+            EXPECT_EQ(0, std::memcmp(out, first, 7));
+            const uint8_t others[7] = {3, 0, 0, c.runs[0], uint8_t(-18), c.runs[1], uint8_t(-1)};
+            for (int k = 1; k < 16; ++k)
+                EXPECT_EQ(0, std::memcmp(out + 7 * k, others, 7)) << "sub-block " << k;
+            EXPECT_EQ(counters.Count[3], 16u);
+            EXPECT_EQ(counters.FirstDC[40], 1u);
+            EXPECT_EQ(counters.DcDiff[255], 15u);
+            EXPECT_EQ(counters.Run[c.runs[0]], 16u);
+            EXPECT_EQ(counters.Run[c.runs[1]], 16u);
+            EXPECT_EQ(counters.Level[uint8_t(-18)], 16u);
+            EXPECT_EQ(counters.Level[255], 16u);
 
-    alignas(16) int16_t coef[256] = {};
-    for (int k = 0; k < 16; ++k)
-        coef[16 * k] = 40, coef[16 * k + 1] = -18, coef[16 * k + 6] = -1;
-    alignas(16) uint8_t rebuilt[256];
-    Scalar().ReconstructBlock(coef, rebuilt, 0);
-    const uint8_t rows[4] = {16, 30, 49, 63};
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x)
-            ASSERT_EQ(rebuilt[16 * y + x], rows[y % 4]) << y << "," << x;
+            alignas(16) int16_t coef[256] = {};
+            for (int k = 0; k < 16; ++k) {
+                coef[16 * k] = 40;
+                coef[16 * k + c.positions[0]] = -18;
+                coef[16 * k + c.positions[1]] = -1;
+            }
+            alignas(16) uint8_t rebuilt[256];
+            kernels->ReconstructBlock(coef, rebuilt, 0);
+            EXPECT_EQ(0, std::memcmp(rebuilt, RampBlock(rebuiltRamp, c.horizontal).data(), 256));
+        }
 }
 
 TEST(ScreenVideoBlock, UniformBlocksAreFlatUnlessTheirDcIsZero) {

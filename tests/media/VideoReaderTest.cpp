@@ -103,22 +103,19 @@ TEST_P(VideoReaderContainers, GivesTheFrameOfEachTime) {
     EXPECT_EQ(frameAt(-100), 0) << "before the start";
 }
 
+const std::vector<int> VariableTimesMs = {0, 40, 80, 200, 210, 220, 500, 530, 560, 900};
+
 const ContainerCase containerCases[] = {
     {"Mp4H264", "clip.mp4", "mp4", "libx264"},
     {"Mp4H264BFrames", "clip.mp4", "mp4", "libx264", 30, 1, 2},
     {"Mp4Ntsc", "clip.m4v", "mp4", "libx264", 30000, 1001},
-    {"Mp4VariableRate",
-     "clip.mp4",
-     "mp4",
-     "libx264",
-     30,
-     1,
-     0,
-     {0, 40, 80, 200, 210, 220, 500, 530, 560, 900}},
+    {"Mp4VariableRate", "clip.mp4", "mp4", "libx264", 30, 1, 0, VariableTimesMs},
     {"MovH264", "clip.mov", "mov", "libx264", 25, 1, 1},
     {"MovSoundFirst", "clip.mov", "mov", "libx264", 30, 1, 0, {}, true},
     {"Mp4Hevc", "clip.mp4", "mp4", "libx265"},
     {"MkvH264", "clip.mkv", "matroska", "libx264", 30, 1, 2},
+    {"MkvVariableRate", "clip.mkv", "matroska", "libx264", 30, 1, 0, VariableTimesMs},
+    {"WebmVariableRate", "clip.webm", "webm", "libvpx", 30, 1, 0, VariableTimesMs},
     {"WebmVp8", "clip.webm", "webm", "libvpx"},
     {"WebmVp9", "clip.webm", "webm", "libvpx-vp9"},
     {"AviMpeg4", "clip.avi", "avi", "mpeg4"},
@@ -129,6 +126,28 @@ const ContainerCase containerCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Containers, VideoReaderContainers, testing::ValuesIn(containerCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Frames at 0, 40, 80, 200, 210, 220, 500, 530, 560 and 900 ms whose packets carry no
+// durations: each time shows the last frame starting at or before it.
+class VideoReaderVariableRate : public VideoReaderContainers {};
+
+TEST_P(VideoReaderVariableRate, ShowsTheFrameStartedLast) {
+    const std::pair<int, int> table[] = {{0, 0},   {20, 0},  {38, 0},  {40, 1},  {60, 1},  {78, 1},
+                                         {80, 2},  {100, 2}, {150, 2}, {198, 2}, {200, 3}, {205, 3},
+                                         {215, 4}, {300, 5}, {498, 5}, {510, 6}, {545, 7}, {700, 8},
+                                         {950, 9}, {100, 2}, {10, 0},  {890, 8}, {905, 9}};
+    for (const auto& [timeMs, frame] : table)
+        EXPECT_EQ(frameAt(timeMs), frame) << "at " << timeMs << " ms";
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, VideoReaderVariableRate,
+                         testing::Values(ContainerCase{"Mp4", "clip.mp4", "mp4", "libx264", 30, 1,
+                                                       0, VariableTimesMs},
+                                         ContainerCase{"Mkv", "clip.mkv", "matroska", "libx264", 30,
+                                                       1, 0, VariableTimesMs},
+                                         ContainerCase{"Webm", "clip.webm", "webm", "libvpx", 30, 1,
+                                                       0, VariableTimesMs}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A file holding a single frame still shows it, at every time.

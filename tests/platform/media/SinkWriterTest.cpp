@@ -120,6 +120,58 @@ TEST_F(SinkWriterTest, ColourEncodingIsTaggedAndRoundTrips) {
     }
 }
 
+// H.264 and HEVC code only whole chroma samples: an odd picture is coded one column and row
+// larger, the last ones repeating the picture's edge (here blue on the right, red at the
+// bottom, green elsewhere).
+TEST_F(SinkWriterTest, OddSizesAreCodedWithTheirEdgesRepeated) {
+    constexpr int OddW = 641;
+    constexpr int OddH = 361;
+    std::vector<uint8_t> frame = solid(0, 200, 0, OddW, OddH);
+    for (int y = 0; y < OddH; ++y)
+        for (int x = 0; x < OddW; ++x) {
+            uint8_t* p = &frame[(size_t(y) * OddW + size_t(x)) * 4];
+            if (x >= OddW - 8)
+                p[0] = 200, p[1] = 0;
+            else if (y >= OddH - 8)
+                p[2] = 200, p[1] = 0;
+        }
+    for (const char* encoder : {"libx264", "libx265"}) {
+        SCOPED_TRACE(encoder);
+        const std::string file = path("odd.mp4");
+        {
+            SinkWriter writer(file);
+            VideoEncoderSettings s = h264(OddW, OddH);
+            s.encoder = encoder;
+            if (std::string(encoder) == "libx265")
+                s.options = {{"preset", "ultrafast"}, {"x265-params", "log-level=error"}};
+            const int stream = writer.addVideoStream(s);
+            writer.beginWriting();
+            writer.writeVideo(stream, view(frame, OddW, OddH), 0);
+            writer.finalize();
+        }
+        SourceReader reader(file);
+        const MediaType type = reader.mediaType(SourceReader::FirstVideoStream);
+        EXPECT_EQ(type.width, OddW + 1);
+        EXPECT_EQ(type.height, OddH + 1);
+        reader.setStreamSelection(SourceReader::FirstVideoStream, true);
+        SourceReader::ReadResult result = reader.readSample(SourceReader::FirstVideoStream);
+        ASSERT_EQ(result.status, SourceReader::ReadStatus::Sample) << result.error;
+        const int pitch = (OddW + 1) * 4;
+        std::vector<uint8_t> back(size_t(pitch) * (OddH + 1));
+        VideoConverter converter;
+        converter.convert(result.sample, back.data(), pitch);
+        const auto at = [&](int x, int y) { return &back[size_t(y) * pitch + size_t(x) * 4]; };
+        for (int y : {0, OddH / 2, OddH - 12}) {
+            EXPECT_GT(at(OddW, y)[0], 160) << "added column, row " << y;
+            EXPECT_LT(at(OddW, y)[1], 60) << "added column, row " << y;
+        }
+        for (int x : {0, OddW / 2, OddW - 12}) {
+            EXPECT_GT(at(x, OddH)[2], 160) << "added row, column " << x;
+            EXPECT_LT(at(x, OddH)[1], 60) << "added row, column " << x;
+        }
+    }
+}
+
 struct AudioCase {
     const char* name;
     const char* file;
@@ -185,10 +237,10 @@ TEST_F(SinkWriterTest, RefusesWhatItCannotWrite) {
              SinkWriter writer(path("x.mp4"));
              writer.addVideoStream(h264(0, 0));
          }},
-        {"odd size the encoder refuses",
+        {"picture size beyond the largest",
          [&] {
              SinkWriter writer(path("x.mp4"));
-             writer.addVideoStream(h264(33, 21));
+             writer.addVideoStream(h264(20000, 16));
          }},
         {"writing before the header",
          [&] {

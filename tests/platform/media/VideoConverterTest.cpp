@@ -1,6 +1,7 @@
 // Colour conversion of the layouts cameras and decoders deliver.
 #include "platform/media/VideoConverter.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -48,6 +49,59 @@ TEST_P(VideoConverterLayouts, ConvertsTopRowFirst) {
 INSTANTIATE_TEST_SUITE_P(Layouts, VideoConverterLayouts,
                          testing::Values(PixelFormat::Nv12, PixelFormat::I420, PixelFormat::Uyvy,
                                          PixelFormat::Yuy2));
+
+// A uniform 4:2:0 picture of one limited-range BT.601 colour.
+std::vector<uint8_t> uniform420(PixelFormat format, int width, int height, uint8_t y, uint8_t u,
+                                uint8_t v) {
+    std::vector<uint8_t> data(size_t(pictureBytes(format, width, height)));
+    const size_t lumaBytes = size_t(width) * height;
+    const size_t chromaBytes = size_t((width + 1) / 2) * ((height + 1) / 2);
+    std::fill_n(data.begin(), lumaBytes, y);
+    if (format == PixelFormat::I420) {
+        std::fill_n(data.begin() + ptrdiff_t(lumaBytes), chromaBytes, u);
+        std::fill_n(data.begin() + ptrdiff_t(lumaBytes + chromaBytes), chromaBytes, v);
+    } else {
+        for (size_t i = 0; i < chromaBytes; ++i) {
+            data[lumaBytes + 2 * i] = u;
+            data[lumaBytes + 2 * i + 1] = v;
+        }
+    }
+    return data;
+}
+
+// Saturated colours at widths whose rows end inside a group of 16 pixels; the bytes after the
+// caller's picture must stay as they were. Red and blue differ only in the order of U and V.
+TEST(VideoConverter, SaturatedColoursAtAnyWidthStayInsideTheBuffer) {
+    struct Colour {
+        const char* name;
+        uint8_t y, u, v;
+        uint8_t bgr[3];
+    };
+    const Colour colours[] = {{"red", 81, 90, 240, {0, 0, 255}},
+                              {"green", 145, 54, 34, {0, 255, 0}},
+                              {"blue", 41, 240, 110, {255, 0, 0}}};
+    constexpr int Rows = 4; // the scaler's fast path takes pictures of even height
+    constexpr size_t Canary = 256;
+    for (const PixelFormat format : {PixelFormat::I420, PixelFormat::Nv12})
+        for (const int width : {360, 1080, 641, 1, 16})
+            for (const Colour& c : colours) {
+                SCOPED_TRACE(testing::Message()
+                             << c.name << " at width " << width << " format " << int(format));
+                VideoConverter converter;
+                converter.setup(format, width, Rows);
+                const auto input = uniform420(format, width, Rows, c.y, c.u, c.v);
+                const size_t bytes = size_t(width) * Rows * 4;
+                std::vector<uint8_t> out(bytes + Canary, 0xA5);
+                converter.convert(PictureView::contiguous(format, width, Rows, input.data()),
+                                  out.data(), width * 4);
+                for (size_t i = bytes; i < out.size(); ++i)
+                    ASSERT_EQ(out[i], 0xA5) << "written " << i - bytes << " bytes past the end";
+                for (const size_t pixel : {size_t(0), size_t(width) * Rows - 1})
+                    for (int channel = 0; channel < 3; ++channel)
+                        EXPECT_NEAR(out[pixel * 4 + size_t(channel)], c.bgr[channel], 3)
+                            << "pixel " << pixel << " channel " << channel;
+            }
+}
 
 TEST(VideoConverter, RefusesWhatItCannotConvert) {
     VideoConverter converter;

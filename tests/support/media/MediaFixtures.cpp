@@ -42,9 +42,13 @@ struct Encoder {
         avformat_free_context(format);
     }
 
+    bool storeDurations = true;
+
     void send(const AVFrame* frame) {
         check(avcodec_send_frame(codec, frame) >= 0, "encoder refused a frame");
         while (avcodec_receive_packet(codec, packet) == 0) {
+            if (!storeDurations)
+                packet->duration = 0;
             av_packet_rescale_ts(packet, codec->time_base, stream->time_base);
             packet->stream_index = stream->index;
             check(av_interleaved_write_frame(format, packet) >= 0, "muxer refused a packet");
@@ -157,6 +161,7 @@ void writeVideo(const QString& path, const VideoSpec& spec) {
     out.stream->time_base = out.codec->time_base;
     if (spec.timesMs.empty())
         out.stream->avg_frame_rate = out.codec->framerate;
+    out.storeDurations = spec.timesMs.empty();
     check(avio_open(&out.format->pb, file.c_str(), AVIO_FLAG_WRITE) >= 0, "cannot write " + file);
     check(avformat_write_header(out.format, nullptr) >= 0, "cannot write the header");
     if (sound)

@@ -23,6 +23,7 @@ struct VideoSpec {
     int gop = 10;
     int bFrames = 0;
     // Variable frame rate: each frame's time in ms (overrides the even spacing when not empty).
+    // Such files state no frame rate and their packets carry no durations.
     std::vector<int> timesMs;
     // A track of silent 16-bit PCM sound stored before the video track (muxers that take PCM).
     bool soundFirst = false;
