@@ -10,7 +10,9 @@
 #include <QColor>
 #include <QDomDocument>
 #include <QSize>
+#include <array>
 #include <functional>
+#include <optional>
 
 struct TRProjectExportOptions {
     std::int32_t Format = 1;
@@ -261,10 +263,15 @@ private:
     void ReadExportOptions(const QDomElement& element);
     void ReadInterfaceOptions(const QDomElement& element);
     void ReadObjects(const QDomElement& objects);
+    void NoteReadingId(const TRObject& object);
     TRRecordedTracks RecordedTracks() const;
     QString LoadRecordedTracks();
 
     std::vector<std::unique_ptr<TRObject>> FObjects;
+    // While the objects of a description are read: the next id of each object type, kept up as
+    // they are added, so that every new object gets an id (and track 0) in constant time; the
+    // stored id and track replace both.
+    std::optional<std::array<std::int32_t, ObjectTypeCount>> FReadingIds;
     TRProjectExportOptions FExportOptions;
     bool m_Modified = false;
     TRUndoHistory FHistory{*this};

@@ -22,6 +22,7 @@
 #include <QRandomGenerator>
 #include <QSaveFile>
 #include <QScreen>
+#include <QXmlStreamReader>
 #include <algorithm>
 #include <cmath>
 
@@ -39,6 +40,29 @@ const QString NotValidProject = QStringLiteral("The file is not a valid Tavrin p
 const QString CannotPack = QStringLiteral("Cannot pack files.");
 const QString CannotCopy = QStringLiteral("Cannot copy file.");
 const QString XmlError = QStringLiteral("XML error.");
+
+// The editor writes descriptions a few elements deep; building the document of a damaged or
+// hostile one nested a million deep, or of gigabytes, would take minutes and all the memory.
+constexpr qint64 MaxDescriptionBytes = qint64(512) << 20;
+constexpr int MaxDescriptionDepth = 64;
+
+// Why the description cannot be built into a document, before it is: too large or too deep.
+// Leaves the file at its start.
+QString DescriptionShapeError(QFile& file) {
+    if (file.size() > MaxDescriptionBytes)
+        return QStringLiteral("The description is too large.");
+    QXmlStreamReader reader(&file);
+    int depth = 0;
+    while (!reader.atEnd() && depth <= MaxDescriptionDepth) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        depth += token == QXmlStreamReader::StartElement ? 1
+                 : token == QXmlStreamReader::EndElement ? -1
+                                                         : 0;
+    }
+    file.seek(0);
+    return depth > MaxDescriptionDepth ? QStringLiteral("The description is nested too deeply.")
+                                       : QString();
+}
 
 void ReportProgress(int percent) {
     if (TRProgressReporter* progress = InstalledProgress())
@@ -404,6 +428,13 @@ void TRProject::ReadInterfaceOptions(const QDomElement& element) {
 }
 
 void TRProject::ReadObjects(const QDomElement& objects) {
+    FReadingIds.emplace();
+    FReadingIds->fill(1);
+    for (const auto& object : FObjects)
+        NoteReadingId(*object);
+    // Ends the reading mode however the read ends (a damaged element throws).
+    const std::unique_ptr<TRProject, void (*)(TRProject*)> reading(
+        this, [](TRProject* project) { project->FReadingIds.reset(); });
     std::int32_t count = 0;
     for (QDomElement child = objects.firstChildElement(); !child.isNull();
          child = child.nextSiblingElement())
@@ -463,7 +494,11 @@ QString TRProject::LoadRecordedTracks() {
 QString TRProject::ReadDescription() {
     QFile file(TempFolder + DescriptionFile);
     QDomDocument document;
-    if (!file.open(QIODevice::ReadOnly) || !document.setContent(&file))
+    if (!file.open(QIODevice::ReadOnly))
+        return NotValidProject;
+    if (const QString shape = DescriptionShapeError(file); !shape.isEmpty())
+        return NotValidProject + "\r" + shape;
+    if (!document.setContent(&file))
         return NotValidProject;
     const QDomElement root = document.documentElement();
     if (root.tagName() != QStringLiteral("Project"))
