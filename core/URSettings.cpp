@@ -1,7 +1,6 @@
 #include "core/URSettings.h"
 
 #include "core/URSettingsRange.h"
-
 #include "core/URStartup.h"
 #include "core/URUtils.h"
 #include "platform/system/Registry.h"

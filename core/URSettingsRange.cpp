@@ -75,12 +75,13 @@ void checkEditor(RangeCheck& c) {
 }
 
 void checkRecorder(RangeCheck& c) {
-    c.flags({&R::FullScreen, &R::CaptureMode, &R::CaptureModeHA, &R::CaptureMethod, &R::CameraHA,
-             &R::CameraPreview, &R::MuteSound, &R::UnmuteSound, &R::RecordScreen,
-             &R::RecordCamera, &R::RecordMic, &R::RecordSound, &R::UnlimitedTime, &R::ShowCursor,
-             &R::CursorEffect, &R::LeftClick, &R::RightClick, &R::CameraFlipH, &R::CameraFlipV,
-             &R::CameraChroma, &R::CameraBack, &R::CameraFile, &R::MicFile, &R::SoundFile,
-             &R::Logo, &R::LogoSS, &R::ScreenshotCursor, &R::ScreenshotCamera,
+    c.flags({&R::FullScreen,     &R::CaptureMode,   &R::CaptureModeHA,    &R::CaptureMethod,
+             &R::CameraHA,       &R::CameraPreview, &R::MuteSound,        &R::UnmuteSound,
+             &R::RecordScreen,   &R::RecordCamera,  &R::RecordMic,        &R::RecordSound,
+             &R::UnlimitedTime,  &R::ShowCursor,    &R::CursorEffect,     &R::LeftClick,
+             &R::RightClick,     &R::CameraFlipH,   &R::CameraFlipV,      &R::CameraChroma,
+             &R::CameraBack,     &R::CameraFile,    &R::MicFile,          &R::SoundFile,
+             &R::Logo,           &R::LogoSS,        &R::ScreenshotCursor, &R::ScreenshotCamera,
              &R::ScreenshotSound});
     c.range(&R::FullScreenDisplay, -1, 255);
     c.ints({&R::CaptureRate, &R::CameraFPS, &R::OutputFramePS, &R::OutputFrameGIF}, 1, 240);

@@ -37,8 +37,8 @@ bool readSample(TLittleEndianReader& in, TCursorRecord& sample) {
 // cannot be drawn: monochrome shapes (type 1) take a bit per pixel, the others four bytes.
 bool isSound(const TPointerShape& shape) {
     constexpr uint32_t Monochrome = 1;
-    const uint64_t rowBytes = shape._Type == Monochrome ? (uint64_t(shape.Width) + 7) / 8
-                                                        : uint64_t(shape.Width) * 4;
+    const uint64_t rowBytes =
+        shape._Type == Monochrome ? (uint64_t(shape.Width) + 7) / 8 : uint64_t(shape.Width) * 4;
     return rowBytes <= shape.Pitch &&
            uint64_t(shape.Pitch) * shape.Height <= uint64_t(shape.PointerShapeBuffer.size());
 }

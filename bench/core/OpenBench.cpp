@@ -147,12 +147,12 @@ void BM_BareXmlParse(benchmark::State& state, int objects) {
 // Registered size by size, so that one project is built and held at a time.
 int main(int argc, char** argv) {
     for (int objects : {1000, 10000, 100000, KeyframeProject}) {
-        const std::string size = objects == KeyframeProject ? std::to_string(ManyKeyframes) + "_keyframes"
-                                                            : std::to_string(objects) + "_objects";
-        for (const auto& [name, function] :
-             {std::pair{"BM_BareXmlParse/", BM_BareXmlParse},
-              std::pair{"BM_OpenProject/", BM_OpenProject},
-              std::pair{"BM_SaveProject/", BM_SaveProject}})
+        const std::string size = objects == KeyframeProject
+                                     ? std::to_string(ManyKeyframes) + "_keyframes"
+                                     : std::to_string(objects) + "_objects";
+        for (const auto& [name, function] : {std::pair{"BM_BareXmlParse/", BM_BareXmlParse},
+                                             std::pair{"BM_OpenProject/", BM_OpenProject},
+                                             std::pair{"BM_SaveProject/", BM_SaveProject}})
             benchmark::RegisterBenchmark((std::string(name) + size).c_str(), function, objects)
                 ->Unit(benchmark::kMillisecond)
                 ->UseRealTime()

@@ -26,7 +26,7 @@ WebPAnimation::WebPAnimation(const std::string& path) : impl_(std::make_unique<I
     impl_->bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     const WebPData data{impl_->bytes.data(), impl_->bytes.size()};
     const std::unique_ptr<WebPDemuxer, void (*)(WebPDemuxer*)> demuxer(WebPDemux(&data),
-                                                                        WebPDemuxDelete);
+                                                                       WebPDemuxDelete);
     if (!demuxer)
         throw MediaError("The WebP file is damaged");
     const bool animated = WebPDemuxGetI(demuxer.get(), WEBP_FF_FORMAT_FLAGS) & ANIMATION_FLAG;

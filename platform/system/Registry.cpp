@@ -37,8 +37,7 @@ QString RegistryKey::valuePath(const QString& valueName) const {
     return folder_ + "/" + valueName;
 }
 
-std::optional<QByteArray> RegistryKey::readBinary(const QString& valueName,
-                                                  qint64 maxBytes) const {
+std::optional<QByteArray> RegistryKey::readBinary(const QString& valueName, qint64 maxBytes) const {
     if (!isPlainName(valueName) || !QFileInfo(valuePath(valueName)).isFile())
         return std::nullopt;
     QFile file(valuePath(valueName));
