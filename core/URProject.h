@@ -85,6 +85,8 @@ inline std::int32_t ObjectCode(const TRObject& object) {
 // The number of tracks the free-track search considers.
 inline constexpr int SearchedTrackCount = 101;
 
+class TRXmlElementStream;
+
 class TRProject;
 // Hooks that higher layers install: the constructor of an object kind, the defaults that a new
 // project gives to groups defined above the core, and the editor's refresh after the modified
@@ -262,7 +264,16 @@ private:
     QString ReadDescription();
     void ReadExportOptions(const QDomElement& element);
     void ReadInterfaceOptions(const QDomElement& element);
-    void ReadObjects(const QDomElement& objects);
+    // The object elements of a description one by one (null at the end), and how much of the
+    // description has been read (0..1) for the progress.
+    struct TRObjectSource {
+        std::function<QDomElement()> Next;
+        std::function<double()> Done;
+    };
+    void ReadObjects(const TRObjectSource& objects);
+    void ReadParts(const QDomElement& object, const QDomElement& exportOptions,
+                   const QDomElement& interface, const TRObjectSource& objects);
+    void ReadStream(TRXmlElementStream& stream, qint64 size);
     void NoteReadingId(const TRObject& object);
     TRRecordedTracks RecordedTracks() const;
     QString LoadRecordedTracks();

@@ -202,7 +202,7 @@ TEST_F(ObjectXmlTest, DeepOrHugeDescriptionsAreRefusedQuickly) {
     QFile huge(folder + "project.xml");
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
     huge.write("<Project>");
-    ASSERT_TRUE(huge.resize(qint64(1) << 30));
+    ASSERT_TRUE(huge.resize(qint64(2) << 30));
     huge.close();
     TRProject opened;
     opened.TempFolder = NewProjectTempFolder();
