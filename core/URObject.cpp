@@ -177,7 +177,10 @@ TRPropBase* TRObject::GetProperty(TRPropertyType type, bool forShowProperties) {
 
 void TRObject::AddNewTransformation(std::int32_t time) {
     const auto n = static_cast<std::int32_t>(FTransformations.size());
-    std::int32_t at = std::clamp(time, 0, std::max(FTimeEnd - FTimeStart, 0));
+    // In 64 bits: a damaged element read before its times are sanitized can span the whole
+    // integer range.
+    auto at = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        time, 0, std::max<std::int64_t>(std::int64_t{FTimeEnd} - FTimeStart, 0)));
     std::int32_t index = n;
     if (n == 0) {
         at = 0;

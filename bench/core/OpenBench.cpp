@@ -150,9 +150,11 @@ int main(int argc, char** argv) {
         const std::string size = objects == KeyframeProject
                                      ? std::to_string(ManyKeyframes) + "_keyframes"
                                      : std::to_string(objects) + "_objects";
-        for (const auto& [name, function] : {std::pair{"BM_BareXmlParse/", BM_BareXmlParse},
-                                             std::pair{"BM_OpenProject/", BM_OpenProject},
-                                             std::pair{"BM_SaveProject/", BM_SaveProject}})
+        using Bench = void (*)(benchmark::State&, int);
+        const std::pair<const char*, Bench> benches[] = {{"BM_BareXmlParse/", BM_BareXmlParse},
+                                                         {"BM_OpenProject/", BM_OpenProject},
+                                                         {"BM_SaveProject/", BM_SaveProject}};
+        for (const auto& [name, function] : benches)
             benchmark::RegisterBenchmark((std::string(name) + size).c_str(), function, objects)
                 ->Unit(benchmark::kMillisecond)
                 ->UseRealTime()

@@ -62,7 +62,7 @@ protected:
             spec.frames = 6;
             spec.gop = 3;
             spec.muxer = extension == ".avi" ? "avi" : extension == ".wmv" ? "asf" : "mp4";
-            spec.encoder = extension == ".mp4" ? "libx264" : "mpeg4";
+            spec.encoder = extension == ".avi" ? "mpeg4" : extension == ".wmv" ? "wmv2" : "libx264";
             fixtures::writeVideo(path, spec);
         }
         return ReadAll(path);
@@ -77,15 +77,15 @@ protected:
     QTemporaryDir dir;
 };
 
-// Every reader, its file cut at about forty points (the 7-byte GIF among them) and not cut.
+// Every reader, its file cut at about twenty points (the 7-byte GIF among them) and not cut.
 TEST_F(HostileMedia, CutFilesGiveAClearErrorOrAPicture) {
     for (const char* name : {"clip.gif", "clip.webp", "clip.avi", "clip.wmv", "clip.mp4"}) {
         const QByteArray whole = Valid(name);
         ASSERT_GT(whole.size(), 40) << name;
         EXPECT_EQ(Open(QString("whole.") + QString(name).section('.', 1), whole), "ok") << name;
         std::vector<qsizetype> cuts = {0, 1, 7, 13, whole.size() - 1};
-        for (int i = 1; i < 36; ++i)
-            cuts.push_back(whole.size() * i / 36);
+        for (int i = 1; i < 16; ++i)
+            cuts.push_back(whole.size() * i / 16);
         for (qsizetype cut : cuts) {
             const QString outcome =
                 Open(QString("cut.") + QString(name).section('.', 1), whole.left(cut));
