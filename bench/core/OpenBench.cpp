@@ -17,7 +17,6 @@
 #include <QXmlStreamReader>
 #include <benchmark/benchmark.h>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -86,14 +85,16 @@ struct SavedProject {
     QByteArray xml;
 };
 
+// One size in memory at a time: the project of the last size asked for.
 SavedProject& Fixture(int objects) {
-    static std::map<int, std::unique_ptr<SavedProject>> fixtures;
-    std::unique_ptr<SavedProject>& fixture = fixtures[objects];
-    if (!fixture) {
-        fixtures.clear(); // one size in memory at a time
+    static int size = -1;
+    static std::unique_ptr<SavedProject> fixture;
+    if (size != objects) {
+        fixture.reset();
         fixture = std::make_unique<SavedProject>(objects);
+        size = objects;
     }
-    return *fixtures[objects];
+    return *fixture;
 }
 
 void Report(benchmark::State& state, const SavedProject& f) {
