@@ -140,11 +140,11 @@ TEST_F(ObjectXmlTest, DamagedDescriptionsOpenWithAnErrorOrSaneValues) {
              EXPECT_TRUE(std::isfinite(p.ExportOptions().AudioLoudness));
          }},
         {"times at the integer limits",
-         "<Project><Objects><Object Type='2' ObjectId='2147483647' TimeStart='2147483647' "
+         "<Project><Objects><Object Type='2' Id='2147483647' TimeStart='2147483647' "
          "TimeEnd='2147483647' MediaOffset='2147483647' MediaStart='2147483647' "
          "MediaEnd='-2147483648'><Transformations><Transformation Time='0'/><Transformation "
          "Time='2147483647' Duration='2147483647'/></Transformations></Object><Object Type='2' "
-         "ObjectId='2147483647' TimeStart='-2147483648' TimeEnd='2147483647'/></Objects>"
+         "Id='2147483647' TimeStart='-2147483648' TimeEnd='2147483647'/></Objects>"
          "</Project>",
          "",
          [](TRProject& p) {
