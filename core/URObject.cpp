@@ -178,7 +178,10 @@ TRPropBase* TRObject::GetProperty(TRPropertyType type, bool forShowProperties) {
 
 void TRObject::AddNewTransformation(std::int32_t time) {
     const auto n = static_cast<std::int32_t>(FTransformations.size());
-    std::int32_t at = std::clamp(time, 0, std::max(FTimeEnd - FTimeStart, 0));
+    // In 64 bits: a damaged element read before its times are sanitized can span the whole
+    // integer range.
+    auto at = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        time, 0, std::max<std::int64_t>(std::int64_t{FTimeEnd} - FTimeStart, 0)));
     std::int32_t index = n;
     if (n == 0) {
         at = 0;
@@ -369,23 +372,26 @@ void TRObject::ReadTransformations(const QDomElement& transformations) {
 
 // Damaged files must not break the keyframe and time invariants that every reader relies on:
 // keyframes sorted with the first at 0, no negative durations, a clip that starts at or after 0
-// and ends after it starts, a track that exists.
+// and ends after it starts, a track that exists. Times are kept far enough from the integer
+// limits that sums of a few of them (start plus keyframe, end plus a minimum) cannot overflow.
 void TRObject::SanitizeTimes() {
+    const auto time = [](std::int32_t value) { return std::clamp(value, 0, MaxStoredTimeMs); };
     for (TRTransformation& keyframe : FTransformations) {
-        keyframe.Time = std::max(keyframe.Time, 0);
-        keyframe.AnimateDuration = std::max(keyframe.AnimateDuration, 0);
+        keyframe.Time = time(keyframe.Time);
+        keyframe.AnimateDuration = time(keyframe.AnimateDuration);
     }
     std::stable_sort(
         FTransformations.begin(), FTransformations.end(),
         [](const TRTransformation& a, const TRTransformation& b) { return a.Time < b.Time; });
     FTransformations.front().Time = 0;
-    FTimeStart = std::max(FTimeStart, 0);
+    FTimeStart = time(FTimeStart);
+    FTimeEnd = time(FTimeEnd);
     if (FTimeEnd <= FTimeStart)
         FTimeEnd = FTimeStart + GetMinDuration();
     FTrack = std::max(FTrack, 0);
-    FMediaOffset = std::max(FMediaOffset, 0);
-    FMediaStart = std::max(FMediaStart, 0);
-    FMediaEnd = std::max(FMediaEnd, FMediaStart);
+    FMediaOffset = time(FMediaOffset);
+    FMediaStart = time(FMediaStart);
+    FMediaEnd = std::clamp(FMediaEnd, FMediaStart, MaxStoredTimeMs);
 }
 
 void TRObject::OpenFromXML(const QDomElement& element) {

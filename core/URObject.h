@@ -12,6 +12,7 @@
 #include <QRectF>
 #include <QString>
 #include <QStringList>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -93,6 +94,10 @@ public:
 
 // True for a name of a file inside the project's folder: no separator, drive or "..".
 bool IsPlainFileName(const QString& name);
+
+// The latest time (ms) an object, keyframe or media span keeps when read from a file: about six
+// days, far enough below the integer limit for sums of a few times.
+inline constexpr std::int32_t MaxStoredTimeMs = INT32_MAX / 4;
 
 // The length of the animation into a keyframe cut down to whole frames of a 30 fps grid.
 std::int32_t AnimationWindow(std::int32_t animateDuration);

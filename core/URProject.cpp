@@ -28,6 +28,11 @@ bool IsMediaKind(TRObjectType type) {
     return type == otImage || type == otVideo || type == otScreenRecorder;
 }
 
+// The id after `id`; a stored id at the integer limit (a damaged file) gets no larger one.
+std::int32_t IdAfter(std::int32_t id) {
+    return id == INT32_MAX ? id : id + 1;
+}
+
 } // namespace
 
 TRProjectHook ProjectViewChangedHook = nullptr;
@@ -91,8 +96,16 @@ TRProject::~TRProject() {
 TRObject* TRProject::AddObject(std::unique_ptr<TRObject> object) {
     if (!object)
         return nullptr;
+    NoteReadingId(*object);
     FObjects.push_back(std::move(object));
     return FObjects.back().get();
+}
+
+void TRProject::NoteReadingId(const TRObject& object) {
+    if (FReadingIds) {
+        std::int32_t& next = (*FReadingIds)[object.ObjectType()];
+        next = std::max(next, IdAfter(object.ObjectId()));
+    }
 }
 
 void TRProject::DeleteObject(const TRObject* object) {
@@ -149,14 +162,18 @@ void TRProject::SetModified(bool value) {
 }
 
 std::int32_t TRProject::GetNextId(TRObjectType type) const {
+    if (FReadingIds)
+        return (*FReadingIds)[type];
     std::int32_t largest = 0;
     for (const auto& object : FObjects)
         if (object->ObjectType() == type)
             largest = std::max(largest, object->ObjectId());
-    return largest + 1;
+    return IdAfter(largest);
 }
 
 std::int32_t TRProject::GetNextTrack(std::int32_t startTime, std::int32_t endTime) const {
+    if (FReadingIds)
+        return 0;
     std::array<bool, SearchedTrackCount> busy{};
     for (const auto& object : FObjects) {
         const std::int32_t s = object->TimeStart();

@@ -10,7 +10,9 @@
 #include <QColor>
 #include <QDomDocument>
 #include <QSize>
+#include <array>
 #include <functional>
+#include <optional>
 
 struct TRProjectExportOptions {
     std::int32_t Format = 1;
@@ -82,6 +84,8 @@ inline std::int32_t ObjectCode(const TRObject& object) {
 
 // The number of tracks the free-track search considers.
 inline constexpr int SearchedTrackCount = 101;
+
+class TRXmlElementStream;
 
 class TRProject;
 // Hooks that higher layers install: the constructor of an object kind, the defaults that a new
@@ -260,11 +264,25 @@ private:
     QString ReadDescription();
     void ReadExportOptions(const QDomElement& element);
     void ReadInterfaceOptions(const QDomElement& element);
-    void ReadObjects(const QDomElement& objects);
+    // The object elements of a description one by one (null at the end), and how much of the
+    // description has been read (0..1) for the progress.
+    struct TRObjectSource {
+        std::function<QDomElement()> Next;
+        std::function<double()> Done;
+    };
+    void ReadObjects(const TRObjectSource& objects);
+    void ReadParts(const QDomElement& object, const QDomElement& exportOptions,
+                   const QDomElement& interface, const TRObjectSource& objects);
+    void ReadStream(TRXmlElementStream& stream, qint64 size);
+    void NoteReadingId(const TRObject& object);
     TRRecordedTracks RecordedTracks() const;
     QString LoadRecordedTracks();
 
     std::vector<std::unique_ptr<TRObject>> FObjects;
+    // While the objects of a description are read: the next id of each object type, kept up as
+    // they are added, so that every new object gets an id (and track 0) in constant time; the
+    // stored id and track replace both.
+    std::optional<std::array<std::int32_t, ObjectTypeCount>> FReadingIds;
     TRProjectExportOptions FExportOptions;
     bool m_Modified = false;
     TRUndoHistory FHistory{*this};

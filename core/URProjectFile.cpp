@@ -10,6 +10,7 @@
 #include "core/URSettings.h"
 #include "core/URTempFolders.h"
 #include "core/URUtils.h"
+#include "core/URXmlStream.h"
 #include "core/URXmlValues.h"
 #include "platform/system/DiskSpace.h"
 #include "platform/system/SystemInfo.h"
@@ -22,8 +23,10 @@
 #include <QRandomGenerator>
 #include <QSaveFile>
 #include <QScreen>
+#include <QXmlStreamReader>
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 std::function<bool(TRProject& project, const QString& file)> ProjectThumbnailWriter;
 std::function<bool(TRProject& project, const TRRecordedTracks& tracks, std::int32_t& width,
@@ -39,6 +42,30 @@ const QString NotValidProject = QStringLiteral("The file is not a valid Tavrin p
 const QString CannotPack = QStringLiteral("Cannot pack files.");
 const QString CannotCopy = QStringLiteral("Cannot copy file.");
 const QString XmlError = QStringLiteral("XML error.");
+
+// The editor writes descriptions a few elements deep; walking a damaged or hostile one nested a
+// million deep, or of gigabytes, would take minutes.
+constexpr qint64 MaxDescriptionBytes = qint64(1) << 30;
+constexpr int MaxDescriptionDepth = 64;
+
+// Why the description cannot be read, found by one pass over it before anything is built:
+// not well-formed, too large or too deep. Empty when it can; leaves the file at its start.
+QString DescriptionError(QFile& file) {
+    if (file.size() > MaxDescriptionBytes)
+        return NotValidProject + "\r" + QStringLiteral("The description is too large.");
+    QXmlStreamReader reader(&file);
+    int depth = 0;
+    while (!reader.atEnd() && depth <= MaxDescriptionDepth) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        depth += token == QXmlStreamReader::StartElement ? 1
+                 : token == QXmlStreamReader::EndElement ? -1
+                                                         : 0;
+    }
+    file.seek(0);
+    if (depth > MaxDescriptionDepth)
+        return NotValidProject + "\r" + QStringLiteral("The description is nested too deeply.");
+    return reader.hasError() ? NotValidProject : QString();
+}
 
 void ReportProgress(int percent) {
     if (TRProgressReporter* progress = InstalledProgress())
@@ -403,16 +430,16 @@ void TRProject::ReadInterfaceOptions(const QDomElement& element) {
     o.Timeline_StartTime = std::max(o.Timeline_StartTime, 0);
 }
 
-void TRProject::ReadObjects(const QDomElement& objects) {
-    std::int32_t count = 0;
-    for (QDomElement child = objects.firstChildElement(); !child.isNull();
-         child = child.nextSiblingElement())
-        ++count;
-    const double step = count > 0 ? 20.0 / count : 0;
-    double progress = 80;
+void TRProject::ReadObjects(const TRObjectSource& objects) {
+    FReadingIds.emplace();
+    FReadingIds->fill(1);
+    for (const auto& object : FObjects)
+        NoteReadingId(*object);
+    // Ends the reading mode however the read ends (a damaged element throws).
+    const std::unique_ptr<TRProject, void (*)(TRProject*)> reading(
+        this, [](TRProject* project) { project->FReadingIds.reset(); });
     std::int32_t i = 0;
-    for (QDomElement child = objects.firstChildElement(); !child.isNull();
-         child = child.nextSiblingElement(), ++i) {
+    for (QDomElement child = objects.Next(); !child.isNull(); child = objects.Next(), ++i) {
         std::int32_t type = 0;
         XmlReadInt(child, QStringLiteral("Type"), type);
         if (std::unique_ptr<TRObject> object = CreateObjectOfType(this, type)) {
@@ -422,9 +449,8 @@ void TRProject::ReadObjects(const QDomElement& objects) {
                 MissingMedia += object->MediaName();
             AddObject(std::move(object));
         }
-        progress += step;
         if (i % 10 == 0) {
-            ReportProgress(int(progress));
+            ReportProgress(80 + int(20 * objects.Done()));
             if (Canceled())
                 break;
         }
@@ -432,12 +458,58 @@ void TRProject::ReadObjects(const QDomElement& objects) {
     MissingMedia.removeDuplicates();
 }
 
-void TRProject::OpenFromXML(const QDomElement& element) {
-    TRObject::OpenFromXML(element.firstChildElement(QStringLiteral("Object")));
-    ReadExportOptions(element.firstChildElement(QStringLiteral("Export")));
-    ReadInterfaceOptions(element.firstChildElement(QStringLiteral("Interface")));
-    ReadObjects(element.firstChildElement(QStringLiteral("Objects")));
+void TRProject::ReadParts(const QDomElement& object, const QDomElement& exportOptions,
+                          const QDomElement& interface, const TRObjectSource& objects) {
+    TRObject::OpenFromXML(object);
+    ReadExportOptions(exportOptions);
+    ReadInterfaceOptions(interface);
+    ReadObjects(objects);
     UpdateTimeEnd();
+}
+
+void TRProject::OpenFromXML(const QDomElement& element) {
+    const QDomElement objects = element.firstChildElement(QStringLiteral("Objects"));
+    std::int32_t count = 0;
+    for (QDomElement child = objects.firstChildElement(); !child.isNull();
+         child = child.nextSiblingElement())
+        ++count;
+    QDomElement next = objects.firstChildElement();
+    std::int32_t read = 0;
+    const TRObjectSource source{[&] {
+                                    const QDomElement current = next;
+                                    next = next.nextSiblingElement();
+                                    ++read;
+                                    return current;
+                                },
+                                [&] { return count > 0 ? double(read) / count : 1.0; }};
+    ReadParts(element.firstChildElement(QStringLiteral("Object")),
+              element.firstChildElement(QStringLiteral("Export")),
+              element.firstChildElement(QStringLiteral("Interface")), source);
+}
+
+// The project's own parts are small and taken whole; the objects, which can be a hundred
+// thousand, one at a time, so that no document of the whole description is ever built.
+void TRProject::ReadStream(TRXmlElementStream& stream, qint64 size) {
+    std::map<QString, QDomDocument> parts;
+    bool atObjects = false;
+    while (!atObjects && stream.NextChild()) {
+        atObjects = stream.Name() == QStringLiteral("Objects");
+        if (!atObjects && !parts.contains(stream.Name()))
+            parts[stream.Name()] = stream.Take();
+    }
+    if (atObjects)
+        stream.Enter();
+    QDomDocument current; // the object being read
+    const TRObjectSource source{
+        [&] {
+            current = atObjects && stream.NextChild() ? stream.Take() : QDomDocument();
+            return current.documentElement().firstChildElement();
+        },
+        [&] { return size > 0 ? std::min(1.0, double(stream.Offset()) / double(size)) : 1.0; }};
+    const auto part = [&](const char* name) {
+        return parts[QString::fromLatin1(name)].documentElement().firstChildElement();
+    };
+    ReadParts(part("Object"), part("Export"), part("Interface"), source);
 }
 
 TRRecordedTracks TRProject::RecordedTracks() const {
@@ -462,14 +534,15 @@ QString TRProject::LoadRecordedTracks() {
 
 QString TRProject::ReadDescription() {
     QFile file(TempFolder + DescriptionFile);
-    QDomDocument document;
-    if (!file.open(QIODevice::ReadOnly) || !document.setContent(&file))
+    if (!file.open(QIODevice::ReadOnly))
         return NotValidProject;
-    const QDomElement root = document.documentElement();
-    if (root.tagName() != QStringLiteral("Project"))
+    if (const QString error = DescriptionError(file); !error.isEmpty())
+        return error;
+    TRXmlElementStream stream(file);
+    if (!stream.ReadRoot() || stream.Name() != QStringLiteral("Project"))
         return NotValidProject;
     try {
-        OpenFromXML(root);
+        ReadStream(stream, file.size());
     } catch (const TRDamagedProject& damage) {
         return NotValidProject + "\r" + QString::fromStdString(damage.what());
     }

@@ -1,5 +1,7 @@
 #include "core/URPropProjectSize.h"
 
+#include <algorithm>
+
 TRPropProjectSize::TRPropProjectSize() : TRPropBase(ptProjectSize, false, true, true) {}
 
 void TRPropProjectSize::VisitFields(TRPropFields& fields) {
@@ -7,6 +9,12 @@ void TRPropProjectSize::VisitFields(TRPropFields& fields) {
     fields.Int("Height", Height);
     fields.Int("OriginalWidth", OriginalWidth);
     fields.Int("OriginalHeight", OriginalHeight);
+}
+
+void TRPropProjectSize::OpenFromXML(const QDomElement& element, bool paste) {
+    TRPropBase::OpenFromXML(element, paste);
+    for (std::int32_t* side : {&Width, &Height, &OriginalWidth, &OriginalHeight})
+        *side = std::clamp(*side, MinProjectSide, MaxProjectSide);
 }
 
 const TRProjectSizePreset ProjectSizePresets[ProjectSizePresetCount] = {

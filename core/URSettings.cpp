@@ -1,5 +1,6 @@
 #include "core/URSettings.h"
 
+#include "core/URSettingsRange.h"
 #include "core/URStartup.h"
 #include "core/URUtils.h"
 #include "platform/system/Registry.h"
@@ -345,13 +346,15 @@ void SetDefaultSettings(TSettingsRecord& s) {
 
 bool LoadSettings(TSettingsRecord& settings) {
     const platform::system::RegistryKey key(SettingsKeyName);
-    const auto data = key.exists() ? key.readBinary(SettingsValueName) : std::nullopt;
+    const auto data =
+        key.exists() ? key.readBinary(SettingsValueName, SettingsRecordSize) : std::nullopt;
     if (!data || data->size() != SettingsRecordSize) {
         SetDefaultSettings(settings);
         return false;
     }
     QDataStream stream(*data);
     stream.readRawData(reinterpret_cast<char*>(&settings), SettingsRecordSize);
+    ValidateSettings(settings);
     return true;
 }
 

@@ -33,6 +33,16 @@ bool readSample(TLittleEndianReader& in, TCursorRecord& sample) {
     return true;
 }
 
+// A shape whose rows do not fit its pitch, or whose pitch × height does not fit its buffer,
+// cannot be drawn: monochrome shapes (type 1) take a bit per pixel, the others four bytes.
+bool isSound(const TPointerShape& shape) {
+    constexpr uint32_t Monochrome = 1;
+    const uint64_t rowBytes =
+        shape._Type == Monochrome ? (uint64_t(shape.Width) + 7) / 8 : uint64_t(shape.Width) * 4;
+    return rowBytes <= shape.Pitch &&
+           uint64_t(shape.Pitch) * shape.Height <= uint64_t(shape.PointerShapeBuffer.size());
+}
+
 int interpolate(int from, int to, double fraction) {
     const double value = std::trunc(double(from) + fraction * (double(to) - double(from)));
     return int(std::clamp(value, double(INT32_MIN), double(INT32_MAX)));
@@ -80,6 +90,10 @@ bool TCursorReader::Load(const QByteArray& data) {
             FErrorText = QStringLiteral("The cursor track is damaged: a shape is cut off");
             return false;
         }
+    // A damaged shape stands as shape 0 (none when shape 0 is the damaged one).
+    for (TPointerShape& shape : FPointers)
+        if (!isSound(shape))
+            shape = &shape == &FPointers[0] ? TPointerShape{} : FPointers[0];
     int32_t samples = 0;
     if (!in.I32(samples) || samples < 0 || int64_t(samples) * SampleBytes > in.Remaining()) {
         Reset();

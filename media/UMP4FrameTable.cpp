@@ -139,18 +139,18 @@ Table tableOf(BoxWalker& walker, const Box& box, int entryBytes, int headerBytes
     return {box.payload + headerBytes, uint32_t(std::min<int64_t>(stated, room))};
 }
 
-// How many samples the track can hold: the sample-size table's count, bounded by its box.
-int64_t sampleLimit(BoxWalker& walker, const Box& stbl, QString& error) {
-    int64_t limit = walker.fileSize();
-    if (const std::optional<Box> stsz =
-            walker.find(stbl.payload, stbl.end, fourCC("stsz"), error)) {
-        const uint64_t sampleSize = walker.read(stsz->payload + 4, 4, stsz->end).value_or(0);
-        const Table sizes = tableOf(walker, *stsz, 4, 12);
-        const uint32_t stated = uint32_t(walker.read(stsz->payload + 8, 4, stsz->end).value_or(0));
-        limit = sampleSize == 0
-                    ? int64_t(sizes.count)
-                    : std::min<int64_t>(stated, walker.fileSize() / int64_t(sampleSize));
-    }
+// How many samples the track can hold: the sample-size table's count, bounded by its box (or by
+// the file when every sample has the same size); nothing when the track has no such table.
+std::optional<int64_t> sampleLimit(BoxWalker& walker, const Box& stbl, QString& error) {
+    const std::optional<Box> stsz = walker.find(stbl.payload, stbl.end, fourCC("stsz"), error);
+    if (!stsz)
+        return std::nullopt;
+    const uint64_t sampleSize = walker.read(stsz->payload + 4, 4, stsz->end).value_or(0);
+    const Table sizes = tableOf(walker, *stsz, 4, 12);
+    const uint32_t stated = uint32_t(walker.read(stsz->payload + 8, 4, stsz->end).value_or(0));
+    const int64_t limit = sampleSize == 0
+                              ? int64_t(sizes.count)
+                              : std::min<int64_t>(stated, walker.fileSize() / int64_t(sampleSize));
     return std::min<int64_t>(limit, INT32_MAX / 2);
 }
 
@@ -160,16 +160,20 @@ bool readTimes(BoxWalker& walker, const Box& stbl, TMP4FrameTable& result, QStri
         error = QStringLiteral("The video track has no time-to-sample table");
         return false;
     }
-    const int64_t limit = sampleLimit(walker, stbl, error);
+    const std::optional<int64_t> limit = sampleLimit(walker, stbl, error);
+    if (!limit) {
+        error = QStringLiteral("The video track has no sample-size table");
+        return false;
+    }
     const Table deltas = tableOf(walker, *stts, 8);
     std::vector<TFrameMF>& frames = result.Frames;
     frames.assign(1, TFrameMF{});
     int64_t time = 0;
-    for (uint32_t e = 0; e < deltas.count; ++e) {
+    for (uint32_t e = 0; e < deltas.count && int64_t(frames.size()) <= *limit; ++e) {
         const int64_t at = deltas.first + int64_t(e) * 8;
         int64_t count = int64_t(walker.read(at, 4, stts->end).value_or(0));
         const auto delta = int32_t(uint32_t(walker.read(at + 4, 4, stts->end).value_or(0)));
-        count = std::min<int64_t>(count, limit - int64_t(frames.size()) + 1);
+        count = std::min<int64_t>(count, *limit - int64_t(frames.size()) + 1);
         for (int64_t k = 0; k < count; ++k) {
             TFrameMF frame;
             frame.Time = time;

@@ -153,6 +153,12 @@ void TVideoReaderTable::OpenEvenTable(
         return;
     }
     QFile file(fileName);
+    // Each frame takes at least a chunk header in the file; a stream that claims more frames
+    // than that lies about its length or rate, and its table would not fit in memory.
+    if (EvenFrameCount() > file.size() / MinFrameBytes + 1) {
+        FErrorText = QStringLiteral("The video claims more frames than the file holds");
+        return;
+    }
     std::optional<std::vector<int>> keys;
     if (file.open(QIODevice::ReadOnly))
         keys = readKeyFrames(file);
@@ -160,13 +166,16 @@ void TVideoReaderTable::OpenEvenTable(
     FIsValid = true;
 }
 
-void TVideoReaderTable::LayOutEvenTable(const std::optional<std::vector<int>>& keyFrames) {
-    const Rational rate = FFrameRate;
+int64_t TVideoReaderTable::EvenFrameCount() const {
     // Whole frames inside the duration, counted at the exact rate (29.97 fps stays 30000/1001);
     // the duration is truncated to whole milliseconds, so a frame that ends within the next
     // millisecond still counts.
-    const int64_t frames = (int64_t(FDurationMs) + 1) * rate.num / (rate.den * 1000);
-    FNrFrames = int(std::clamp<int64_t>(frames, 1, INT32_MAX / 2));
+    return (int64_t(FDurationMs) + 1) * FFrameRate.num / (FFrameRate.den * 1000);
+}
+
+void TVideoReaderTable::LayOutEvenTable(const std::optional<std::vector<int>>& keyFrames) {
+    const Rational rate = FFrameRate;
+    FNrFrames = int(std::clamp<int64_t>(EvenFrameCount(), 1, INT32_MAX / 2));
     FFrames.assign(size_t(FNrFrames) + 1, TFrameMF{});
     for (int i = 1; i <= FNrFrames; ++i) {
         TFrameMF& frame = FFrames[size_t(i)];

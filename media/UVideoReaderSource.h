@@ -71,8 +71,13 @@ protected:
     // one frame, so files shorter than one frame still show theirs), marks the given 1-based
     // frames as key frames (every frame when there is no index at all) and finishes the table.
     void LayOutEvenTable(const std::optional<std::vector<int>>& keyFrames);
+    // The frames FDurationMs holds at FFrameRate.
+    int64_t EvenFrameCount() const;
     // Fills KeyFrameId from the key flags and sets the sentinel; LastFrameId back to none.
     void FinishTable();
+
+    // The fewest bytes a frame takes in an AVI or ASF file: a chunk or payload header.
+    static constexpr int64_t MinFrameBytes = 8;
 
     std::vector<TFrameMF> FFrames; // entries 0..FNrFrames
     int LastFrameId = 0;

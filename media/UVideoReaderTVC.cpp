@@ -57,8 +57,11 @@ bool TVideoReaderTVC::OpenFile(const QString& AFileName, int64_t AFileOffset) {
         return Fail(QStringLiteral("%1 is too short").arg(AFileName));
     const int64_t indexPosition = ReadLE<int64_t>(head);
     const int64_t indexSize = ReadLE<int64_t>(head + 8);
-    const bool unfinished = indexPosition == 0 && indexSize == 0;
-    if (!(unfinished ? RecoverIndex(dataSize) : ReadIndex(indexPosition, indexSize, dataSize)))
+    // An unfinished recording has a zero head; a finished one cut short (a broken-off copy, a
+    // full disk) points at an index it no longer holds. Both keep their frame records.
+    const bool indexHeld = indexPosition >= kTvfHeadBytes && indexSize >= kTvfIndexHeadBytes &&
+                           indexPosition <= dataSize - indexSize;
+    if (!(indexHeld ? ReadIndex(indexPosition, indexSize) : RecoverIndex(dataSize)))
         return false;
     if (!FinishFrames() || !CheckFirstFrame())
         return false;
@@ -83,10 +86,7 @@ bool TVideoReaderTVC::AddFrame(const TFrame& Frame, int64_t DataEnd) {
     return true;
 }
 
-bool TVideoReaderTVC::ReadIndex(int64_t IndexPosition, int64_t IndexSize, int64_t DataSize) {
-    if (IndexPosition < kTvfHeadBytes || IndexSize < kTvfIndexHeadBytes ||
-        IndexPosition > DataSize - IndexSize)
-        return Fail(QStringLiteral("the index lies outside the file"));
+bool TVideoReaderTVC::ReadIndex(int64_t IndexPosition, int64_t IndexSize) {
     std::vector<uint8_t> index(IndexSize);
     if (!ReadAt(IndexPosition, index.data(), IndexSize))
         return Fail(QStringLiteral("cannot read the index"));

@@ -56,7 +56,7 @@ private:
 
     bool Fail(const QString& Reason);
     bool ReadAt(int64_t Position, uint8_t* Data, int64_t Size);
-    bool ReadIndex(int64_t IndexPosition, int64_t IndexSize, int64_t DataSize);
+    bool ReadIndex(int64_t IndexPosition, int64_t IndexSize);
     bool RecoverIndex(int64_t DataSize);
     bool AddFrame(const TFrame& Frame, int64_t DataEnd);
     bool FinishFrames();

@@ -1,11 +1,83 @@
 #include "platform/media/GifAnimation.h"
 
+#include "platform/media/GifError.h"
 #include "platform/media/MediaType.h"
 
 #include <algorithm>
+#include <fstream>
 #include <gif_lib.h>
+#include <iterator>
 
 namespace platform::media {
+
+namespace {
+
+// Walks the blocks of a GIF file without decoding it, so that the rectangles it declares can be
+// refused before the decoder allocates them.
+class GifBlockScan {
+public:
+    explicit GifBlockScan(const std::string& path) {
+        std::ifstream file(path, std::ios::binary);
+        bytes_.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+
+    // Throws MediaError when the screen or any frame, or all frames together, are larger than
+    // the file can sanely hold.
+    void checkSizes() {
+        const int64_t fileBytes = int64_t(bytes_.size());
+        pos_ = 6;
+        const int screenWidth = u16(), screenHeight = u16();
+        const int flags = byte();
+        pos_ += 2;
+        skipColourTable(flags);
+        if (!ok_)
+            return; // the decoder says what is wrong
+        checkDecodedSize(screenWidth, screenHeight, 0, fileBytes);
+        int64_t pixels = 0;
+        for (int kind = byte(); ok_; kind = byte()) {
+            if (kind == 0x21) {
+                ++pos_;
+                skipSubBlocks();
+            } else if (kind == 0x2C) {
+                pos_ += 4;
+                const int width = u16(), height = u16();
+                skipColourTable(byte());
+                if (!ok_)
+                    return;
+                pixels += int64_t(width) * height;
+                checkDecodedSize(std::max(width, 1), std::max(height, 1), pixels, fileBytes);
+                ++pos_;
+                skipSubBlocks();
+            } else {
+                return;
+            }
+        }
+    }
+
+private:
+    int byte() {
+        ok_ = ok_ && pos_ < bytes_.size();
+        return ok_ ? uint8_t(bytes_[pos_++]) : 0;
+    }
+    int u16() {
+        const int low = byte();
+        return low | byte() << 8;
+    }
+    void skipColourTable(int flags) {
+        if (flags & 0x80)
+            pos_ += size_t(3) << ((flags & 7) + 1);
+    }
+    void skipSubBlocks() {
+        for (int length = byte(); ok_ && length > 0; length = byte())
+            pos_ += size_t(length);
+    }
+
+    std::string bytes_;
+    size_t pos_ = 0;
+    bool ok_ = true;
+};
+
+} // namespace
 
 struct GifAnimation::Impl {
     GifFileType* file = nullptr;
@@ -19,13 +91,14 @@ struct GifAnimation::Impl {
 };
 
 GifAnimation::GifAnimation(const std::string& path) : impl_(std::make_unique<Impl>()) {
+    GifBlockScan(path).checkSizes();
     int error = 0;
     impl_->file = DGifOpenFileName(path.c_str(), &error);
     if (!impl_->file)
-        throw MediaError(std::string("Cannot open the GIF file: ") + GifErrorString(error));
+        throw MediaError(std::string("Cannot open the GIF file: ") + gifError(error));
     GifFileType* gif = impl_->file;
     if (DGifSlurp(gif) != GIF_OK && gif->ImageCount == 0)
-        throw MediaError(std::string("Cannot read the GIF file: ") + GifErrorString(gif->Error));
+        throw MediaError(std::string("Cannot read the GIF file: ") + gifError(gif->Error));
     if (gif->ImageCount <= 0 || gif->SWidth <= 0 || gif->SHeight <= 0)
         throw MediaError("The GIF file has no frames or no picture size");
     for (int i = 0; i < gif->ImageCount; ++i) {

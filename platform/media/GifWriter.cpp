@@ -1,5 +1,6 @@
 #include "platform/media/GifWriter.h"
 
+#include "platform/media/GifError.h"
 #include "platform/media/MediaType.h"
 
 #include <algorithm>
@@ -12,11 +13,6 @@ namespace {
 
 constexpr int MaxSide = 65535;
 const uint8_t LoopBlock[] = {1, 0, 0}; // sub-block 1: loop count 0, for ever
-
-std::string gifError(int code) {
-    const char* text = GifErrorString(code);
-    return text ? text : "unknown GIF error";
-}
 
 int bitsFor(int entries) {
     int bits = 1;

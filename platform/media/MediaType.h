@@ -44,6 +44,17 @@ enum class PixelFormat {
 // Bytes of one whole picture of `format` laid out without row gaps (0 for Unknown).
 int64_t pictureBytes(PixelFormat format, int width, int height);
 
+// Decoded pictures of animations (GIF, WebP) are refused past this side, and past
+// `MaxFreePixels` plus `MaxPixelsPerFileByte` pixels for each byte of the file: a few bytes
+// can declare a canvas of gigabytes, but no codec packs more pixels than that into a byte.
+constexpr int MaxCanvasSide = 8192;
+constexpr int64_t MaxFreePixels = 4096 * 4096;
+constexpr int64_t MaxPixelsPerFileByte = 4096;
+
+// Throws MediaError when a picture of `width` × `height`, or `totalPixels` pixels kept in all
+// (every frame a reader holds at once), is more than a file of `fileBytes` can sanely decode to.
+void checkDecodedSize(int width, int height, int64_t totalPixels, int64_t fileBytes);
+
 // 100-nanosecond units, the time unit of every stamp and position in the layer.
 constexpr int64_t TicksPerSecond = 10'000'000;
 constexpr int64_t TicksPerMs = 10'000;

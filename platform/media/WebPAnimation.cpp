@@ -25,18 +25,23 @@ WebPAnimation::WebPAnimation(const std::string& path) : impl_(std::make_unique<I
         throw MediaError("Cannot open the WebP file");
     impl_->bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     const WebPData data{impl_->bytes.data(), impl_->bytes.size()};
-    WebPDemuxer* demuxer = WebPDemux(&data);
+    const std::unique_ptr<WebPDemuxer, void (*)(WebPDemuxer*)> demuxer(WebPDemux(&data),
+                                                                       WebPDemuxDelete);
     if (!demuxer)
         throw MediaError("The WebP file is damaged");
-    const bool animated = WebPDemuxGetI(demuxer, WEBP_FF_FORMAT_FLAGS) & ANIMATION_FLAG;
+    const bool animated = WebPDemuxGetI(demuxer.get(), WEBP_FF_FORMAT_FLAGS) & ANIMATION_FLAG;
+    const int canvasWidth = int(WebPDemuxGetI(demuxer.get(), WEBP_FF_CANVAS_WIDTH));
+    const int canvasHeight = int(WebPDemuxGetI(demuxer.get(), WEBP_FF_CANVAS_HEIGHT));
+    // The decoder keeps two canvases; refuse them before they are allocated.
+    checkDecodedSize(canvasWidth, canvasHeight, int64_t(canvasWidth) * canvasHeight * 2,
+                     int64_t(data.size));
     WebPIterator frame;
-    if (animated && WebPDemuxGetFrame(demuxer, 1, &frame)) {
+    if (animated && WebPDemuxGetFrame(demuxer.get(), 1, &frame)) {
         do
             impl_->durations.push_back(frame.duration);
         while (WebPDemuxNextFrame(&frame));
         WebPDemuxReleaseIterator(&frame);
     }
-    WebPDemuxDelete(demuxer);
     if (!animated)
         throw MediaError("The WebP file is a still picture");
     WebPAnimDecoderOptions options;

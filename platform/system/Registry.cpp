@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <cerrno>
@@ -77,14 +78,15 @@ QString RegistryKey::valuePath(const QString& valueName) const {
     return folder_ + "/" + valueName;
 }
 
-std::optional<QByteArray> RegistryKey::readBinary(const QString& valueName) const {
-    if (!isPlainName(valueName))
+std::optional<QByteArray> RegistryKey::readBinary(const QString& valueName, qint64 maxBytes) const {
+    if (!isPlainName(valueName) || !QFileInfo(valuePath(valueName)).isFile())
         return std::nullopt;
     QFile file(valuePath(valueName));
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    // One byte more than allowed tells a value that is too long without reading it whole.
+    QByteArray data = file.read(maxBytes + 1);
+    if (file.error() != QFileDevice::NoError || data.size() > maxBytes)
         return std::nullopt;
     return data;
 }

@@ -10,6 +10,9 @@ namespace platform::system {
 
 class RegistryKey {
 public:
+    // The most a value is read up to unless the caller says otherwise.
+    static constexpr qint64 DefaultMaxValueBytes = qint64(1) << 20;
+
     // The key of the current user named `keyName` (for example "Tavrin").
     explicit RegistryKey(const QString& keyName);
 
@@ -19,8 +22,10 @@ public:
     // Creates the key's folder when missing; false when it cannot be created.
     bool create() const;
 
-    // The stored bytes of a value, or nothing when the value (or the key) is missing or unreadable.
-    std::optional<QByteArray> readBinary(const QString& valueName) const;
+    // The stored bytes of a value, or nothing when the value (or the key) is missing or unreadable,
+    // is not a regular file (a FIFO would block the reader) or holds more than `maxBytes`.
+    std::optional<QByteArray> readBinary(const QString& valueName,
+                                         qint64 maxBytes = DefaultMaxValueBytes) const;
     // Stores the bytes whole, creating the key when missing; false on any failure.
     bool writeBinary(const QString& valueName, const QByteArray& data) const;
 

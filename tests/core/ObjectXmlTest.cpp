@@ -3,6 +3,7 @@
 
 #include "CoreTestEnvironment.h"
 #include "SaveTestProject.h"
+#include "core/URPropProjectSize.h"
 #include "core/URTempFolders.h"
 #include "core/URXmlValues.h"
 #include "graphics/URPropShadow.h"
@@ -138,6 +139,27 @@ TEST_F(ObjectXmlTest, DamagedDescriptionsOpenWithAnErrorOrSaneValues) {
              EXPECT_FLOAT_EQ(p.ExportOptions().AudioVolume, 1.0f);
              EXPECT_TRUE(std::isfinite(p.ExportOptions().AudioLoudness));
          }},
+        {"times at the integer limits",
+         "<Project><Objects><Object Type='2' Id='2147483647' TimeStart='2147483647' "
+         "TimeEnd='2147483647' MediaOffset='2147483647' MediaStart='2147483647' "
+         "MediaEnd='-2147483648'><Transformations><Transformation Time='0'/><Transformation "
+         "Time='2147483647' Duration='2147483647'/></Transformations></Object><Object Type='2' "
+         "Id='2147483647' TimeStart='-2147483648' TimeEnd='2147483647'/></Objects>"
+         "</Project>",
+         "",
+         [](TRProject& p) {
+             ASSERT_EQ(p.Objects().size(), 2u);
+             for (const auto& o : p.Objects()) {
+                 EXPECT_GT(o->TimeEnd(), o->TimeStart());
+                 EXPECT_LE(o->TimeEnd(), MaxStoredTimeMs + o->GetMinDuration());
+                 EXPECT_GE(o->MediaEnd(), o->MediaStart());
+                 for (const TRTransformation& keyframe : o->Transformations())
+                     EXPECT_LE(std::int64_t(keyframe.Time) + keyframe.AnimateDuration,
+                               std::int64_t(INT32_MAX));
+             }
+             // A new object after the largest id keeps the integer in range.
+             EXPECT_EQ(p.GetNextId(otShape), INT32_MAX);
+         }},
     };
     for (const DamagedCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -150,6 +172,68 @@ TEST_F(ObjectXmlTest, DamagedDescriptionsOpenWithAnErrorOrSaneValues) {
         EXPECT_EQ(result, "");
         if (c.check)
             c.check(*project);
+    }
+}
+
+// Descriptions nested deeper than any the editor writes, or too large, are refused before a
+// document is built of them (building one a million elements deep takes minutes).
+TEST_F(ObjectXmlTest, DeepOrHugeDescriptionsAreRefusedQuickly) {
+    for (const int depth : {100, 100000, 1000000}) {
+        SCOPED_TRACE(depth);
+        QByteArray xml = "<Project><Objects>";
+        xml += QByteArray("<a>").repeated(depth) + QByteArray("</a>").repeated(depth);
+        xml += "</Objects></Project>";
+        std::unique_ptr<TRProject> project;
+        const QString result = Open(xml, project);
+        EXPECT_TRUE(result.startsWith(NotValid)) << result.toStdString();
+        EXPECT_TRUE(result.contains("nested too deeply")) << result.toStdString();
+    }
+    // A description as deep as the editor's own, with some room, still opens.
+    QByteArray nested = "<Project><Objects><Object Type='2'><Transformations><Transformation "
+                        "Time='0'>";
+    nested +=
+        QByteArray("<Property Type='0'>").repeated(40) + QByteArray("</Property>").repeated(40);
+    nested += "</Transformation></Transformations></Object></Objects></Project>";
+    std::unique_ptr<TRProject> project;
+    EXPECT_EQ(Open(nested, project), "");
+    // Past the size limit the file is not read at all: a sparse file costs no disk.
+    const QString folder = path("huge/");
+    QDir().mkpath(folder);
+    QFile huge(folder + "project.xml");
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    huge.write("<Project>");
+    ASSERT_TRUE(huge.resize(qint64(2) << 30));
+    huge.close();
+    TRProject opened;
+    opened.TempFolder = NewProjectTempFolder();
+    const QString result = opened.OpenFromFile(folder);
+    EXPECT_TRUE(result.startsWith(NotValid)) << result.toStdString();
+    EXPECT_TRUE(result.contains("too large")) << result.toStdString();
+}
+
+// A canvas no picture can have is held to a sane range when read, so that the project can be
+// painted and saved.
+TEST_F(ObjectXmlTest, ProjectSizeOutOfRangeIsHeldToItsRange) {
+    struct Case {
+        int width, height, wantWidth, wantHeight;
+    } cases[] = {{0, -5, MinProjectSide, MinProjectSide},
+                 {100000, 720, MaxProjectSide, 720},
+                 {1280, 720, 1280, 720},
+                 {7680, 4320, 7680, 4320}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+        TRProject source;
+        source.SetProjectSize(c.width, c.height);
+        source.SetProjectOriginalSize(c.width, c.height);
+        std::unique_ptr<TRProject> project;
+        ASSERT_EQ(Open(source.ProjectDocument('.').toByteArray(), project), "");
+        std::int32_t width = 0, height = 0;
+        project->GetProjectSize(width, height);
+        EXPECT_EQ(width, c.wantWidth);
+        EXPECT_EQ(height, c.wantHeight);
+        EXPECT_EQ(project->Get<TRPropProjectSize>(ptProjectSize)->OriginalHeight, c.wantHeight);
+        QDir().mkpath(path("saved"));
+        EXPECT_EQ(project->SaveToFile(path("saved/sized.qmb")), "");
     }
 }
 

@@ -1,7 +1,11 @@
 #include "CoreTestEnvironment.h"
+#include "tests/support/BoundedRun.h"
 
 #include <QFileInfo>
 #include <cstring>
+#include <functional>
+#include <limits>
+#include <sys/stat.h>
 #include <variant>
 
 namespace {
@@ -187,6 +191,113 @@ TEST_F(SettingsTest, AStoredValueOfAnotherSizeGivesTheDefaultsAndIsRewrittenWhol
         ASSERT_TRUE(SaveSettings(loaded));
         EXPECT_EQ(QFileInfo(dataFile()).size(), 16136);
     }
+}
+
+// A record of the right size whose fields are out of their range (damage, or another program's
+// bytes) loads with those fields at their defaults; values in range stay as stored.
+TEST_F(SettingsTest, FieldsOutOfRangeFallBackToTheirDefaults) {
+    TSettingsRecord defaults{};
+    SetDefaultSettings(defaults);
+    QDir().mkpath(path("config/Tavrin"));
+    const auto load = [&](const QByteArray& bytes) {
+        QFile file(dataFile());
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        file.close();
+        TSettingsRecord loaded{};
+        EXPECT_TRUE(LoadSettings(loaded));
+        return loaded;
+    };
+    const TSettingsRecord ff = load(QByteArray(SettingsRecordSize, char(0xFF)));
+    EXPECT_EQ(ff.CheckUpdates, 1);
+    EXPECT_EQ(ff.NormalizeLoudness, 0);
+    EXPECT_FLOAT_EQ(ff.TargetLoudness, -14.0f);
+    EXPECT_EQ(ff.DefaultObjectDuration, 5);
+    EXPECT_EQ(ff.DefaultTransitionDuration, 500);
+    EXPECT_EQ(ff.DefaultAnimationDuration, 500);
+    EXPECT_EQ(ff.TempStorageFolder.text(), defaults.TempStorageFolder.text());
+    EXPECT_EQ(ff.FrameExportFilter, 2);
+    EXPECT_EQ(ff.IntroPage, 0);
+    EXPECT_EQ(ff.CaptureRate, 30);
+    EXPECT_EQ(ff.OutputFramePS, 30);
+    EXPECT_EQ(ff.CameraFPS, 30);
+    EXPECT_EQ(ff.SessionCount, 0);
+    EXPECT_FLOAT_EQ(ff.CEZoom, 2.0f);
+    EXPECT_EQ(ff.LogoScale, 9);
+    EXPECT_EQ(ff.LastReportDate, 0.0);
+
+    struct Field {
+        const char* name;
+        std::function<void(TSettingsRecord&)> store;
+        std::function<bool(const TSettingsRecord&)> loadedRight;
+    };
+    const Field fields[] = {
+        {"object duration past the integer's seconds",
+         [](TSettingsRecord& r) { r.DefaultObjectDuration = INT32_MAX / 999; },
+         [](const TSettingsRecord& r) { return r.DefaultObjectDuration == 5; }},
+        {"negative transition", [](TSettingsRecord& r) { r.DefaultTransitionDuration = -1; },
+         [](const TSettingsRecord& r) { return r.DefaultTransitionDuration == 500; }},
+        {"an hour-long object is kept", [](TSettingsRecord& r) { r.DefaultObjectDuration = 3600; },
+         [](const TSettingsRecord& r) { return r.DefaultObjectDuration == 3600; }},
+        {"zero frames per second", [](TSettingsRecord& r) { r.OutputFramePS = 0; },
+         [](const TSettingsRecord& r) { return r.OutputFramePS == 30; }},
+        {"empty temporary folder", [](TSettingsRecord& r) { r.TempStorageFolder.clear(); },
+         [&](const TSettingsRecord& r) {
+             return r.TempStorageFolder.text() == defaults.TempStorageFolder.text();
+         }},
+        {"relative temporary folder",
+         [](TSettingsRecord& r) { r.TempStorageFolder.setText("QMB"); },
+         [&](const TSettingsRecord& r) {
+             return r.TempStorageFolder.text() == defaults.TempStorageFolder.text();
+         }},
+        {"another temporary folder is kept",
+         [](TSettingsRecord& r) { r.TempStorageFolder.setText("/data/scratch/"); },
+         [](const TSettingsRecord& r) { return r.TempStorageFolder.text() == "/data/scratch/"; }},
+        {"infinite zoom",
+         [](TSettingsRecord& r) { r.CEZoom = std::numeric_limits<float>::infinity(); },
+         [](const TSettingsRecord& r) { return r.CEZoom == 2.0f; }},
+        {"flag of 2", [](TSettingsRecord& r) { r.ConfirmDelete = 2; },
+         [](const TSettingsRecord& r) { return r.ConfirmDelete == 1; }},
+        {"reversed recent area",
+         [](TSettingsRecord& r) {
+             r.RecentAreas[3] = {50, 0, 10, 10};
+         },
+         [](const TSettingsRecord& r) { return r.RecentAreas[3] == TRRectI{}; }},
+        {"recent area kept",
+         [](TSettingsRecord& r) {
+             r.RecentAreas[3] = {10, 20, 650, 500};
+         },
+         [](const TSettingsRecord& r) {
+             return r.RecentAreas[3] == TRRectI{10, 20, 650, 500};
+         }},
+    };
+    for (const Field& f : fields) {
+        TSettingsRecord stored = defaults;
+        f.store(stored);
+        EXPECT_TRUE(f.loadedRight(load(bytesOf(stored)))) << f.name;
+    }
+}
+
+// Only a regular file is read, and no more of it than the record: a FIFO would block the start
+// and a file of gigabytes would be read whole.
+TEST_F(SettingsTest, AFifoOrAHugeFileGivesTheDefaultsAtOnce) {
+    QDir().mkpath(path("config/Tavrin"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(dataFile()).constData(), 0600), 0);
+    TSettingsRecord loaded{};
+    loaded.SessionCount = 77;
+    EXPECT_FALSE(LoadSettings(loaded));
+    EXPECT_EQ(loaded.SessionCount, 0);
+    ASSERT_TRUE(QFile::remove(dataFile()));
+
+    QFile huge(dataFile());
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(qint64(5) << 30)); // sparse: no disk, and never read
+    huge.close();
+    const QString outcome = bounded::Run(qint64(64) << 20, [] {
+        TSettingsRecord record{};
+        return LoadSettings(record) ? QStringLiteral("loaded") : QStringLiteral("defaults");
+    });
+    EXPECT_EQ(outcome, "defaults");
 }
 
 TEST_F(SettingsTest, AMissingKeyGivesTheDefaults) {

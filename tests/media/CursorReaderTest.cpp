@@ -93,6 +93,47 @@ TEST(CursorReader, PicksTheShapeOfTheSample) {
     EXPECT_EQ(at(noShapes, 10).Pointer.Width, 0u);
 }
 
+// Shapes whose pitch × height does not fit their buffer, or whose rows do not fit their pitch,
+// cannot be drawn: a sample showing one shows shape 0 (nothing when shape 0 is the bad one).
+TEST(CursorReader, ShapesThatDoNotFitTheirBufferAreShapeZero) {
+    struct Shape {
+        int type, width, height, pitch, bufferBytes;
+    };
+    const auto track = [](const std::vector<Shape>& shapes) {
+        QByteArray bytes;
+        const auto put = [&](int value) {
+            char data[4];
+            qToLittleEndian(int32_t(value), data);
+            bytes.append(data, 4);
+        };
+        put(int(shapes.size()));
+        for (const Shape& shape : shapes) {
+            for (int value : {shape.type, shape.width, shape.height, shape.pitch, 0, 0})
+                put(value);
+            put(shape.bufferBytes);
+            bytes.append(QByteArray(shape.bufferBytes, char(7)));
+        }
+        put(int(shapes.size()));
+        for (int i = 0; i < int(shapes.size()); ++i)
+            for (int value : {i * 10, 0, 0, 0, i})
+                put(value);
+        return bytes;
+    };
+    TCursorReader reader;
+    ASSERT_TRUE(reader.Load(track({{2, 2, 2, 8, 16},        // sound colour shape
+                                   {2, 65535, 65535, 4, 4}, // 65535 × 65535 in 4 bytes
+                                   {2, 4, 2, 8, 16},        // rows of 16 bytes, pitch 8
+                                   {1, 32, 64, 4, 256},     // sound monochrome shape
+                                   {2, 2, 2, -1, 16}})));   // pitch past the integer range
+    const uint32_t widths[] = {2, 2, 2, 32, 2};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(at(reader, i * 10).Pointer.Width, widths[i]) << "shape " << i;
+    TCursorReader badFirst;
+    ASSERT_TRUE(badFirst.Load(track({{2, 100, 100, 400, 4}, {2, 2, 2, 8, 16}})));
+    EXPECT_EQ(at(badFirst, 0).Pointer.Width, 0u);
+    EXPECT_EQ(at(badFirst, 10).Pointer.Width, 2u);
+}
+
 TEST(CursorReader, ReportsRecentClicks) {
     // Left releases at 100 and 900, a right release combined with a left press (2 | 4 is a
     // left release too; 8 | 1 a right release) at 1200, plain samples after.

@@ -3,13 +3,13 @@
 #include "core/IKAnimation.h"
 #include "core/UREditorServices.h"
 #include "core/URProject.h"
-#include "core/URPropCoreGroups.h"
 #include "core/URPropProjectSize.h"
 #include "core/URSettings.h"
 #include "core/ui/URGPEditEx.h"
 #include "core/ui/URGPPanelEx.h"
 #include "core/ui/URGlyphButton.h"
 #include "core/ui/URGlyphs.h"
+#include "objects/URObjectsRegistry.h"
 #include "properties/ui/UFramePropBase.h"
 #include "properties/ui/UFramePropProjectSize.h"
 
@@ -60,7 +60,7 @@ public:
 struct RegisteredGroups {
     RegisteredGroups() {
         SetDefaultSettings(SettingsRecord);
-        RegisterCorePropertyGroups();
+        RegisterEngineKinds();
     }
 };
 

@@ -1,9 +1,9 @@
 // The project size frame in the dark style on the X server at device pixel ratios 1 and 2,
 // compared with golden images that were looked at.
 #include "core/URProject.h"
-#include "core/URPropCoreGroups.h"
 #include "core/URPropProjectSize.h"
 #include "core/URSettings.h"
+#include "objects/URObjectsRegistry.h"
 #include "properties/ui/UFramePropProjectSize.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/SourcePaths.h"
@@ -17,7 +17,7 @@ namespace {
 
 TEST(ProjectSizeFrameShotTest, TheFrameInTheDarkStyle) {
     SetDefaultSettings(SettingsRecord);
-    RegisterCorePropertyGroups();
+    RegisterEngineKinds();
     StyleScope style;
     TRProject project;
     auto* group = project.Get<TRPropProjectSize>(ptProjectSize, true);

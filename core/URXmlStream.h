@@ -1,0 +1,37 @@
+#pragma once
+// Reads a large XML file one element at a time: the elements a caller takes are copied into
+// small documents of their own, so that memory follows the largest element taken, not the file.
+
+#include <QDomDocument>
+#include <QIODevice>
+#include <QXmlStreamReader>
+
+class TRXmlElementStream {
+public:
+    explicit TRXmlElementStream(QIODevice& device) : FReader(&device) {}
+
+    // Steps to the root element; false when the file has none.
+    bool ReadRoot();
+    // Steps to the next child element of the element being walked (the root at first, or the
+    // element last entered), skipping the one stepped to before unless it was taken or
+    // entered; false at the end of that element.
+    bool NextChild();
+    // The name of the element stepped to.
+    QString Name() const { return FReader.name().toString(); }
+    // A document of the element stepped to, whole, as the only child of a copy of the root (its
+    // attributes only), so that what a reader looks up on the root (the decimal separator)
+    // reads as in the file.
+    QDomDocument Take();
+    // Walks the children of the element stepped to; after its end NextChild goes on in its
+    // parent.
+    void Enter() { FStepped = false; }
+    // How much of the file has been read, in characters.
+    qint64 Offset() const { return FReader.characterOffset(); }
+    bool HasError() const { return FReader.hasError(); }
+
+private:
+    QXmlStreamReader FReader;
+    QXmlStreamAttributes FRootAttributes;
+    QString FRootName;
+    bool FStepped = false; // on the start of an element neither taken nor entered
+};
