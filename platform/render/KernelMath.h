@@ -145,9 +145,8 @@ public:
     }
     /// The sum divided by `total` (the weights added), rounded, packed.
     uint32_t mean(uint64_t total) const {
-        auto lane = [total](uint64_t v) {
-            return uint32_t(((v & 0xffffffffu) + total / 2) / total);
-        };
+        const double k = 1.0 / double(total); // one division, not four
+        auto lane = [k](uint64_t v) { return uint32_t(double(v & 0xffffffffu) * k + 0.5); };
         return lane(ag_ >> 32) << 24 | lane(rb_ >> 32) << 16 | lane(ag_) << 8 | lane(rb_);
     }
 
