@@ -32,7 +32,7 @@ void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
                 add(x, y);
                 return 1;
             }
-            const int n = int(std::clamp(std::ceil(d * reach) + 1, 2.0f, float(kSamples)));
+            const int n = shading::sampleCount(d * reach + 1, kSamples);
             const float sx = (cx - x) * reach / float(n - 1), sy = (cy - y) * reach / float(n - 1);
             for (int k = 0; k < n; ++k)
                 add(x + sx * float(k), y + sy * float(k));

@@ -40,7 +40,7 @@ void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
                 add(x, y);
                 return 1;
             }
-            const int n = int(std::clamp(std::ceil(d * arc) + 1, 2.0f, float(kSamples)));
+            const int n = shading::sampleCount(d * arc + 1, kSamples);
             const PointF turn = step[size_t(n)];
             float vx = dx * first.x - dy * first.y, vy = dx * first.y + dy * first.x;
             for (int k = 0; k < n; ++k) {

@@ -83,6 +83,12 @@ void warp(const ImageTile& in, ImageTile& out, Source source,
 /// The most samples average() takes for one pixel.
 constexpr int kMaxSamples = 256;
 
+/// `want` samples rounded up, at least 2 and at most `most` (2 when `want` is not a number).
+inline int sampleCount(float want, int most) {
+    const float n = std::ceil(want);
+    return n >= float(most) ? most : n > 2 ? int(n) : 2;
+}
+
 /// Averages the samples of `in` that `samples(cx, cy, add)` passes to `add(x, y)` for the
 /// centre (cx, cy) of every output pixel inside `area` (the others are copied). `samples`
 /// returns how many it passed, at most kMaxSamples.

@@ -159,9 +159,14 @@ private:
 /// The weight PixelSum gives one bilinear sample.
 constexpr uint64_t kBilinearWeight = 65536;
 
-/// sin and cos of `angle` (radians) to within 3e-7 for angles up to a few thousand
-/// radians: far cheaper than std::sin and std::cos, for per-pixel rotations.
+/// sin and cos of `angle` (radians) to within 3e-7 for angles up to a few thousand radians:
+/// far cheaper than std::sin and std::cos, for per-pixel rotations.
 inline void fastSinCos(float angle, float& sine, float& cosine) {
+    if (!(std::abs(angle) < 1e6f)) { // huge or not a number: the library's own reduction
+        sine = std::sin(angle);
+        cosine = std::cos(angle);
+        return;
+    }
     constexpr double kHalfPi = 1.57079632679489661923;
     const double turns = std::nearbyint(double(angle) / kHalfPi);
     const auto r = float(double(angle) - turns * kHalfPi); // |r| <= pi / 4
