@@ -365,6 +365,17 @@ void TRProject::PaintBackground(DeviceContext& dc, const RectF& r) {
         dc.fillRectangle(r, *fill->Brush(r.width(), r.height(), true));
 }
 
+// The first colour at opacity 0: transparent on a target with alpha, but the colour itself on
+// the editor's window, which ignores alpha, so the area around the frame is tinted from it.
+void TRProject::ClearToFirstColor(DeviceContext& dc) {
+    TRPropBase* group = GetProperty(ptBackgroundFill);
+    auto* fill = dynamic_cast<TRBrushSource*>(group);
+    if (!fill || !group->Checked())
+        return;
+    const QColor first = fill->FirstColor();
+    dc.clear(ColorF{float(first.redF()), float(first.greenF()), float(first.blueF()), 0});
+}
+
 void TRProject::PaintProgressBar(DeviceContext& dc, const RectF& r) {
     TRPropBase* group = GetProperty(ptProgressBar);
     auto* bar = dynamic_cast<TRProgressBarSource*>(group);
@@ -405,6 +416,7 @@ void TRProject::PaintOnScene(bool, bool paintAll, bool drawBackground, const TRO
         return;
     const RectF r = FrameRect();
     dc->clear(ColorF{0, 0, 0, 0});
+    ClearToFirstColor(*dc);
     if (paintAll || drawBackground)
         PaintBackground(*dc, r);
     for (const auto& object : FObjects) {
@@ -468,11 +480,15 @@ bool TRProject::PaintMultiSelectOnScene() {
     return true;
 }
 
-QSize TRProject::ExportFrameSize(std::int32_t width, std::int32_t height, bool asThumb) {
+float TRProject::ExportFrameScale(std::int32_t width, std::int32_t height, bool asThumb) {
     if (!asThumb || (width <= 240 && height <= 135) || width <= 0 || height <= 0)
-        return QSize(width, height);
-    const float k = float(std::min(135.0 / height, 240.0 / width));
-    return QSize(int(std::trunc(width * double(k))), int(std::trunc(height * double(k))));
+        return 1;
+    return float(std::min(135.0 / height, 240.0 / width));
+}
+
+QSize TRProject::ExportFrameSize(std::int32_t width, std::int32_t height, bool asThumb) {
+    const double k = ExportFrameScale(width, height, asThumb);
+    return QSize(int(std::trunc(width * k)), int(std::trunc(height * k)));
 }
 
 namespace {
@@ -517,7 +533,9 @@ QString TRProject::ExportFrame(const QString& fileName, bool asThumb) {
             .arg(fileName)
             .arg(size.width())
             .arg(size.height());
-    const float k = w > 0 ? float(size.width()) / float(w) : 1.0f;
+    // The frame is scaled by k itself, not by the truncated size's ratio, so it covers the
+    // bitmap along both sides.
+    const float k = ExportFrameScale(w, h, asThumb);
     bool drawn = false;
     {
         const ContextStateGuard guard(*dc);

@@ -220,6 +220,9 @@ public:
     // The pixel size of a frame export: the project size, fitted into 240 x 135 for a
     // thumbnail (never enlarged).
     static QSize ExportFrameSize(std::int32_t width, std::int32_t height, bool asThumb);
+    // The scale of a frame export: 1, or for a thumbnail larger than 240 x 135 the largest
+    // factor that fits it, in single precision.
+    static float ExportFrameScale(std::int32_t width, std::int32_t height, bool asThumb);
 
     bool CreatedFromRecorder = false;
     TRObject* MouseOverObject = nullptr;
@@ -244,6 +247,7 @@ private:
     void NotifyView();
     platform::render::RectF FrameRect() const;
     void PaintBackground(platform::render::DeviceContext& dc, const platform::render::RectF& r);
+    void ClearToFirstColor(platform::render::DeviceContext& dc);
     void PaintProgressBar(platform::render::DeviceContext& dc, const platform::render::RectF& r);
     void PaintOutside(platform::render::DeviceContext& dc, const platform::render::RectF& r);
 

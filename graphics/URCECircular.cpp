@@ -2,6 +2,8 @@
 
 #include "graphics/URCustomShading.h"
 
+#include <cmath>
+#include <limits>
 #include <numbers>
 
 using platform::render::ImageTile;
@@ -12,6 +14,23 @@ using platform::render::Vector2;
 using platform::render::Vector4;
 
 namespace {
+
+// The size of the shape of `type`: how far its inside reaches from its edge (the radius, half
+// the smaller side of the rectangle, the width or height of a wipe). 0 for an empty shape.
+float shapeExtent(const TCE_Circular_Buffer& b, int type) {
+    const TD2D_VECTOR_4F& r = b.Rectangle;
+    switch (type) {
+    case 0:
+        return std::max(b.Radius, 0.0f);
+    case 1:
+        return std::max(std::min(r.z - r.x, r.w - r.y) / 2, 0.0f);
+    case 2:
+    case 3:
+        return std::max(r.z - r.x, 0.0f);
+    default:
+        return std::max(r.w - r.y, 0.0f);
+    }
+}
 
 // The signed distance of (x, y) inside the shape of `type` (0 circle, 1 rectangle, 2..5 the
 // wipes, whose only edge is the moving one: right, left, bottom, top).
@@ -33,6 +52,50 @@ float insideDistance(const TCE_Circular_Buffer& b, int type, float x, float y) {
     }
 }
 
+// The reflection: the band of BorderWidth rows above row Green, fading upwards.
+PixelF reflection(const TCE_Circular_Buffer& b, const PixelF& p, float y) {
+    if (!(b.BorderWidh > 0))
+        return {};
+    return p * std::clamp((y - (b.Green - b.BorderWidh)) / b.BorderWidh * b.Red, 0.0f, 1.0f);
+}
+
+// The masks. The border band always lies outside the shape, so a shape that covers the picture
+// (the end of an opening transition, the start of a closing one) leaves all of it open or all
+// of it closed: with Invert 0 the band is on the hidden side, with Invert 1 on the visible one.
+// The band is never wider than the shape, so an empty shape draws no band either.
+struct Mask {
+    const TCE_Circular_Buffer& b;
+    int type;
+    bool invert;
+    float band;     // the band's width in pixels, 0 for none
+    int borderType; // 0 alpha gradient, 1 colour, 2 colour gradient
+    PixelF color;
+
+    Mask(const TCE_Circular_Buffer& buffer, int shapeType)
+        : b(buffer), type(shapeType), invert(buffer.Invert >= 0.5f),
+          band(std::isfinite(buffer.BorderWidh)
+                   ? std::clamp(buffer.BorderWidh, 0.0f, shapeExtent(buffer, shapeType))
+                   : 0.0f),
+          borderType(shading::wholeNumber(buffer.BorderType, 0)), color{buffer.Red, buffer.Green,
+                                                                        buffer.Blue, 1} {}
+
+    PixelF operator()(const PixelF& p, float x, float y) const {
+        const float inside = shapeExtent(b, type) > 0 ? insideDistance(b, type, x, y)
+                                                      : -std::numeric_limits<float>::infinity();
+        // a: how far (x, y) lies past the hidden area's edge; past a - band the picture shows.
+        const float a = invert ? -inside : inside + band;
+        const float covered = std::clamp(a + 0.5f, 0.0f, 1.0f);
+        if (!(band > 0))
+            return p * covered;
+        const float u = std::clamp(a / band, 0.0f, 1.0f); // 0 on the hidden side, 1 on the other
+        const PixelF colored = color * p.a;
+        const PixelF shaded = borderType == 0   ? p * u
+                              : borderType == 1 ? colored
+                                                : platform::render::mix(colored, p, u);
+        return platform::render::mix(shaded, p, std::clamp(a - band + 0.5f, 0.0f, 1.0f)) * covered;
+    }
+};
+
 void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
     const auto& b = ShaderBuffer<TCE_Circular_Buffer>(buffer);
     const int type = shading::wholeNumber(b.WType, -1);
@@ -40,27 +103,12 @@ void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
         shading::copy(in[0], out);
         return;
     }
-    const PixelF border{b.Red, b.Green, b.Blue, 1};
+    const Mask mask(b, type);
     const platform::render::TileReader src(in[0]);
     platform::render::generatePixels(out, [&](int32_t px, int32_t py) {
         const PixelF p = src.at(px, py);
         const float x = float(px) + 0.5f, y = float(py) + 0.5f;
-        if (type == 6) // reflection: the band of BorderWidth rows above row Green, fading upwards
-            return b.BorderWidh > 0
-                       ? p * std::clamp((y - (b.Green - b.BorderWidh)) / b.BorderWidh * b.Red, 0.0f,
-                                        1.0f)
-                       : PixelF{};
-        const float d = (b.Invert >= 0.5f ? -1.0f : 1.0f) * insideDistance(b, type, x, y);
-        const float coverage = std::clamp(d + 0.5f, 0.0f, 1.0f);
-        if (!(b.BorderWidh > 0) || d >= b.BorderWidh)
-            return p * coverage;
-        const float u = std::clamp(d / b.BorderWidh, 0.0f, 1.0f); // 0 on the edge, 1 inside
-        const int borderType = shading::wholeNumber(b.BorderType, 0);
-        const PixelF colored = border * p.a;
-        const PixelF shaded = borderType == 0   ? p * u
-                              : borderType == 1 ? colored
-                                                : platform::render::mix(colored, p, u);
-        return shaded * coverage;
+        return type == 6 ? reflection(b, p, y) : mask(p, x, y);
     });
 }
 

@@ -3,10 +3,12 @@
 // `Rectangle` (left, top, right, bottom); 2..5 wipes whose moving edge is the right, left,
 // bottom or top edge of `Rectangle`; 6 the reflection band: the `BorderWidh` rows above row
 // `Green` (the picture's height), fading from opacity `Red` at the bottom to 0; any other
-// type leaves the picture. `Invert` 1 shows the outside instead. Along the edge, on the
-// visible side, a band of `BorderWidh` pixels is drawn by `BorderType`: 0 the picture fading
-// out towards the edge, 1 the colour (`Red`, `Green`, `Blue`), 2 the colour blending into the
-// picture. Edges are anti-aliased over one pixel. `Size` is not used.
+// type leaves the picture. `Invert` 1 shows the outside instead. Along the edge, outside the
+// shape (on the hidden side, or the visible one when inverted), a band of `BorderWidh` pixels,
+// never wider than the shape, is drawn by `BorderType`: 0 the picture fading out towards the
+// hidden area, 1 the colour (`Red`, `Green`, `Blue`), 2 the colour blending into the picture.
+// So a shape covering the picture shows all of it (or, inverted, none) whatever the border.
+// Edges are anti-aliased over one pixel. `Size` is not used.
 #pragma once
 
 #include "graphics/URCustomEffect.h"

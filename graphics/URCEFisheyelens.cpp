@@ -17,14 +17,21 @@ void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
     const auto& b = ShaderBuffer<TCE_Fisheyelens_Buffer>(buffer);
     const float outer = b.RadiusOut, inner = std::clamp(b.RadiusIn, 0.0f, std::max(outer, 0.0f));
     const float strength = std::max(b.Size, 0.0f);
-    shading::warp(in[0], out, [&](float x, float y) {
-        const float dx = x - b.Center.x, dy = y - b.Center.y;
-        const float d = shading::length(dx, dy);
-        if (!(outer > 0) || d >= outer || d == 0)
-            return PointF{x, y};
-        const float f = std::pow(std::max(d, inner) / outer, strength);
-        return PointF{b.Center.x + dx * f, b.Center.y + dy * f};
-    });
+    if (!(outer > 0) || strength == 0) {
+        shading::copy(in[0], out);
+        return;
+    }
+    shading::warp(
+        in[0], out,
+        [&](float x, float y) {
+            const float dx = x - b.Center.x, dy = y - b.Center.y;
+            const float d = shading::length(dx, dy);
+            if (d >= outer || d == 0)
+                return PointF{x, y};
+            const float f = std::pow(std::max(d, inner) / outer, strength);
+            return PointF{b.Center.x + dx * f, b.Center.y + dy * f};
+        },
+        shading::discArea(b.Center.x, b.Center.y, outer));
 }
 
 } // namespace

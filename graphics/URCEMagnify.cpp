@@ -16,12 +16,19 @@ namespace {
 void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
     const auto& b = ShaderBuffer<TCE_Magnify_Buffer>(buffer);
     const float s = b.Size > 0 ? b.Size : 1;
-    shading::warp(in[0], out, [&](float x, float y) {
-        const float dx = x - b.Center.x, dy = y - b.Center.y;
-        if (b.Radius > 0 && dx * dx + dy * dy > b.Radius * b.Radius)
-            return PointF{x, y};
-        return PointF{b.Center.x + dx * s, b.Center.y + dy * s};
-    });
+    if (s == 1) {
+        shading::copy(in[0], out);
+        return;
+    }
+    shading::warp(
+        in[0], out,
+        [&](float x, float y) {
+            const float dx = x - b.Center.x, dy = y - b.Center.y;
+            if (b.Radius > 0 && dx * dx + dy * dy > b.Radius * b.Radius)
+                return PointF{x, y};
+            return PointF{b.Center.x + dx * s, b.Center.y + dy * s};
+        },
+        shading::discArea(b.Center.x, b.Center.y, b.Radius));
 }
 
 } // namespace

@@ -13,18 +13,32 @@ using platform::render::Vector4;
 
 namespace {
 
+// A pixel averages samples spread evenly over the first `reach` of its way to the centre: one
+// per pixel of that way, 2 to kSamples.
 void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
     const auto& b = ShaderBuffer<TCE_Radialblur_Buffer>(buffer);
     constexpr int kSamples = 16;
     const float reach = std::clamp(b.Size, 0.0f, 2.0f) / 4;
-    auto outside = [&](float x, float y) {
-        return b.Radius > 0 && shading::length(x - b.Center.x, y - b.Center.y) > b.Radius;
-    };
+    if (!(reach > 0)) {
+        shading::copy(in[0], out);
+        return;
+    }
+    const float cx = b.Center.x, cy = b.Center.y;
     shading::average(
-        in[0], out, [&](float x, float y) { return reach > 0 && !outside(x, y) ? kSamples : 1; },
-        [&](float x, float y, float t) {
-            return PointF{x + (b.Center.x - x) * reach * t, y + (b.Center.y - y) * reach * t};
-        });
+        in[0], out,
+        [&](float x, float y, auto add) {
+            const float d = shading::length(cx - x, cy - y);
+            if (b.Radius > 0 && d > b.Radius) {
+                add(x, y);
+                return 1;
+            }
+            const int n = shading::sampleCount(d * reach + 1, kSamples);
+            const float sx = (cx - x) * reach / float(n - 1), sy = (cy - y) * reach / float(n - 1);
+            for (int k = 0; k < n; ++k)
+                add(x + sx * float(k), y + sy * float(k));
+            return n;
+        },
+        shading::discArea(cx, cy, b.Radius));
 }
 
 } // namespace

@@ -17,16 +17,19 @@ void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
     const auto& b = ShaderBuffer<TCE_Ripple_Buffer>(buffer);
     const float dpi = b.DPI > 0 ? b.DPI : 96;
     const float sharpness = 1 / std::max(b.Spread, 1e-3f);
-    shading::warp(in[0], out, [&](float x, float y) {
-        const float dx = x - b.CenterX, dy = y - b.CenterY;
-        const float r = shading::length(dx, dy);
-        const float u = r / (2 * dpi);
-        if (r == 0 || u >= 1)
-            return PointF{x, y};
-        const float shift =
-            std::sin(b.Frequency * u + b.Phase) * std::pow(1 - u, sharpness) * b.Amplitude / 10;
-        return PointF{x - dx / r * shift, y - dy / r * shift};
-    });
+    shading::warp(
+        in[0], out,
+        [&](float x, float y) {
+            const float dx = x - b.CenterX, dy = y - b.CenterY;
+            const float r = shading::length(dx, dy);
+            const float u = r / (2 * dpi);
+            if (r == 0 || u >= 1)
+                return PointF{x, y};
+            const float shift =
+                std::sin(b.Frequency * u + b.Phase) * std::pow(1 - u, sharpness) * b.Amplitude / 10;
+            return PointF{x - dx / r * shift, y - dy / r * shift};
+        },
+        shading::discArea(b.CenterX, b.CenterY, 2 * dpi)); // the wave ends 2 inches out
 }
 
 } // namespace

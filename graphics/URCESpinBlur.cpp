@@ -2,6 +2,7 @@
 
 #include "graphics/URCustomShading.h"
 
+#include <array>
 #include <numbers>
 
 using platform::render::ImageTile;
@@ -13,28 +14,45 @@ using platform::render::Vector4;
 
 namespace {
 
+// A pixel at distance d from the centre averages ceil(d x arc) + 1 samples (one per pixel of
+// the arc it sweeps, 2 to kSamples) spread evenly over the arc from -arc / 2 to arc / 2. The
+// samples are found by rotating the first one step by step, so no sine is computed per pixel.
 void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
     const auto& b = ShaderBuffer<TCE_SpinBlur_Buffer>(buffer);
-    constexpr int kMaxSamples = 32;
+    constexpr int kSamples = 32;
     const float arc = std::clamp(b.Size, 0.0f, 2 * std::numbers::pi_v<float>) / 8;
-    auto distance = [&](float x, float y) {
-        return shading::length(x - b.Center.x, y - b.Center.y);
-    };
+    if (!(arc > 0)) {
+        shading::copy(in[0], out);
+        return;
+    }
+    PointF first; // cos and sin of the first sample's angle
+    platform::render::fastSinCos(-arc / 2, first.y, first.x);
+    std::array<PointF, kSamples + 1> step{}; // for n samples: cos and sin of arc / (n - 1)
+    for (int n = 2; n <= kSamples; ++n)
+        platform::render::fastSinCos(arc / float(n - 1), step[size_t(n)].y, step[size_t(n)].x);
+    const float cx = b.Center.x, cy = b.Center.y;
     shading::average(
         in[0], out,
-        [&](float x, float y) {
-            const float d = distance(x, y);
-            if (!(arc > 0) || (b.Radius > 0 && d > b.Radius))
+        [&](float x, float y, auto add) {
+            const float dx = x - cx, dy = y - cy;
+            const float d = shading::length(dx, dy);
+            if (b.Radius > 0 && d > b.Radius) {
+                add(x, y);
                 return 1;
-            return int(std::clamp(std::ceil(d * arc) + 1, 2.0f, float(kMaxSamples)));
+            }
+            const int n = shading::sampleCount(d * arc + 1, kSamples);
+            const PointF turn = step[size_t(n)];
+            float vx = dx * first.x - dy * first.y, vy = dx * first.y + dy * first.x;
+            for (int k = 0; k < n; ++k) {
+                const PointF p = shading::limitToImage({cx + vx, cy + vy}, b.MaxWidth, b.MaxHeight);
+                add(p.x, p.y);
+                const float nx = vx * turn.x - vy * turn.y;
+                vy = vx * turn.y + vy * turn.x;
+                vx = nx;
+            }
+            return n;
         },
-        [&](float x, float y, float t) {
-            if (!(arc > 0))
-                return PointF{x, y};
-            const PointF r = shading::rotated(x - b.Center.x, y - b.Center.y, arc * (t - 0.5f));
-            return shading::limitToImage({b.Center.x + r.x, b.Center.y + r.y}, b.MaxWidth,
-                                         b.MaxHeight);
-        });
+        shading::discArea(cx, cy, b.Radius));
 }
 
 } // namespace

@@ -16,15 +16,23 @@ namespace {
 void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
     const auto& b = ShaderBuffer<TCE_Swirl_Buffer>(buffer);
     const float outer = b.Radiusout, inner = std::min(b.Radiusin, outer);
-    shading::warp(in[0], out, [&](float x, float y) {
-        const float dx = x - b.Center.x, dy = y - b.Center.y;
-        const float d = shading::length(dx, dy);
-        if (!(outer > 0) || d >= outer)
-            return PointF{x, y};
-        const float fade = d <= inner ? 1.0f : (outer - d) / (outer - inner);
-        const PointF r = shading::rotated(dx, dy, b.Size * fade * fade);
-        return shading::limitToImage({b.Center.x + r.x, b.Center.y + r.y}, b.MaxWidth, b.MaxHeight);
-    });
+    if (!(outer > 0)) {
+        shading::copy(in[0], out);
+        return;
+    }
+    shading::warp(
+        in[0], out,
+        [&](float x, float y) {
+            const float dx = x - b.Center.x, dy = y - b.Center.y;
+            const float d = shading::length(dx, dy);
+            if (d >= outer)
+                return PointF{x, y};
+            const float fade = d <= inner ? 1.0f : (outer - d) / (outer - inner);
+            const PointF r = shading::rotated(dx, dy, b.Size * fade * fade);
+            return shading::limitToImage({b.Center.x + r.x, b.Center.y + r.y}, b.MaxWidth,
+                                         b.MaxHeight);
+        },
+        shading::discArea(b.Center.x, b.Center.y, outer));
 }
 
 } // namespace

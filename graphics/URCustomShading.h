@@ -35,39 +35,73 @@ inline float length(float x, float y) {
 
 /// `v` rotated by `radians` (clockwise on screen).
 inline PointF rotated(float x, float y, float radians) {
-    const float c = std::cos(radians), s = std::sin(radians);
+    float s, c;
+    platform::render::fastSinCos(radians, s, c);
     return {x * c - y * s, x * s + y * c};
 }
 
-/// Samples input `in` at `source(x, y)` for the centre (x, y) of every output pixel.
-template <class Source> void warp(const ImageTile& in, ImageTile& out, Source source) {
-    const platform::render::TileReader src(in);
-    platform::render::generatePixels(out, [&](int32_t x, int32_t y) {
-        const PointF s = source(float(x) + 0.5f, float(y) + 0.5f);
-        return src.bilinear(s.x, s.y);
-    });
+/// The pixels a program changes when it changes only the disc of `radius` about (cx, cy): the
+/// disc's bounding box, grown by a pixel; everything for a radius that is not a positive
+/// number or for a centre far away.
+inline platform::render::RectL discArea(float cx, float cy, float radius) {
+    constexpr float kFar = 1e8f;
+    if (!(radius > 0 && radius < kFar && std::abs(cx) < kFar && std::abs(cy) < kFar))
+        return platform::render::RectL::infinite();
+    return platform::render::RectL::covering({cx - radius, cy - radius, cx + radius, cy + radius})
+        .inflated(1);
 }
 
-/// Averages `count(x, y)` samples of `in` at `source(x, y, t)` for t evenly spread over 0..1
-/// (just t = 0 for a count of 1).
-template <class Count, class Source>
-void average(const ImageTile& in, ImageTile& out, Count count, Source source) {
-    const platform::render::TileReader src(in);
-    platform::render::generatePixels(out, [&](int32_t x, int32_t y) {
-        const float cx = float(x) + 0.5f, cy = float(y) + 0.5f;
-        const int n = count(cx, cy);
-        PixelF sum;
-        for (int k = 0; k < n; ++k) {
-            const PointF s = source(cx, cy, n > 1 ? float(k) / float(n - 1) : 0.0f);
-            sum += src.bilinear(s.x, s.y);
-        }
-        return sum * (1.0f / float(n));
-    });
-}
-
-/// Copies `in` into `out` (their overlap; `in` covers `out` for the programs).
+/// Copies `in` into `out` (their overlap; `in` covers `out` for the programs), rows in
+/// parallel.
 inline void copy(const ImageTile& in, ImageTile& out) {
-    platform::render::copyTileArea(in, out);
+    platform::render::copyPadded(in, out);
+}
+
+/// Lets `f(x, y)` (absolute pixel coordinates, returning a packed pixel) compute the pixels
+/// of `out` inside `area` and copies the others from `in`.
+template <class F>
+void within(const ImageTile& in, ImageTile& out, const platform::render::RectL& area, F f) {
+    if (!area.contains(out.region))
+        copy(in, out);
+    platform::render::generatePackedPixels(out, area, f);
+}
+
+/// Samples input `in` at `source(x, y)` for the centre (x, y) of every output pixel inside
+/// `area`; the others are copied.
+template <class Source>
+void warp(const ImageTile& in, ImageTile& out, Source source,
+          const platform::render::RectL& area = platform::render::RectL::infinite()) {
+    const platform::render::TileReader src(in);
+    within(in, out, area, [&](int32_t x, int32_t y) {
+        const PointF s = source(float(x) + 0.5f, float(y) + 0.5f);
+        platform::render::PixelSum sum;
+        src.addBilinear(s.x, s.y, sum);
+        return sum.mean(platform::render::kBilinearWeight);
+    });
+}
+
+/// The most samples average() takes for one pixel.
+constexpr int kMaxSamples = 256;
+
+/// `want` samples rounded up, at least 2 and at most `most` (2 when `want` is not a number).
+inline int sampleCount(float want, int most) {
+    const float n = std::ceil(want);
+    return n >= float(most) ? most : n > 2 ? int(n) : 2;
+}
+
+/// Averages the samples of `in` that `samples(cx, cy, add)` passes to `add(x, y)` for the
+/// centre (cx, cy) of every output pixel inside `area` (the others are copied). `samples`
+/// returns how many it passed, at most kMaxSamples.
+template <class Samples>
+void average(const ImageTile& in, ImageTile& out, Samples samples,
+             const platform::render::RectL& area = platform::render::RectL::infinite()) {
+    const platform::render::TileReader src(in);
+    within(in, out, area, [&](int32_t x, int32_t y) {
+        platform::render::PixelSum sum;
+        const int n = samples(float(x) + 0.5f, float(y) + 0.5f,
+                              [&](float sx, float sy) { src.addBilinear(sx, sy, sum); });
+        return sum.mean(platform::render::kBilinearWeight * uint64_t(std::max(n, 1)));
+    });
 }
 
 } // namespace shading

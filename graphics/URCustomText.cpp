@@ -160,11 +160,42 @@ GeometryPtr TRCustomTextRenderer::GetPathGeometry(float y) const {
     }
 }
 
+namespace {
+
+// Twice the signed area enclosed by the path's points (curves by their control points, which
+// is enough for the sign): positive for figures running clockwise on screen.
+double SignedArea(const QPainterPath& path) {
+    double area = 0;
+    QPointF first, previous;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        const QPointF p(e.x, e.y);
+        if (e.isMoveTo()) {
+            area += previous.x() * first.y() - first.x() * previous.y();
+            first = p;
+        } else {
+            area += previous.x() * p.y() - p.x() * previous.y();
+        }
+        previous = p;
+    }
+    return area + previous.x() * first.y() - first.x() * previous.y();
+}
+
+} // namespace
+
+// The letters are gathered in one path filled by the winding rule, which is their union as
+// long as every letter runs the same way round: a letter running the other way (another
+// font's convention, a mirroring animation) is reversed. Nothing is combined per letter, so
+// the cost stays linear in the number of letters.
 void TRCustomTextRenderer::AddToGeometry(const GeometryPtr& geometry) {
-    if (!geometry)
+    if (!geometry || geometry->path().isEmpty())
         return;
-    m_Geometry = m_Geometry ? m_Geometry->combined(*geometry, CombineMode::Union, {}, PathTolerance)
-                            : geometry;
+    QPainterPath letters = m_Geometry ? m_Geometry->path() : QPainterPath();
+    m_Geometry.reset(); // the path's data is then ours alone and grows in place
+    letters.setFillRule(Qt::WindingFill);
+    const QPainterPath& letter = geometry->path();
+    letters.addPath(SignedArea(letter) < 0 ? letter.toReversed() : letter);
+    m_Geometry = Geometry::fromPath(letters);
 }
 
 TRCustomTextRenderer::Timing TRCustomTextRenderer::AnimationTiming() const {

@@ -1,4 +1,5 @@
-// Every effect kernel over a full-HD frame, in megapixels of output per second, on all cores.
+// Every effect kernel over a full-HD frame, in megapixels of output per second, on all cores;
+// the custom effects also at 3840 x 2160, beside the Gaussian blur on the same frames.
 // The Gaussian blur runs beside two references on the same frame in the same run: a plain
 // single-threaded separable blur over a QImage, and ffmpeg's gblur filter (when the ffmpeg
 // program is found; its pixel-format conversion alone is measured too, so the filter's share
@@ -30,6 +31,7 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cmath>
+#include <map>
 #include <numbers>
 
 using namespace platform::render;
@@ -40,22 +42,16 @@ namespace {
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 constexpr double kFrameMegapixels = kWidth * kHeight / 1e6;
-constexpr RectL kFrame{0, 0, kWidth, kHeight};
 
-QImage testPattern() {
-    QImage image(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < kHeight; ++y) {
+QImage testPattern(int width = kWidth, int height = kHeight) {
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < height; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(image.scanLine(y));
-        for (int x = 0; x < kWidth; ++x)
+        for (int x = 0; x < width; ++x)
             row[x] = 0xff000000u | uint32_t(x & 255) << 16 | uint32_t(y & 255) << 8 |
                      uint32_t((x ^ y) & 255);
     }
     return image;
-}
-
-const BitmapPtr& frame() {
-    static const BitmapPtr bitmap = Bitmap::fromImage(testPattern());
-    return bitmap;
 }
 
 const FactoryPtr& factory() {
@@ -76,23 +72,42 @@ void reportMegapixels(benchmark::State& state, double framesPerIteration = 1) {
 
 using Values = std::vector<std::pair<int, PropertyValue>>;
 
-// Renders the whole frame through one effect of `id` fed with the test frame (input 1, where
-// there is one, gets a turbulence).
-void runEffect(benchmark::State& state, QUuid id, Values values) {
+// The frame sizes of the custom effect runs.
+struct FrameSize {
+    const char* name;
+    int width, height;
+};
+constexpr FrameSize kFrameSizes[] = {{"1920x1080", 1920, 1080}, {"3840x2160", 3840, 2160}};
+
+const BitmapPtr& patternFrame(const FrameSize& size) {
+    static std::map<int, BitmapPtr> frames;
+    BitmapPtr& frame = frames[size.width];
+    if (!frame)
+        frame = Bitmap::fromImage(testPattern(size.width, size.height));
+    return frame;
+}
+
+// Renders a whole frame of `size` through the effect `id` with `values` (input 1, where there
+// is one, gets the transitions' turbulence), in megapixels of output per second.
+void runOnFrame(benchmark::State& state, const FrameSize& size, QUuid id, const Values& values) {
+    const BitmapPtr& input = patternFrame(size);
     const EffectPtr e = factory()->createEffect(id);
     for (int i = 0; i < e->inputCount(); ++i)
-        e->setInput(i, frame());
+        e->setInput(i, input);
     if (e->inputCount() == 2) {
+        const float m = 2.0f * float(std::max(size.width, size.height));
         const EffectPtr noise = factory()->createEffect(fx::Turbulence);
-        noise->setValue(fx::TurbulenceSize, Vector2{kWidth, kHeight});
-        noise->setValue(fx::TurbulenceBaseFrequency, Vector2{0.02f, 0.02f});
+        noise->setValue(fx::TurbulenceSize, Vector2{m, m});
+        noise->setValue(fx::TurbulenceBaseFrequency, Vector2{0.05f, 0.05f});
         e->setInput(1, noise);
     }
     for (const auto& [index, value] : values)
         e->setValue(index, value);
+    const RectL whole{0, 0, size.width, size.height};
     for (auto _ : state)
-        benchmark::DoNotOptimize(e->render(kFrame));
-    reportMegapixels(state);
+        benchmark::DoNotOptimize(e->render(whole));
+    state.counters["MP/s"] = benchmark::Counter(
+        double(state.iterations()) * size.width * size.height / 1e6, benchmark::Counter::kIsRate);
 }
 
 // The reference: a direct separable convolution with the sampled Gaussian of reach 3 sigma,
@@ -135,8 +150,8 @@ QImage referenceBlur(const QImage& in, double sigma) {
 }
 
 void BM_GaussianBlur_Engine(benchmark::State& state) {
-    runEffect(state, fx::GaussianBlur,
-              {{fx::GaussianBlurStandardDeviation, float(state.range(0))}});
+    runOnFrame(state, kFrameSizes[0], fx::GaussianBlur,
+               {{fx::GaussianBlurStandardDeviation, float(state.range(0))}});
 }
 
 void BM_GaussianBlur_QImageReference(benchmark::State& state) {
@@ -258,6 +273,64 @@ std::vector<KernelCase> kernels() {
     };
 }
 
+// Every custom effect as the transitions set it halfway (t = 0.5) with their defaults (border
+// size 10, centre in the middle, white border of the alpha gradient type), as the image effect
+// group sets the members that only it uses, and the cursor effects as the cursor lens (zoom 2,
+// size 100) and the click ripple set them; and whole-frame versions of the cursor effects.
+// Beside them, on the same frames, the Gaussian blur of deviation 20 (and 2, the image effect's
+// default): no custom effect should cost more than twice the blur of deviation 20, a cursor
+// effect no more than a fifth of its whole-frame version.
+std::vector<KernelCase> customEffects(const FrameSize& size) {
+    const float w = float(size.width), h = float(size.height);
+    const Vector2 c{w / 2, h / 2};
+    const float lens = std::max(w, h), far = std::hypot(w, h) / 2;
+    constexpr float t = 0.5f, border = 10;
+    const Values circularBorder{{4, border}, {7, 0.0f}, {8, 1.0f}, {9, 1.0f}, {10, 1.0f}};
+    auto with = [](Values v, const Values& more) {
+        v.insert(v.end(), more.begin(), more.end());
+        return v;
+    };
+    return {
+        {"GaussianBlur_20", fx::GaussianBlur, {{fx::GaussianBlurStandardDeviation, 20.0f}}},
+        {"GaussianBlur_2", fx::GaussianBlur, {{fx::GaussianBlurStandardDeviation, 2.0f}}},
+        {"Opacity", CLSID_CEOpacity, {{0, 0.5f}}},
+        {"Contrast", CLSID_CEContrast, {{0, 0.5f}, {1, 0.1f}}},
+        {"Chromakey", CLSID_CEChromakey, {{0, 25.0f}, {2, 255.0f}, {4, 0.0f}}},
+        {"Grayscale", CLSID_CEGrayscale, {{0, 1.0f}}},
+        {"Pixelate", CLSID_CEPixelate, {{0, (1 - t) * border}, {1, w}, {2, h}}},
+        {"Magnify", CLSID_CEMagnify, {{0, 1 / ((1 - t) * border / 50 + 1)}, {1, c}, {2, 0.0f}}},
+        {"Swirl",
+         CLSID_CESwirl,
+         {{0, (1 - t) * border / 5}, {1, c}, {2, lens}, {3, 0.0f}, {4, w}, {5, h}}},
+        {"Radialblur", CLSID_CERadialblur, {{0, (1 - t) * border / 100}, {1, c}, {2, lens}}},
+        {"SpinBlur",
+         CLSID_CESpinBlur,
+         {{0, (1 - t) * border / 100}, {1, c}, {2, lens}, {3, w}, {4, h}}},
+        {"SpinBlur_ImageEffect", CLSID_CESpinBlur, {{0, 1.5f}, {1, c}}},
+        {"Fisheyelens",
+         CLSID_CEFisheyelens,
+         {{0, (1 - t) * border / 100}, {1, c}, {2, lens}, {3, 0.0f}}},
+        {"Dissolve", CLSID_CEDissolve, {{0, t}}},
+        {"Genie", CLSID_CEGenie, {{0, 1 - t}, {1, border / 100}}},
+        {"Circular_CircleOpen", CLSID_CECircular,
+         with({{0, 0.0f}, {2, c}, {3, far * t}, {5, 0.0f}}, circularBorder)},
+        {"Circular_Wipe", CLSID_CECircular,
+         with({{0, 2.0f}, {6, Vector4{0, 0, w * t, h}}, {5, 0.0f}}, circularBorder)},
+        {"Push_Slide",
+         CLSID_CEPush,
+         {{0, 0.0f}, {1, Vector2{w, h}}, {2, 1.0f}, {3, border}, {4, t}}},
+        {"Cursor_Magnify_r100", CLSID_CEMagnify, {{0, 0.5f}, {1, c}, {2, 100.0f}}},
+        {"Cursor_Magnify_WholeFrame", CLSID_CEMagnify, {{0, 0.5f}, {1, c}, {2, far}}},
+        {"Cursor_Fisheyelens_r100",
+         CLSID_CEFisheyelens,
+         {{0, 0.25f}, {1, c}, {2, 100.0f}, {3, 0.0f}}},
+        {"Cursor_Fisheyelens_WholeFrame",
+         CLSID_CEFisheyelens,
+         {{0, 0.25f}, {1, c}, {2, far}, {3, 0.0f}}},
+        {"Cursor_Ripple", CLSID_CERipple, {{4, c.x}, {5, c.y}}},
+    };
+}
+
 } // namespace
 
 // A deviation of 20 must cost about what 2 costs: the box passes do not grow with the radius.
@@ -279,10 +352,17 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QGuiApplication app(argc, argv);
+    for (const FrameSize& size : kFrameSizes)
+        for (const KernelCase& k : customEffects(size))
+            benchmark::RegisterBenchmark(
+                (std::string("BM_Custom/") + k.name + "/" + size.name).c_str(),
+                [k, size](benchmark::State& state) { runOnFrame(state, size, k.id, k.values); })
+                ->UseRealTime()
+                ->Unit(benchmark::kMillisecond);
     for (const KernelCase& k : kernels())
         benchmark::RegisterBenchmark(
             (std::string("BM_Kernel/") + k.name).c_str(),
-            [k](benchmark::State& state) { runEffect(state, k.id, k.values); })
+            [k](benchmark::State& state) { runOnFrame(state, kFrameSizes[0], k.id, k.values); })
             ->UseRealTime()
             ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);

@@ -1,6 +1,8 @@
 // The text layer against plain QPainter on the same paragraph: laying it out, drawing it as
 // glyph outlines through the device context (what the letter-by-letter renderers do), and
-// asking for glyph outlines with and without the per-face cache.
+// asking for glyph outlines with and without the per-face cache; and the letter-by-letter
+// text renderer drawing or, in erase mode, gathering 222 letters.
+#include "graphics/URCustomText.h"
 #include "platform/render/DeviceContext.h"
 #include "platform/render/Text.h"
 
@@ -125,8 +127,46 @@ void BM_QtGlyphOutlinesUncached(benchmark::State& state) {
     state.SetLabel("glyph outlines/s");
 }
 
+// The letter-by-letter renderer over 222 letters (three times the sentence), filling them
+// and, in erase mode, gathering their outlines for the object to cut with.
+void runLetterRenderer(benchmark::State& state, bool erase) {
+    auto context = DeviceContext::create(Factory::create());
+    auto target = Bitmap::create({static_cast<uint32_t>(kWidth), static_cast<uint32_t>(kHeight)},
+                                 {.options = BitmapOptions::Target});
+    context->setTarget(target);
+    QString text;
+    for (int i = 0; i < 3; ++i)
+        text += QStringLiteral("The quick brown fox jumps over the lazy dog, then rests a while. ");
+    text.truncate(222);
+    auto layout = TextLayoutBox::create(text, format(), kWidth, kHeight);
+    for (auto _ : state) {
+        TRCustomTextRenderer renderer;
+        renderer.FillBrush = SolidColorBrush::create({0, 0, 0, 1});
+        renderer.PathRect = renderer.destRect = RectF::fromXYWH(0, 0, kWidth, kHeight);
+        renderer.letter_height = kSize;
+        renderer.m_Erase = erase;
+        context->beginDraw();
+        context->clear({1, 1, 1, 1});
+        layout->draw(renderer, context.get(), {});
+        context->endDraw();
+        benchmark::DoNotOptimize(renderer.m_Geometry);
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.SetLabel("paints/s");
+}
+
+void BM_LettersFilled(benchmark::State& state) {
+    runLetterRenderer(state, false);
+}
+
+void BM_LettersErased(benchmark::State& state) {
+    runLetterRenderer(state, true);
+}
+
 } // namespace
 
+BENCHMARK(BM_LettersFilled)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LettersErased)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LayOutParagraph);
 BENCHMARK(BM_QtLayOutParagraph);
 BENCHMARK(BM_DrawParagraph)->UseRealTime();

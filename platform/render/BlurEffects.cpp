@@ -6,6 +6,7 @@
 #include "platform/render/StandardEffects.h"
 
 #include <array>
+#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -54,13 +55,7 @@ public:
     // Filters `line` (n + 2 * reach pixels) into its first n pixels; `scratch` holds as many.
     void apply(PixelF* line, int n, PixelF* scratch) const {
         if (!weights_.empty()) {
-            for (int i = 0; i < n; ++i) {
-                PixelF sum;
-                for (size_t k = 0; k < weights_.size(); ++k)
-                    sum += line[size_t(i) + k] * weights_[k];
-                scratch[i] = sum;
-            }
-            std::copy(scratch, scratch + n, line);
+            applySampled(line, n, scratch);
             return;
         }
         int length = n + 2 * reach_;
@@ -83,6 +78,26 @@ public:
     }
 
 private:
+    // The sampled kernel, four channels at a time, folding the symmetric taps.
+    void applySampled(PixelF* line, int n, PixelF* scratch) const {
+        using Float4 = float __attribute__((vector_size(16)));
+        static_assert(sizeof(PixelF) == sizeof(Float4));
+        auto load = [](const PixelF* p) {
+            Float4 v;
+            std::memcpy(&v, p, sizeof v);
+            return v;
+        };
+        const float* w = weights_.data() + reach_; // w[-k] == w[k]
+        for (int i = 0; i < n; ++i) {
+            const PixelF* centre = line + i + reach_;
+            Float4 sum = load(centre) * w[0];
+            for (int k = 1; k <= reach_; ++k)
+                sum += (load(centre - k) + load(centre + k)) * w[k];
+            std::memcpy(static_cast<void*>(scratch + i), &sum, sizeof sum);
+        }
+        std::copy(scratch, scratch + n, line);
+    }
+
     int reach_ = 0;
     std::vector<float> weights_;
     std::array<int, 3> boxes_{};

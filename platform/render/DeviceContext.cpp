@@ -186,13 +186,13 @@ void DeviceContext::fillPath(const QPainterPath& path, const Brush& brush) {
 
 void DeviceContext::strokePath(const QPainterPath& path, const Brush& brush, float width,
                                const StrokeStyle* style) {
-    if (style && style->needsOutline()) {
+    const Matrix3x2 toDevice = deviceTransform();
+    if (style && style->needsOutline(width * std::sqrt(std::abs(toDevice.determinant())))) {
         fillPath(style->outline(path, width), brush);
         return;
     }
     if (!canDraw())
         return;
-    const Matrix3x2 toDevice = deviceTransform();
     const QBrush qbrush = brush.toQBrush();
     const QPen pen =
         style ? style->toQPen(qbrush, width, pixelsPerDip()) : defaultPen(qbrush, width);

@@ -101,23 +101,33 @@ std::shared_ptr<StrokeStyle> StrokeStyle::create(const StrokeStyleProperties& pr
     return std::shared_ptr<StrokeStyle>(new StrokeStyle(props, std::move(dashes)));
 }
 
+QList<qreal> StrokeStyle::pattern() const {
+    return props_.dashStyle == DashStyle::Custom ? QList<qreal>(dashes_.begin(), dashes_.end())
+                                                 : presetPattern(props_.dashStyle);
+}
+
 QPen StrokeStyle::toQPen(const QBrush& brush, float width, float deviceScale) const {
     QPen pen = defaultPen(brush, width);
     pen.setJoinStyle(qJoin(props_.lineJoin));
     pen.setMiterLimit(props_.miterLimit);
-    QList<qreal> pattern = props_.dashStyle == DashStyle::Custom
-                               ? QList<qreal>(dashes_.begin(), dashes_.end())
-                               : presetPattern(props_.dashStyle);
-    const Qt::PenCapStyle cap = qCap(pattern.isEmpty() ? props_.startCap : props_.dashCap);
+    QList<qreal> dashes = pattern();
+    const Qt::PenCapStyle cap = qCap(dashes.isEmpty() ? props_.startCap : props_.dashCap);
     pen.setCapStyle(cap);
-    if (!pattern.isEmpty()) {
-        pen.setDashPattern(drawablePattern(pattern));
-        pen.setDashOffset(props_.dashOffset);
+    // Qt measures the dashes of a cosmetic pen up to one pixel wide in pixels, not in widths.
+    const float fixedWidth = width * deviceScale;
+    const float unit = props_.transformType == StrokeTransformType::Fixed && fixedWidth < 1
+                           ? std::max(fixedWidth, 1e-3f)
+                           : 1.0f;
+    if (!dashes.isEmpty()) {
+        for (qreal& d : dashes)
+            d *= unit;
+        pen.setDashPattern(drawablePattern(dashes));
+        pen.setDashOffset(props_.dashOffset * unit);
     }
     switch (props_.transformType) {
     case StrokeTransformType::Fixed:
         pen.setCosmetic(true);
-        pen.setWidthF(width * deviceScale);
+        pen.setWidthF(fixedWidth);
         break;
     case StrokeTransformType::Hairline:
         pen.setCosmetic(true);
@@ -129,18 +139,29 @@ QPen StrokeStyle::toQPen(const QBrush& brush, float width, float deviceScale) co
     return pen;
 }
 
-bool StrokeStyle::needsOutline() const {
-    return props_.dashStyle == DashStyle::Solid &&
-           props_.transformType == StrokeTransformType::Normal &&
-           (props_.startCap != props_.endCap || props_.startCap == CapStyle::Triangle);
+bool StrokeStyle::needsOutline(float deviceWidth) const {
+    if (props_.transformType != StrokeTransformType::Normal)
+        return false;
+    if (props_.dashStyle != DashStyle::Solid)
+        return deviceWidth <= 1;
+    return props_.startCap != props_.endCap || props_.startCap == CapStyle::Triangle;
 }
 
 QPainterPath StrokeStyle::outline(const QPainterPath& path, float width) const {
     QPainterPathStroker stroker;
     stroker.setWidth(width);
-    stroker.setCapStyle(Qt::FlatCap);
     stroker.setJoinStyle(qJoin(props_.lineJoin));
     stroker.setMiterLimit(props_.miterLimit);
+    const QList<qreal> dashes = pattern();
+    if (!dashes.isEmpty()) {
+        stroker.setCapStyle(qCap(props_.dashCap));
+        stroker.setDashPattern(drawablePattern(dashes));
+        stroker.setDashOffset(props_.dashOffset);
+        QPainterPath area = stroker.createStroke(path);
+        area.setFillRule(Qt::WindingFill);
+        return area;
+    }
+    stroker.setCapStyle(Qt::FlatCap);
     QPainterPath area = stroker.createStroke(path);
     QPainterPath caps;
     for (const FigureEnds& f : openFigureEnds(path)) {

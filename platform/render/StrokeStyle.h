@@ -40,14 +40,18 @@ public:
     /// the dash cap (triangle dash caps are drawn round), solid ones the start cap.
     QPen toQPen(const QBrush& brush, float width, float deviceScale) const;
 
-    /// Whether a solid stroke needs caps Qt cannot draw (different start and end caps, or
-    /// triangles) and must be filled as outline() instead of stroked with toQPen().
-    bool needsOutline() const;
-    /// The area a solid stroke of `width` along `path` covers, with the start and end caps of
-    /// every open figure.
+    /// Whether a stroke that is `deviceWidth` pixels wide on the target must be filled as
+    /// outline() instead of stroked with toQPen(): a solid one with caps Qt cannot draw
+    /// (different start and end caps, or triangles), and a dashed one no wider than a pixel,
+    /// whose dashes Qt's pen would measure in pixels instead of stroke widths.
+    bool needsOutline(float deviceWidth) const;
+    /// The area a stroke of `width` along `path` covers: the dashes with their dash caps, or
+    /// for a solid stroke the start and end caps of every open figure.
     QPainterPath outline(const QPainterPath& path, float width) const;
 
 private:
+    /// The dash pattern in stroke widths; empty for a solid stroke.
+    QList<qreal> pattern() const;
     StrokeStyle(const StrokeStyleProperties& props, std::vector<float> dashes)
         : props_(props), dashes_(std::move(dashes)) {}
     StrokeStyleProperties props_;

@@ -155,6 +155,43 @@ TEST_F(PaintProject, ExportFrameWritesTheFrameWithoutProgressBar) {
     EXPECT_EQ(platform::imaging::readImage(thumb).size(), QSize(160, 90));
 }
 
+// The frame is scaled by k = 135 / 1920 (0.0703125), which makes it 135 rows high, centred on
+// (37, 67): it ends at 67 + 67.5 = 134.5, so the bitmap's last row is half covered. Scaled by
+// 75 / 1080 it would end at row 133. Its right edge lies at 37 + 1080 k / 2 = 74.97.
+TEST_F(PaintProject, PortraitThumbnailCoversItsBottomRow) {
+    auto project = NewProject(1080, 1920, Green);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("thumb.png");
+    ASSERT_EQ(project->ExportFrame(file, true), QString());
+    const QImage thumb = platform::imaging::readImage(file);
+    ASSERT_EQ(thumb.size(), QSize(75, 135));
+    const double right = 0.96875; // of column 74
+    for (int x : {0, 37, 74}) {
+        const double across = x == 74 ? right : 1;
+        EXPECT_NEAR(qAlpha(thumb.pixel(x, 0)), 255 * across, 1.5) << x;
+        EXPECT_NEAR(qAlpha(thumb.pixel(x, 133)), 255 * across, 1.5) << x;
+        EXPECT_NEAR(qAlpha(thumb.pixel(x, 134)), 127.5 * across, 2) << x;
+    }
+}
+
+// On the editor's window, which ignores alpha, the target is first cleared to the background's
+// first colour, and the area around the frame is the outside colour $3E332B at 0.7 over it.
+TEST_F(PaintProject, AreaAroundTheFrameIsTintedFromTheFirstColour) {
+    auto project = NewProject(160, 90, Green);
+    project->SetTimePosition(0);
+    BitmapPtr window = Bitmap::create(
+        SizeU{320, 180}, BitmapProperties{AlphaMode::Ignore, 96, 96, BitmapOptions::Target});
+    context_->setTarget(window);
+    context_->setTransform(Matrix3x2::translation(160, 90));
+    context_->beginDraw();
+    project->PaintOnScene(false, true, true, nullptr);
+    ASSERT_TRUE(context_->endDraw());
+    const QRgb outside = window->image().pixel(5, 5);
+    EXPECT_NEAR(qRed(outside), 0.7 * 0x2B, 1.5);
+    EXPECT_NEAR(qGreen(outside), 0.7 * 0x33 + 0.3 * 255, 1.5);
+    EXPECT_NEAR(qBlue(outside), 0.7 * 0x3E, 1.5);
+}
+
 TEST_F(PaintProject, ExportFrameFailuresAreReported) {
     auto project = BarScene();
     QTemporaryDir dir;
@@ -191,17 +228,44 @@ TEST_F(PaintProject, MultiSelectionRectangleGrowsSixScreenPixels) {
     }
 }
 
-// Golden images of small scenes, made once with TAVRIN_UPDATE_GOLDEN=1 and looked at.
+// Golden images of small scenes, made once with TAVRIN_UPDATE_GOLDEN=1 and looked at. Key
+// pixels worked out by hand are checked in both the golden and the frame: the black background,
+// the green square about (-40, 0) at (80 - 40 zoom, 45 zoom), the blue one about (60, -30), and
+// the area around the frame, $3E332B at 0.7 (pixels are premultiplied: 0.7 x (43, 51, 62)).
 TEST_F(PaintProject, GoldenScenes) {
     const QString folder = QString::fromUtf8(kTestsSourceDir) + "/core/golden/";
+    struct KeyPixel {
+        int x, y;
+        QRgb expected;
+    };
     struct Scene {
         const char* name;
         int time;
         int width, height;
         float zoom;
         bool mixed;
-    } scenes[] = {{"frame_progress.png", 6000, 160, 90, 1, false},
-                  {"frame_outside_zoom.png", 3000, 320, 180, 1.5f, true}};
+        std::vector<KeyPixel> keys;
+    } scenes[] = {{"frame_progress.png",
+                   6000,
+                   160,
+                   90,
+                   1,
+                   false,
+                   {{150, 10, qRgb(0, 0, 0)}, {40, 45, qRgb(0, 255, 0)}, {120, 89, qRgb(0, 0, 0)}}},
+                  {"frame_outside_zoom.png",
+                   3000,
+                   320,
+                   180,
+                   1.5f,
+                   true,
+                   {{100, 90, qRgb(0, 255, 0)},
+                    {160 + 90, 90 - 45, qRgb(0, 0, 255)},
+                    {2, 2, qRgba(30, 36, 43, 178)},
+                    {317, 177, qRgba(30, 36, 43, 178)}}}};
+    auto matches = [](QRgb p, QRgb q) {
+        return std::abs(qRed(p) - qRed(q)) <= 2 && std::abs(qGreen(p) - qGreen(q)) <= 2 &&
+               std::abs(qBlue(p) - qBlue(q)) <= 2 && std::abs(qAlpha(p) - qAlpha(q)) <= 2;
+    };
     for (const Scene& s : scenes) {
         auto project = BarScene();
         if (s.mixed) {
@@ -220,6 +284,14 @@ TEST_F(PaintProject, GoldenScenes) {
         }
         const QImage golden = platform::imaging::readImage(path);
         ASSERT_EQ(golden.size(), frame.size()) << s.name;
+        for (const KeyPixel& k : s.keys) {
+            EXPECT_TRUE(matches(golden.pixel(k.x, k.y), k.expected))
+                << s.name << " golden at " << k.x << ", " << k.y << ": " << std::hex
+                << golden.pixel(k.x, k.y);
+            EXPECT_TRUE(matches(frame.pixel(k.x, k.y), k.expected))
+                << s.name << " at " << k.x << ", " << k.y << ": " << std::hex
+                << frame.pixel(k.x, k.y);
+        }
         int worst = 0;
         for (int y = 0; y < frame.height(); ++y)
             for (int x = 0; x < frame.width(); ++x) {

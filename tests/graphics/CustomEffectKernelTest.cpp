@@ -260,21 +260,34 @@ std::vector<KernelCase> cases() {
          flat(8, 8, white),
          {{0, 4.0f}, {6, Vector4{0, 0, 8, 3}}},
          {{0, 2, white}, {0, 3, 0}}},
+        // The band lies beyond the moving edge (x = 4), on the hidden side: at pixel centre
+        // x + 0.5 it is 1 - (x + 0.5 - 4) / 2 of the way from the far side to the edge.
         {"alpha gradient border",
          CLSID_CECircular,
          flat(8, 8, white),
          {{0, 2.0f}, {6, Vector4{0, 0, 4, 8}}, {4, 2.0f}},
-         {{3, 0, 0x40404040u}, {2, 0, 0xbfbfbfbfu}, {1, 0, white}}},
+         {{3, 0, white}, {4, 0, 0xbfbfbfbfu}, {5, 0, 0x40404040u}, {6, 0, 0}}},
         {"solid border",
          CLSID_CECircular,
          flat(8, 8, white),
          {{0, 2.0f}, {6, Vector4{0, 0, 4, 8}}, {4, 2.0f}, {7, 1.0f}},
-         {{3, 0, opaque(255, 0, 0)}, {2, 0, opaque(255, 0, 0)}, {1, 0, white}}},
+         {{3, 0, white}, {4, 0, opaque(255, 0, 0)}, {5, 0, opaque(255, 0, 0)}, {6, 0, 0}}},
         {"colour gradient border",
          CLSID_CECircular,
          flat(8, 8, white),
          {{0, 2.0f}, {6, Vector4{0, 0, 4, 8}}, {4, 2.0f}, {7, 2.0f}, {8, 0.0f}, {10, 1.0f}},
-         {{3, 0, 0xff4040ffu}}},
+         {{5, 0, 0xff4040ffu}, {4, 0, 0xffbfbfffu}}},
+        // Inverted, the band lies outside the hidden circle of radius 2, on the visible side.
+        {"inverted circle, solid border",
+         CLSID_CECircular,
+         flat(8, 8, white),
+         {{2, Vector2{4, 4}}, {3, 2.0f}, {4, 2.0f}, {5, 1.0f}, {7, 1.0f}},
+         {{4, 4, 0}, {6, 4, opaque(255, 0, 0)}, {7, 7, white}}},
+        {"border never wider than the shape",
+         CLSID_CECircular,
+         flat(8, 8, white),
+         {{0, 2.0f}, {6, Vector4{0, 0, 1, 8}}, {4, 4.0f}, {7, 1.0f}},
+         {{0, 0, white}, {1, 0, opaque(255, 0, 0)}, {2, 0, 0}}},
         {"reflection band",
          CLSID_CECircular,
          flat(1, 10, white),
@@ -357,4 +370,84 @@ TEST(CustomEffectKernels, WarpsDrawARegionAsTheWholeImageDoes) {
             e->setValue(index, value);
         EXPECT_TRUE(tilesNear(e->render(part), e->render(input->bounds()), part, 0));
     }
+}
+
+// Every mask the transitions make, at its ends: t = 1 shows the picture untouched and t = 0
+// hides all of it, with or without a border of any type. The values are set as the circle,
+// rectangle and wipe transitions set them for a picture of W x H.
+TEST(CustomEffectKernels, CircularMasksAreFullyOpenAtTheEndAndClosedAtTheStart) {
+    FactoryPtr f = Factory::create();
+    QString tag;
+    ASSERT_FALSE(RegisterCustomEffects(tag, true, CustomEffectRegistrations(f)));
+    constexpr float W = 9, H = 6;
+    const BitmapPtr input = noiseBitmap(int(W), int(H));
+    struct Mask {
+        const char* what;
+        std::function<Values(float t)> values;
+    };
+    auto circle = [&](Vector2 c, bool inv) {
+        const float far = std::max({std::hypot(c.x, c.y), std::hypot(W - c.x, c.y),
+                                    std::hypot(c.x, H - c.y), std::hypot(W - c.x, H - c.y)});
+        return [=](float t) {
+            return Values{{0, 0.0f}, {2, c}, {3, far * (inv ? 1 - t : t)}, {5, inv ? 1.0f : 0.0f}};
+        };
+    };
+    auto rectangle = [&](Vector2 c, bool inv) {
+        return [=](float t) {
+            const float k = inv ? 1 - t : t;
+            const float hx = std::max(std::abs(W - c.x), c.x) * k;
+            const float hy = std::max(std::abs(H - c.y), c.y) * k;
+            return Values{{0, 1.0f},
+                          {2, c},
+                          {6, Vector4{c.x - hx, c.y - hy, c.x + hx, c.y + hy}},
+                          {5, inv ? 1.0f : 0.0f}};
+        };
+    };
+    auto wipe = [](float type, std::function<Vector4(float t)> rect) {
+        return [=](float t) { return Values{{0, type}, {6, rect(t)}, {5, 0.0f}}; };
+    };
+    const Vector2 middle{W / 2, H / 2}, upperRight{7, 1};
+    const Mask masks[] = {
+        {"circle open", circle(middle, false)},
+        {"circle close", circle(middle, true)},
+        {"circle open, upper right", circle(upperRight, false)},
+        {"circle close, upper right", circle(upperRight, true)},
+        {"rectangle open", rectangle(middle, false)},
+        {"rectangle close", rectangle(middle, true)},
+        {"rectangle open, upper right", rectangle(upperRight, false)},
+        {"rectangle close, upper right", rectangle(upperRight, true)},
+        {"wipe right", wipe(2,
+                            [&](float t) {
+                                return Vector4{0, 0, W * t, H};
+                            })},
+        {"wipe left", wipe(3,
+                           [&](float t) {
+                               return Vector4{W - W * t, 0, W, H};
+                           })},
+        {"wipe down", wipe(4,
+                           [&](float t) {
+                               return Vector4{0, 0, W, H * t};
+                           })},
+        {"wipe up", wipe(5,
+                         [&](float t) {
+                             return Vector4{0, H - H * t, W, H};
+                         })},
+    };
+    const BitmapPtr empty = flat(int(W), int(H), 0);
+    for (const Mask& m : masks)
+        for (float border : {0.0f, 3.0f})
+            for (float borderType : {0.0f, 1.0f, 2.0f})
+                for (float t : {0.0f, 1.0f}) {
+                    const EffectPtr e = effectOn(f, CLSID_CECircular, input);
+                    Values values = m.values(t);
+                    values.insert(values.end(),
+                                  {{4, border}, {7, borderType}, {8, 0.0f}, {9, 1.0f}, {10, 0.0f}});
+                    for (const auto& [index, value] : values)
+                        ASSERT_TRUE(e->setValue(index, value));
+                    const BitmapPtr& expected = t == 1 ? input : empty;
+                    EXPECT_TRUE(tilesNear(e->render(input->bounds()),
+                                          expected->render(input->bounds()), input->bounds(), 0))
+                        << m.what << ", border " << border << " of type " << borderType
+                        << ", t = " << t;
+                }
 }

@@ -164,6 +164,36 @@ TEST(TextRenderer, UnderlineFollowsTheTextAndNotInEraseMode) {
     }
 }
 
+// The underline is a dash of the path as long as the text, after a gap up to the text's start:
+// at editor zooms below 1 it is thinner than a device pixel and must still cover exactly the
+// text's stretch, column by column.
+TEST(TextRenderer, UnderlineCoversTheTextAlongItsWholeLengthAtAnyZoom) {
+    for (float zoom : {1.0f, 0.5f, 0.25f}) {
+        Scene scene(400, 60);
+        scene.renderer.m_Underline = true;
+        scene.renderer.m_UnderlineBrush = SolidColorBrush::create({0, 0, 1, 1});
+        scene.context->setTransform(Matrix3x2::scale(zoom, zoom));
+        auto layout = Layout(QStringLiteral("IIIIIIIIIIII"));
+        layout->setUnderline(true);
+        const float left = 60;
+        scene.Draw(*layout, {left, 0});
+        const float x0 = left * zoom, x1 = (left + layout->metrics().width) * zoom;
+        auto blue = [&](int x) {
+            uint32_t most = 0;
+            for (int y = 0; y < 60; ++y)
+                most = std::max(most, scene.At(x, y) & 0xff);
+            return most;
+        };
+        for (int x = 0; x < 400; ++x) {
+            if (x + 1 < x0 - 1 || x > x1 + 1) {
+                EXPECT_EQ(blue(x), 0u) << "column " << x << " at zoom " << zoom;
+            } else if (x > x0 + 1 && x + 1 < x1 - 1) {
+                EXPECT_GT(blue(x), 0u) << "column " << x << " at zoom " << zoom;
+            }
+        }
+    }
+}
+
 // An animation with a fixed timing that leaves every letter unchanged.
 struct FixedTiming : TRTextAnimator {
     TRTextAnimationTiming timing;
@@ -249,4 +279,26 @@ TEST(TextRenderer, LettersOnALineLandWhereTheLayoutPutsThem) {
         EXPECT_NEAR(ink.top(), expected.top + 5, 1.5) << text.toStdString();
         EXPECT_NEAR(ink.bottom() + 1, expected.bottom + 5, 1.5) << text.toStdString();
     }
+}
+
+// Erased letters are gathered into one winding path: overlapping letters stay filled where they
+// overlap even when one runs the other way round (another font, a mirroring animation), and a
+// letter's own counter stays open.
+TEST(TextRenderer, ErasedLettersFormTheirUnion) {
+    QPainterPath ring; // a square with a square hole, running clockwise outside
+    QPainterPath hole;
+    hole.addRect(3, 3, 4, 4);
+    ring.addRect(0, 0, 10, 10);
+    ring.addPath(hole.toReversed());
+    QPainterPath reversed; // a square running counter-clockwise over the ring's right side
+    reversed.addRect(8, 0, 10, 10);
+    TRCustomTextRenderer r;
+    r.AddToGeometry(Geometry::fromPath(ring));
+    r.AddToGeometry(Geometry::fromPath(reversed.toReversed()));
+    ASSERT_NE(r.m_Geometry, nullptr);
+    EXPECT_TRUE(r.m_Geometry->fillContainsPoint({1, 1}));
+    EXPECT_FALSE(r.m_Geometry->fillContainsPoint({5, 5})) << "the ring's hole";
+    EXPECT_TRUE(r.m_Geometry->fillContainsPoint({9, 5})) << "where both overlap";
+    EXPECT_TRUE(r.m_Geometry->fillContainsPoint({15, 5}));
+    EXPECT_FALSE(r.m_Geometry->fillContainsPoint({20, 5}));
 }

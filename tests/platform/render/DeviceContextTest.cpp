@@ -308,6 +308,45 @@ INSTANTIATE_TEST_SUITE_P(Primitives, DrawCases, testing::Range<size_t>(0, drawCa
                              return std::string(drawCases()[info.param].name);
                          });
 
+// Dash lengths are stroke widths at every width and zoom, also for strokes no wider than a
+// device pixel: dashes {8, 8} with an offset of 8 put the first dash at 8 widths and the
+// second at 24, so a stroke w DIPs wide at zoom z shows them from 8 w z and from 24 w z.
+TEST(DeviceContext, DashesAreMeasuredInStrokeWidthsEvenWhenThin) {
+    struct Case {
+        float width, zoom;
+        StrokeTransformType type;
+    } cases[] = {
+        {0.5f, 1, StrokeTransformType::Normal},  {1, 0.5f, StrokeTransformType::Normal},
+        {0.25f, 2, StrokeTransformType::Normal}, {2, 0.25f, StrokeTransformType::Normal},
+        {1, 1, StrokeTransformType::Normal},     {3, 1, StrokeTransformType::Normal},
+        {0.5f, 4, StrokeTransformType::Fixed}, // half a pixel at any zoom
+    };
+    for (const Case& c : cases) {
+        Canvas canvas(256, 8);
+        canvas.context->beginDraw();
+        canvas.context->setTransform(Matrix3x2::scale(c.zoom, c.zoom));
+        StrokeStyleProperties p;
+        p.dashStyle = DashStyle::Custom;
+        p.dashOffset = 8;
+        p.transformType = c.type;
+        const float y = 4 / c.zoom;
+        canvas.context->drawLine({0, y}, {256 / c.zoom, y}, *red(), c.width,
+                                 StrokeStyle::create(p, {8, 8}).get());
+        ASSERT_TRUE(canvas.context->endDraw());
+        const float unit = c.width * (c.type == StrokeTransformType::Fixed ? 1 : c.zoom);
+        auto inked = [&](int x) {
+            return (pixel(*canvas.target, x, 3) >> 24) + (pixel(*canvas.target, x, 4) >> 24) > 0;
+        };
+        std::vector<int> starts;
+        for (int x = 0; x < 256; ++x)
+            if (inked(x) && (x == 0 || !inked(x - 1)))
+                starts.push_back(x);
+        ASSERT_GE(starts.size(), 2u) << c.width << " at zoom " << c.zoom;
+        EXPECT_NEAR(starts[0], 8 * unit, 1) << c.width << " at zoom " << c.zoom;
+        EXPECT_NEAR(starts[1], 24 * unit, 1) << c.width << " at zoom " << c.zoom;
+    }
+}
+
 TEST(DeviceContext, AlphaIgnoringTargetClearsToOpaqueBlack) {
     Canvas canvas(4, 4, {AlphaMode::Ignore});
     canvas.context->beginDraw();
