@@ -24,7 +24,12 @@ protected:
         context_ = DeviceContext::create(Factory::create());
         InstallScene(context_.get());
     }
-    void TearDown() override { ScenePlaybackHook = nullptr; }
+    // The context dies with the fixture: later tests must not reach it through the hook.
+    void TearDown() override {
+        ScenePlaybackHook = nullptr;
+        SceneContextHook = nullptr;
+        InstalledContext() = nullptr;
+    }
 
     // The frame at `time`, drawn into a target of the frame's own size.
     QImage Paint(TRProject& project, int time, int width, int height, float zoom = 1) {

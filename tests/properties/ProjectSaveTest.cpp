@@ -32,7 +32,6 @@ protected:
 
     std::unique_ptr<TRProject> NewProject() {
         auto project = std::make_unique<TRProject>();
-        project->TempFolder = NewProjectTempFolder();
         return project;
     }
 
