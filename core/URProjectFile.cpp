@@ -99,10 +99,12 @@ QString VersionAttribute() {
 // Kernel major and minor version, server edition, screen width, pixels per inch, monitors.
 QString OsAttribute() {
     const auto os = platform::system::osVersion();
-    const QScreen* screen = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+    // A tool without a window system runs a plain core application: no screens to ask.
+    const auto* gui = qobject_cast<const QGuiApplication*>(QCoreApplication::instance());
+    const QScreen* screen = gui ? QGuiApplication::primaryScreen() : nullptr;
     const int width = screen ? screen->size().width() : 0;
     const int dpi = screen ? int(std::lround(screen->logicalDotsPerInch())) : 96;
-    const auto monitors = qGuiApp ? QGuiApplication::screens().size() : 0;
+    const auto monitors = gui ? QGuiApplication::screens().size() : 0;
     return QStringList{QString::number(os.major),
                        QString::number(os.minor),
                        platform::system::isServerEdition() ? "1" : "0",
@@ -235,7 +237,8 @@ bool CopyInChunks(const QString& source, const QString& target) {
             ReportProgress(60 + int(std::lround(double(copied) * 40 / double(size))));
         }
     }
-    return copied == in.size() && out.commit();
+    // A cancel at any point of the copy keeps the previous package.
+    return copied == in.size() && !Canceled() && out.commit();
 }
 
 } // namespace

@@ -50,7 +50,7 @@ protected:
 class OtherInstance {
 public:
     OtherInstance(const QString& root, bool withProject)
-        : OtherInstance(root, withProject ? "project" : "empty") {}
+        : OtherInstance(root, QString(withProject ? "project" : "empty")) {}
     OtherInstance(const QString& root, const QString& mode) {
         process.start(TEMPFOLDER_PROBE, {root, mode});
         process.waitForReadyRead(30000);
@@ -75,7 +75,7 @@ bool RunAsRoot() {
     return ::geteuid() == 0;
 }
 
-bool Run(const QString& program, const QStringList& arguments) {
+bool RunTool(const QString& program, const QStringList& arguments) {
     QProcess process;
     process.start(program, arguments);
     return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit &&
@@ -87,11 +87,11 @@ class SmallDisk {
 public:
     SmallDisk(const QString& folder, const QString& options) : folder_(folder) {
         QDir().mkpath(folder);
-        mounted_ = Run("mount", {"-t", "tmpfs", "-o", options, "tmpfs", folder});
+        mounted_ = RunTool("mount", {"-t", "tmpfs", "-o", options, "tmpfs", folder});
     }
     ~SmallDisk() {
         if (mounted_)
-            Run("umount", {folder_});
+            RunTool("umount", {folder_});
     }
     bool mounted() const { return mounted_; }
 
@@ -293,7 +293,7 @@ TEST_F(TempFolders, ProjectFolderCasesAcrossProcesses) {
         {"root of another user", true,
          [&](auto&) {
              makeFolder("1", {"project.xml"}); // planted: must never be adopted
-             return Run("chown", {"-R", "65534:65534", TempRoot});
+             return RunTool("chown", {"-R", "65534:65534", TempRoot});
          },
          Outcome::Error, "owned by another user"},
         {"read-only root", true,
@@ -303,7 +303,7 @@ TEST_F(TempFolders, ProjectFolderCasesAcrossProcesses) {
              const auto ownerOnly =
                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
              return disk->mounted() && QDir().mkdir(TempRoot, ownerOnly) &&
-                    Run("mount", {"-o", "remount,ro", base + "/ro"});
+                    RunTool("mount", {"-o", "remount,ro", base + "/ro"});
          },
          Outcome::Error, "Cannot create a temporary folder in"},
         {"full disk", true,
