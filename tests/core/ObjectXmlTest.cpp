@@ -21,6 +21,7 @@ protected:
         TempRoot = path("tmp/QMBTemp/");
         RegisterCorePropertyGroups();
     }
+    void TearDown() override { TempRoot.clear(); }
 
     // Opens the text as the description of a recovery folder.
     QString Open(const QByteArray& xml, std::unique_ptr<TRProject>& project) {

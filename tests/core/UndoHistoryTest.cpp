@@ -16,6 +16,7 @@ protected:
         savetest::BuildSampleProject(project_);
         project_.History_Init();
     }
+    void TearDown() override { TempRoot.clear(); }
 
     QByteArray State() const { return project_.ProjectDocument('.').toByteArray(2); }
 
