@@ -4,6 +4,7 @@
 
 #include "CoreTestEnvironment.h"
 #include "SaveTestProject.h"
+#include "core/URPropRegistry.h"
 #include "core/URTempFolders.h"
 
 #include <QFile>
@@ -13,9 +14,22 @@
 
 namespace {
 
+// The probe knows the core's own groups only: so does this process while a test runs, whatever
+// earlier tests registered, and the registrations are put back afterwards.
 class SaveRecoveryTest : public CoreTestEnvironment {
 protected:
-    void TearDown() override { TempRoot.clear(); }
+    void SetUp() override {
+        CoreTestEnvironment::SetUp();
+        RestorePropertyGroups(TRPropCreators{});
+        RegisterCorePropertyGroups();
+    }
+    void TearDown() override {
+        TempRoot.clear();
+        RestorePropertyGroups(saved_);
+    }
+
+private:
+    const TRPropCreators saved_ = SavePropertyGroups();
 };
 
 // Starts the probe and returns its first line of output (empty when it printed none).
@@ -33,9 +47,6 @@ QByteArray ReadAll(const QString& fileName) {
 
 TEST_F(SaveRecoveryTest, AKilledRunIsRecoveredWithNothingLost) {
     TempRoot = path("tmp/QMBTemp/");
-    // The groups the probe knows: the core's own, nothing another test registered.
-    RegisterCorePropertyGroups();
-    RegisterPropertyGroup(ptPlacement, nullptr);
     QProcess probe;
     probe.start(SAVE_PROBE, {TempRoot});
     ASSERT_TRUE(probe.waitForReadyRead(60000)) << probe.readAllStandardError().toStdString();
@@ -63,8 +74,6 @@ TEST_F(SaveRecoveryTest, AKilledRunIsRecoveredWithNothingLost) {
 
 TEST_F(SaveRecoveryTest, KillingASaveMidWriteLeavesThePreviousPackageWhole) {
     TempRoot = path("tmp/QMBTemp/");
-    RegisterCorePropertyGroups();
-    RegisterPropertyGroup(ptPlacement, nullptr);
     const QString package = path("home/Killed.qmb");
     std::random_device device;
     const unsigned seed = device();
