@@ -39,8 +39,9 @@ function(tavrin_library name)
 endfunction()
 
 # tavrin_test(<name> SOURCES ... [LIBS ...] [LABELS ...] [XVFB])
-# A GoogleTest executable registered with CTest. Tests run on Qt's offscreen platform unless
-# XVFB is given: those need the real X server that scripts/test starts.
+# A GoogleTest executable registered with CTest, test by test and whole (label "whole"). Tests run
+# on Qt's offscreen platform unless XVFB is given: those need the real X server that
+# scripts/test starts.
 function(tavrin_test name)
     cmake_parse_arguments(ARG "XVFB" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
@@ -54,6 +55,10 @@ function(tavrin_test name)
     endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
                          PROPERTIES ENVIRONMENT "${env}" LABELS "${labels}")
+    # The whole executable once in one process as well: state that one test leaves behind
+    # (installed hooks, contexts, settings) then breaks a later one instead of going unseen.
+    add_test(NAME ${name}.whole COMMAND ${name})
+    set_tests_properties(${name}.whole PROPERTIES ENVIRONMENT "${env}" LABELS "${labels};whole")
 endfunction()
 
 # tavrin_bench(<name> SOURCES ... [LIBS ...])

@@ -10,6 +10,11 @@ public:
     virtual ~TRProgressReporter() = default;
     virtual void SetProgress(int percent) = 0;
     virtual bool IsCanceled() const = 0;
+    // The named steps of the operation (up to three; an empty text is no step); a reporter
+    // without steps ignores them.
+    virtual void InitSteps(const QString&, const QString&, const QString&) {}
+    virtual void StartStep(int) {}
+    virtual void EndStep(int) {}
 };
 
 // The waiting form: shown, given information lines while work goes on, closed.

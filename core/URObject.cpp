@@ -693,3 +693,32 @@ TRTransitionStep TRObject::ApplyTransitionInOut(const TRTransitionInput& input) 
     }
     return step;
 }
+
+QString TRObject::GetText() {
+    TRPropBase* group = GetProperty(ptText);
+    const auto* text = dynamic_cast<const TRTextSource*>(group);
+    return text && group->Checked() ? text->Text() : QString();
+}
+
+namespace {
+
+bool KeyframePosition(const TRTransformations& keyframes, std::int64_t index, QPointF& position) {
+    if (index < 0 || index >= std::int64_t(keyframes.size()))
+        return false;
+    const auto* placement =
+        keyframes[std::size_t(index)].Properties->Get<TRPlacementSource>(ptPlacement);
+    if (!placement)
+        return false;
+    position = placement->Position();
+    return true;
+}
+
+} // namespace
+
+bool TRObject::GetPreviousPosition(QPointF& position) const {
+    return KeyframePosition(FTransformations, std::int64_t(FTransformationsIndex) - 1, position);
+}
+
+bool TRObject::GetNextPosition(QPointF& position) const {
+    return KeyframePosition(FTransformations, std::int64_t(FTransformationsIndex) + 1, position);
+}

@@ -25,6 +25,7 @@ class TRPropTransitionOut;
 class TRPropMediaSpeed;
 class TRPropTransition;
 class TRObject;
+class TRAudioExporter; // the audio mix-down of a video export (media layer)
 
 // Draws an object's text laid out in the rectangle (object pixels); installed by the text
 // layer, empty until then (the text is left out).
@@ -234,6 +235,16 @@ public:
     virtual float GetVolume() const { return 1.0f; }
     virtual void ExportAudio(const QString&) {}
     virtual std::int32_t GetMediaTime(std::int32_t) const { return 0; }
+    // Adds the object's sound to the mix-down of a video export; kinds without sound add none.
+    virtual void AddAudioToVideoExporter(TRAudioExporter&) {}
+    // The text of the text group when the object has one and it is checked, else empty.
+    virtual QString GetText();
+    // The placement position stored in the keyframe before (after) the current one, not
+    // interpolated; false at the first (last) keyframe or without a placement there.
+    bool GetPreviousPosition(QPointF& position) const;
+    bool GetNextPosition(QPointF& position) const;
+    // The picture of the media at TimePosition (fill brushes draw it); null when there is none.
+    platform::render::BitmapPtr MediaBitmap() const { return FMediaBitmap; }
     virtual std::int32_t GetVideoAction() const { return 0; }
 
     // ---- scene painting (into SceneContext(), inside the caller's drawing pass) ----

@@ -2,6 +2,8 @@
 
 #include "core/URPropProjectSize.h"
 #include "core/URSettings.h"
+#include "core/URTempFolders.h"
+#include "core/URUtils.h"
 #include "platform/imaging/ImageFile.h"
 #include "platform/render/ContextState.h"
 
@@ -36,6 +38,7 @@ std::int32_t IdAfter(std::int32_t id) {
 } // namespace
 
 TRProjectHook ProjectViewChangedHook = nullptr;
+TRPropertiesPageHook EnsurePropertiesPageHook = nullptr;
 
 void RegisterObjectKind(TRObjectType type, TRObjectCreator creator) {
     if (type < ObjectTypeCount)
@@ -84,13 +87,32 @@ TRProject::TRProject()
         captions->SetChecked(true);
     for (TRProjectHook hook : NewProjectDefaults())
         hook(*this);
+    TempFolder = NewProjectTempFolder(&FTempFolderError);
 }
 
 TRProject::~TRProject() {
+    ForgetInClipboard();
     FHistory.ClearList();
     MouseOverObject = nullptr;
     SelectedObject = nullptr;
     FObjects.clear();
+    // Only a numbered folder of the temporary root goes with the project, never a folder the
+    // project merely points at.
+    if (IsProjectTempFolder(TempFolder))
+        DeleteTempFolder(TempFolder);
+    else if (!TempFolder.isEmpty())
+        ReleaseTempFolder(TempFolder);
+}
+
+// The copy buffer outlives the project: it must not keep pointers to it or its objects.
+void TRProject::ForgetInClipboard() {
+    TRPropertiesClipboard& clipboard = PropertiesClipboard;
+    clipboard.Objects.removeIf(
+        [this](const TRObject* object) { return object == this || IndexOfObject(object) >= 0; });
+    if (clipboard.SourceProject == this) {
+        clipboard.SourceProject = nullptr;
+        clipboard.IsCut = 0;
+    }
 }
 
 TRObject* TRProject::AddObject(std::unique_ptr<TRObject> object) {
@@ -278,6 +300,19 @@ void TRProject::GetMarkerObjectsArray(TRMarkerObjectsArray& array) const {
     array.append({QStringLiteral("End"), ObjectCodeEnd, FTimeEnd});
 }
 
+platform::render::BitmapPtr TRProject::GetMediaObjectBitmap(TRObjectType type,
+                                                            std::int32_t id) const {
+    const TRObject* object = FindObject(type, id);
+    return object ? object->MediaBitmap() : nullptr;
+}
+
+void TRProject::CheckObjectProperties() const {
+    if (!EnsurePropertiesPageHook)
+        return;
+    for (const auto& object : FObjects)
+        EnsurePropertiesPageHook(object->ObjectType());
+}
+
 std::int32_t TRProject::GetMarkerTime(std::int32_t objectCode) const {
     if (objectCode == ObjectCodeBeginning)
         return 0;
@@ -299,6 +334,11 @@ void TRProject::SetTimePosition(std::int32_t value) {
 void TRProject::PlayAudio() {
     for (const auto& object : FObjects)
         object->PlayAudio();
+}
+
+void TRProject::AddAudioToVideoExporter(TRAudioExporter& exporter) {
+    for (const auto& object : FObjects)
+        object->AddAudioToVideoExporter(exporter);
 }
 
 void TRProject::StopAudio() {

@@ -96,6 +96,9 @@ void RegisterObjectKind(TRObjectType type, TRObjectCreator creator);
 using TRProjectHook = void (*)(TRProject& project);
 void RegisterNewProjectDefaults(TRProjectHook hook);
 extern TRProjectHook ProjectViewChangedHook;
+// Creates the inspector page of an object type on first use (the properties layer installs it).
+using TRPropertiesPageHook = void (*)(TRObjectType type);
+extern TRPropertiesPageHook EnsurePropertiesPageHook;
 
 // Renders "project_thumbnail.jpg" for a save (the painting installs it); empty: the save writes
 // a small picture of the project's background colour instead.
@@ -146,12 +149,16 @@ public:
     QString OpenFromFile(const QString& fileName) override;
     // Reads the children of the "Project" element.
     void OpenFromXML(const QDomElement& element) override;
-    // Writes the recovery copy TempFolder + "project.xml"; a failed write keeps the earlier one.
+    // Writes the recovery copy TempFolder + "project.xml"; a failed write keeps the earlier one,
+    // and a project without a folder writes nothing (false).
     bool AutoSave() const;
     // The whole description as a save writes it.
     QDomDocument ProjectDocument(QChar decimal) const;
     // Media named by objects that were missing or could not be opened at the last open.
     QStringList MissingMedia;
+    // After a successful save: the media that could not go into the package (they were
+    // missing), for the caller to show; empty when everything was saved.
+    QString SaveWarning;
 
     // ---- undo history ----
     TRUndoHistory& History() { return FHistory; }
@@ -191,6 +198,10 @@ public:
 
     void GetMediaObjectsArray(const TRObject* mediaObject, TRMediaObjectsArray& array) const;
     void GetMarkerObjectsArray(TRMarkerObjectsArray& array) const;
+    // The media picture of the first object with that type and id; null when there is none.
+    platform::render::BitmapPtr GetMediaObjectBitmap(TRObjectType type, std::int32_t id) const;
+    // Makes sure the inspector page of every object's type exists (after an open).
+    void CheckObjectProperties() const;
     std::int32_t GetMarkerTime(std::int32_t objectCode) const;
 
     // Sets the playhead, Progress and every object's time.
@@ -198,6 +209,8 @@ public:
     void PlayAudio() override;
     void StopAudio() override;
     void PrepareAudioToPlay(std::int32_t value) override;
+    // Every object adds its sound to the export's mix-down.
+    void AddAudioToVideoExporter(TRAudioExporter& exporter) override;
 
     // ---- painting: into SceneContext(); the caller sets the target, the transform from scene
     // coordinates (origin at the frame's centre) and opens the drawing pass ----
@@ -230,7 +243,10 @@ public:
     std::int32_t StartPlay = 0;
     std::int32_t StopPlay = 0;
     float Progress = 0;
+    // The project's own numbered folder below the temporary root, made with the project and
+    // deleted with it; empty when none could be made (TempFolderError says why).
     QString TempFolder;
+    const QString& TempFolderError() const { return FTempFolderError; }
     QString Path;
     QString FileName;
     bool Exporting = false;
@@ -260,8 +276,10 @@ private:
     };
     TRSceneCache& SceneCache();
     std::unique_ptr<TRSceneCache> FSceneCache;
-    QString WriteDescription() const;
-    void EnsureTempFolder();
+    QByteArray DescriptionBytes() const;
+    QString WriteDescription(const QByteArray& bytes) const;
+    QString EnsureTempFolder();
+    void ForgetInClipboard();
     void TakeTargetName(const QString& fileName);
     QString PackProject(const QString& packageFile);
     QString CopyPackage(const QString& packageFile);
@@ -289,5 +307,6 @@ private:
     std::optional<std::array<std::int32_t, ObjectTypeCount>> FReadingIds;
     TRProjectExportOptions FExportOptions;
     bool m_Modified = false;
+    QString FTempFolderError;
     TRUndoHistory FHistory{*this};
 };

@@ -20,12 +20,12 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
-#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QScreen>
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 
 std::function<bool(TRProject& project, const QString& file)> ProjectThumbnailWriter;
@@ -72,6 +72,21 @@ void ReportProgress(int percent) {
         progress->SetProgress(percent);
 }
 
+void InitSteps(const QString& step1, const QString& step2, const QString& step3) {
+    if (TRProgressReporter* progress = InstalledProgress())
+        progress->InitSteps(step1, step2, step3);
+}
+
+void StartStep(int step) {
+    if (TRProgressReporter* progress = InstalledProgress())
+        progress->StartStep(step);
+}
+
+void EndStep(int step) {
+    if (TRProgressReporter* progress = InstalledProgress())
+        progress->EndStep(step);
+}
+
 bool Canceled() {
     const TRProgressReporter* progress = InstalledProgress();
     return progress && progress->IsCanceled();
@@ -111,10 +126,12 @@ QString VersionAttribute() {
 // Kernel major and minor version, server edition, screen width, pixels per inch, monitors.
 QString OsAttribute() {
     const auto os = platform::system::osVersion();
-    const QScreen* screen = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+    // A tool without a window system runs a plain core application: no screens to ask.
+    const auto* gui = qobject_cast<const QGuiApplication*>(QCoreApplication::instance());
+    const QScreen* screen = gui ? QGuiApplication::primaryScreen() : nullptr;
     const int width = screen ? screen->size().width() : 0;
     const int dpi = screen ? int(std::lround(screen->logicalDotsPerInch())) : 96;
-    const auto monitors = qGuiApp ? QGuiApplication::screens().size() : 0;
+    const auto monitors = gui ? QGuiApplication::screens().size() : 0;
     return QStringList{QString::number(os.major),
                        QString::number(os.minor),
                        platform::system::isServerEdition() ? "1" : "0",
@@ -170,6 +187,25 @@ void VisitInterfaceFields(TRPropFields& f, TRProjectInterfaceOptions& o) {
     f.Int("Timeline_TrackHeight", o.Timeline_TrackHeight);
 }
 
+// Export settings no export can use are damage like a bad speed: the default serves instead.
+void ValidateExportOptions(TRProjectExportOptions& o) {
+    const TRProjectExportOptions defaults;
+    const auto keepIn = [](std::int32_t& value, std::int32_t low, std::int32_t high,
+                           std::int32_t fallback) {
+        if (value < low || value > high)
+            value = fallback;
+    };
+    keepIn(o.FramePS, 1, 120, defaults.FramePS);
+    keepIn(o.FramePSGIF, 1, 60, defaults.FramePSGIF);
+    keepIn(o.Quality, 1, 100, defaults.Quality);
+    keepIn(o.Width, 0, 16384, defaults.Width);
+    keepIn(o.Height, 0, 16384, defaults.Height);
+    keepIn(o.SelTimeStart, 0, std::numeric_limits<std::int32_t>::max(), 0);
+    keepIn(o.SelTimeEnd, o.SelTimeStart, std::numeric_limits<std::int32_t>::max(), o.SelTimeStart);
+    if (!(o.AudioVolume >= 0 && o.AudioVolume <= 10))
+        o.AudioVolume = defaults.AudioVolume;
+}
+
 // Without the painting, the thumbnail is a small picture of the project's background colour:
 // the package always starts with a valid picture.
 bool WriteThumbnail(TRProject& project, const QString& file) {
@@ -204,23 +240,13 @@ QString CheckDiskSpace(const QString& tempFolder, const QString& path, std::int6
     return {};
 }
 
-// A name beside the target that no other file has: an existing "<name>_backup.qmb" may be
-// another project.
-QString UniqueBackupName(const QString& target) {
-    const QFileInfo info(target);
-    QString name;
-    do {
-        name = info.absolutePath() + "/." + info.completeBaseName() + "_backup_" +
-               QString::number(QRandomGenerator::global()->generate(), 16) + ".qmb";
-    } while (QFileInfo::exists(name));
-    return name;
-}
-
-// Copies in chunks with the progress from 60 to 100; false on a failure or a cancel.
+// Copies in chunks with the progress from 60 to 100 into a new file beside the target, which
+// replaces the target only once it is whole and on the disk: a crash or a cancel midway leaves
+// the previous package as it was. False on a failure or a cancel.
 bool CopyInChunks(const QString& source, const QString& target) {
     QFile in(source);
-    QFile out(target);
-    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    QSaveFile out(target);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
         return false;
     const qint64 size = std::max<qint64>(in.size(), 1);
     QByteArray buffer(TPackFiles::BufferSize, Qt::Uninitialized);
@@ -238,7 +264,8 @@ bool CopyInChunks(const QString& source, const QString& target) {
             ReportProgress(60 + int(std::lround(double(copied) * 40 / double(size))));
         }
     }
-    return out.flush() && copied == in.size();
+    // A cancel at any point of the copy keeps the previous package.
+    return copied == in.size() && !Canceled() && out.commit();
 }
 
 } // namespace
@@ -271,16 +298,21 @@ QDomDocument TRProject::ProjectDocument(QChar decimal) const {
     return document;
 }
 
-QString TRProject::WriteDescription() const {
+QByteArray TRProject::DescriptionBytes() const {
+    return XmlDocumentBytes(ProjectDocument(SystemDecimalSeparator()));
+}
+
+// Replaces the description only with a whole new one.
+QString TRProject::WriteDescription(const QByteArray& bytes) const {
     QSaveFile file(TempFolder + DescriptionFile);
-    if (!file.open(QIODevice::WriteOnly))
+    if (TempFolder.isEmpty() || !file.open(QIODevice::WriteOnly) ||
+        file.write(bytes) != bytes.size())
         return XmlError;
-    file.write(ProjectDocument(SystemDecimalSeparator()).toByteArray(2));
     return file.commit() ? QString() : XmlError;
 }
 
 bool TRProject::AutoSave() const {
-    return WriteDescription().isEmpty();
+    return !TempFolder.isEmpty() && WriteDescription(DescriptionBytes()).isEmpty();
 }
 
 void TRProject::TakeTargetName(const QString& fileName) {
@@ -316,9 +348,10 @@ QString TRProject::PackProject(const QString& packageFile) {
                 package.AddFile(TempFolder + ChangeFileExt(name, QStringLiteral(".loudness")));
             }
     }
+    // What exists is saved; the caller tells the user which media could not go with it.
     missing.removeDuplicates();
     if (!missing.isEmpty())
-        return CannotPack + "\r" + QStringLiteral("Missing media files: ") + missing.join(", ");
+        SaveWarning = QStringLiteral("Missing media files: ") + missing.join(", ");
     package.ComputeFileSize();
     const QString space = CheckDiskSpace(TempFolder, Path, package.FileTotalSize);
     if (!space.isEmpty())
@@ -333,35 +366,29 @@ QString TRProject::PackProject(const QString& packageFile) {
 
 QString TRProject::CopyPackage(const QString& packageFile) {
     ReportProgress(60);
-    const QString target = Path + FileName;
-    QString backup;
-    if (QFileInfo::exists(target)) {
-        backup = UniqueBackupName(target);
-        if (!QFile::rename(target, backup))
-            return CannotCopy;
-    }
-    const bool copied = CopyInChunks(packageFile, target);
-    if (!copied || Canceled()) {
-        QFile::remove(target);
-        if (!backup.isEmpty())
-            QFile::rename(backup, target);
-        return copied || Canceled() ? QString() : CannotCopy;
-    }
-    if (!backup.isEmpty())
-        QFile::remove(backup);
-    return {};
+    EndStep(2);
+    StartStep(3);
+    const bool copied = CopyInChunks(packageFile, Path + FileName);
+    return copied || Canceled() ? QString() : CannotCopy;
 }
 
-// A project made without a folder gets one before anything is written or unpacked.
-void TRProject::EnsureTempFolder() {
+// A project whose folder could not be made with it tries again before anything is written or
+// unpacked; the error says why there is still none.
+QString TRProject::EnsureTempFolder() {
     if (TempFolder.isEmpty())
-        TempFolder = NewProjectTempFolder();
+        TempFolder = NewProjectTempFolder(&FTempFolderError);
+    return TempFolder.isEmpty() ? FTempFolderError : QString();
 }
 
 QString TRProject::SaveToFile(const QString& fileName) {
     Breadcrumb(this, QStringLiteral("Save_Start"));
     ReportProgress(0);
-    EnsureTempFolder();
+    InitSteps(QStringLiteral("Saving objects..."), QStringLiteral("Saving media files..."),
+              QStringLiteral("Saving project..."));
+    StartStep(1);
+    SaveWarning.clear();
+    if (const QString error = EnsureTempFolder(); !error.isEmpty())
+        return error;
     if (!fileName.trimmed().isEmpty())
         TakeTargetName(fileName);
     if (QFileInfo(FileName).completeBaseName().trimmed().isEmpty())
@@ -369,7 +396,10 @@ QString TRProject::SaveToFile(const QString& fileName) {
     if (!QFileInfo(Path).isDir())
         return QStringLiteral("Invalid file path.");
     Breadcrumb(this, QStringLiteral("Save_XML_Start"));
-    QString result = WriteDescription();
+    Breadcrumb(this, QStringLiteral("Save_XML_Save"));
+    const QByteArray description = DescriptionBytes();
+    Breadcrumb(this, QStringLiteral("Save_XML_SaveToFile"));
+    QString result = WriteDescription(description);
     // A description that is not there after writing cannot be packed: the save failed.
     if (result.isEmpty() && !QFileInfo::exists(TempFolder + DescriptionFile))
         result = XmlError;
@@ -379,6 +409,8 @@ QString TRProject::SaveToFile(const QString& fileName) {
     }
     Breadcrumb(this, QStringLiteral("Save_XML_End"));
     ReportProgress(20);
+    EndStep(1);
+    StartStep(2);
     result = PackProject(TempFolder + PackageFile);
     if (result.isEmpty() && !Canceled()) {
         result = CopyPackage(TempFolder + PackageFile);
@@ -387,6 +419,7 @@ QString TRProject::SaveToFile(const QString& fileName) {
             History_Init();
             SetModified(false);
             ReportProgress(100);
+            EndStep(3);
         }
     }
     Breadcrumb(this, QStringLiteral("Save_End"));
@@ -403,6 +436,7 @@ void TRProject::ReadExportOptions(const QDomElement& element) {
     ReadXmlFields(element, [&](TRPropFields& f) { VisitExportFields(f, FExportOptions); });
     FExportOptions.MediaSpeed = ClampMediaSpeed(FExportOptions.MediaSpeed);
     FExportOptions.ReversedSpeed = ClampMediaSpeed(FExportOptions.ReversedSpeed);
+    ValidateExportOptions(FExportOptions);
 }
 
 void TRProject::ReadInterfaceOptions(const QDomElement& element) {
@@ -516,8 +550,8 @@ TRRecordedTracks TRProject::RecordedTracks() const {
     const auto has = [this](const char* name) {
         return QFileInfo::exists(TempFolder + QLatin1String(name));
     };
-    return {has("screen.mp4") || has("screen.tvf"), has("camera.mp4"), has("mic.m4a"),
-            has("sound.m4a")};
+    return {has("screen.mp4") || has("screen.tvf"), has("camera.mp4") || has("camera.tvf"),
+            has("mic.m4a"), has("sound.m4a")};
 }
 
 QString TRProject::LoadRecordedTracks() {
@@ -558,6 +592,10 @@ QString TRProject::OpenFromFile(const QString& fileName) {
     ReportProgress(0);
     const QFileInfo source(QDir::cleanPath(fileName));
     const bool recovery = source.isDir();
+    InitSteps(recovery ? QStringLiteral("Recovering files...")
+                       : QStringLiteral("Extracting files..."),
+              QStringLiteral("Loading objects..."), QString());
+    StartStep(1);
     QString result;
     if (recovery) {
         const QString folder = WithSlash(source.absoluteFilePath());
@@ -566,13 +604,14 @@ QString TRProject::OpenFromFile(const QString& fileName) {
         if (!TempFolder.isEmpty() && TempFolder != folder)
             DeleteTempFolder(TempFolder);
         TempFolder = folder;
-    } else {
-        EnsureTempFolder();
+    } else if (result = EnsureTempFolder(); result.isEmpty()) {
         TPackFiles package;
         if (!package.Extract(fileName, TempFolder) && !package.Canceled())
             result = package.LastError();
     }
+    EndStep(1);
     if (result.isEmpty() && !Canceled()) {
+        StartStep(2);
         Path = WithSlash(source.absolutePath());
         FileName = source.fileName();
         result = QFileInfo::exists(TempFolder + DescriptionFile) ? ReadDescription()
@@ -580,6 +619,7 @@ QString TRProject::OpenFromFile(const QString& fileName) {
     }
     if (!Canceled()) {
         ReportProgress(100);
+        EndStep(2);
         if (result.isEmpty())
             History_Init();
         SetModified(false);
@@ -590,7 +630,9 @@ QString TRProject::OpenFromFile(const QString& fileName) {
     }
     // The project's folder is removed with the project: a recovery that did not load must not
     // take the crashed run's files with it.
-    if (recovery && (!result.isEmpty() || Canceled()))
-        TempFolder = NewProjectTempFolder();
+    if (recovery && (!result.isEmpty() || Canceled())) {
+        ReleaseTempFolder(TempFolder);
+        TempFolder = NewProjectTempFolder(&FTempFolderError);
+    }
     return result;
 }

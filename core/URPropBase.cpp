@@ -1,5 +1,6 @@
 #include "core/URPropBase.h"
 
+#include "core/URPropRegistry.h"
 #include "core/URXmlValues.h"
 
 namespace {
@@ -322,6 +323,14 @@ std::array<TRPropCreator, PropertyTypeCount>& Creators() {
 }
 
 } // namespace
+
+TRPropCreators SavePropertyGroups() {
+    return Creators();
+}
+
+void RestorePropertyGroups(const TRPropCreators& creators) {
+    Creators() = creators;
+}
 
 void RegisterPropertyGroup(TRPropertyType type, TRPropCreator creator) {
     if (type < PropertyTypeCount)

@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QPointF>
 #include <QRectF>
+#include <QString>
 #include <array>
 
 // The centre and the four corners (clockwise from top left) of an object's outline.
@@ -67,6 +68,13 @@ class TRStrokeSource {
 public:
     virtual ~TRStrokeSource() = default;
     virtual float Thickness() const = 0;
+};
+
+// The text group: the text it shows.
+class TRTextSource {
+public:
+    virtual ~TRTextSource() = default;
+    virtual QString Text() const = 0;
 };
 
 // The progress-bar group: the part of its outline around the frame that shows `progress`

@@ -4,6 +4,8 @@
 #include "core/URStartup.h"
 #include "core/URUtils.h"
 #include "platform/system/FileLock.h"
+#include "platform/system/PrivateFolder.h"
+#include "platform/system/Shell.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,10 +27,6 @@ std::map<QString, std::unique_ptr<FileLock>>& heldFolders() {
 
 QString lockKey(const QString& path) {
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-}
-
-void releaseTempFolder(const QString& path) {
-    heldFolders().erase(lockKey(path));
 }
 
 // Deletes what it can below `path`; true when something had to be kept.
@@ -67,32 +65,86 @@ bool isRecoverable(const QDir& dir) {
 
 } // namespace
 
+// The per-user default root: the system's temporary folder is shared by every user.
+QString DefaultTempRoot() {
+    return platform::system::knownFolderPath(platform::system::KnownFolder::Cache) +
+           "/Tavrin/QMBTemp/";
+}
+
 void SetupTempRoot() {
-    TempRoot = SettingsRecord.TempStorageFolder.text() + "/QMBTemp/";
-    QDir().mkdir(TempRoot);
-    if (QFileInfo(TempRoot).isDir())
-        return;
-    TempRoot = GetWindowsTempPath() + "QMBTemp/";
-    QDir().mkpath(TempRoot);
+    const QString stored = SettingsRecord.TempStorageFolder.text();
+    const bool named = !stored.trimmed().isEmpty() &&
+                       QDir::cleanPath(stored) != QDir::cleanPath(GetWindowsTempPath());
+    QString error;
+    if (named) {
+        TempRoot = stored + "/QMBTemp/";
+        if (QFileInfo(stored).isDir() && UsableTempRoot(error))
+            return;
+    }
+    TempRoot = DefaultTempRoot();
+    QDir().mkpath(QFileInfo(QDir::cleanPath(TempRoot)).absolutePath());
+    UsableTempRoot(error);
+}
+
+bool UsableTempRoot(QString& error) {
+    if (TempRoot.isEmpty()) {
+        error = QStringLiteral("No temporary folder is set up.");
+        return false;
+    }
+    QString reason;
+    if (platform::system::makePrivateFolder(TempRoot, reason) ==
+            platform::system::FolderCreation::Failed ||
+        !platform::system::ensurePrivateFolder(TempRoot, reason)) {
+        error = QStringLiteral("Cannot use the temporary folder %1: %2.").arg(TempRoot, reason);
+        return false;
+    }
+    return true;
+}
+
+bool IsProjectTempFolder(const QString& path) {
+    const QString root = lockKey(TempRoot);
+    const QString folder = lockKey(path);
+    return !TempRoot.isEmpty() && folder.startsWith(root + '/') &&
+           !folder.mid(root.size() + 1).contains('/');
 }
 
 void ResetTempFolderCounter() {
     folderCounter = 1;
 }
 
-QString NewProjectTempFolder() {
-    QDir().mkpath(TempRoot);
+QString NewProjectTempFolder(QString* error) {
+    QString reason;
+    if (!UsableTempRoot(reason)) {
+        if (error)
+            *error = reason;
+        return {};
+    }
     QStringList existing;
     ListSubfolders(TempRoot, existing);
-    int number = folderCounter;
-    // mkdir fails on a folder that already exists, so two instances never share a number.
-    while (existing.contains(QString::number(number)) ||
-           !QDir().mkdir(TempRoot + QString::number(number)))
-        ++number;
-    folderCounter = number + 1;
-    const QString folder = TempRoot + QString::number(number) + "/";
-    LockTempFolder(folder);
-    return folder;
+    // Creation fails on a folder that already exists, so two instances never share a number;
+    // any other failure (no room, no right to write) ends the search.
+    for (int number = folderCounter; number > 0; ++number) {
+        const QString name = QString::number(number);
+        if (existing.contains(name))
+            continue;
+        const auto made = platform::system::makePrivateFolder(TempRoot + name, reason);
+        if (made == platform::system::FolderCreation::Exists)
+            continue;
+        if (made == platform::system::FolderCreation::Failed)
+            break;
+        folderCounter = number + 1;
+        const QString folder = TempRoot + name + "/";
+        LockTempFolder(folder);
+        return folder;
+    }
+    if (error)
+        *error =
+            QStringLiteral("Cannot create a temporary folder in %1: %2.").arg(TempRoot, reason);
+    return {};
+}
+
+void ReleaseTempFolder(const QString& path) {
+    heldFolders().erase(lockKey(path));
 }
 
 bool LockTempFolder(const QString& path) {
@@ -108,7 +160,7 @@ bool LockTempFolder(const QString& path) {
 }
 
 void DeleteTempFolder(const QString& path) {
-    releaseTempFolder(path);
+    ReleaseTempFolder(path);
     if (FileLock::isLocked(path))
         return;
     const bool kept = deleteContents(path);
@@ -135,13 +187,16 @@ const QStringList& RecoverableFileNames() {
 }
 
 QString FindRecoveryFolder() {
-    if (!FirstInstance || !QFileInfo(TempRoot).isDir())
+    QString error;
+    if (!FirstInstance || !QFileInfo(TempRoot).isDir() || !UsableTempRoot(error))
         return {};
     const QStringList folders =
         QDir(TempRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QString& folder : folders) {
         const QString path = TempRoot + folder + "/";
-        if (isRecoverable(QDir(path)) && LockTempFolder(path))
+        // A folder someone else put there is never taken for this user's work.
+        if (isRecoverable(QDir(path)) && platform::system::ensurePrivateFolder(path, error) &&
+            LockTempFolder(path))
             return path;
     }
     return {};
@@ -158,7 +213,7 @@ void RemoveEmptyTempFolders() {
         ListSubfolders(path, inner);
         if (!inner.isEmpty())
             continue;
-        releaseTempFolder(path); // the program is closing: its own empty folders go too
+        ReleaseTempFolder(path); // the program is closing: its own empty folders go too
         if (!FileLock::isLocked(path))
             QDir().rmdir(path); // fails, as it should, while the folder holds files
     }

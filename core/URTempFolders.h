@@ -9,13 +9,22 @@
 #include <QString>
 #include <QStringList>
 
-// Sets TempRoot below the settings' temporary storage folder, or below the system's temporary
-// folder when that one cannot be used.
+// Sets TempRoot below the temporary storage folder that the user's settings name, or else (or
+// when that one cannot be used) to the per-user root "Tavrin/QMBTemp" in the user's cache
+// folder. The root is private: mode 0700 and owned by the user.
 void SetupTempRoot();
+// The per-user root "<cache>/Tavrin/QMBTemp/".
+QString DefaultTempRoot();
+// Creates TempRoot (one level) when it is missing and checks that it is a folder of the user's
+// own that no one else can enter; false with the reason otherwise.
+bool UsableTempRoot(QString& error);
+// True for a folder directly below TempRoot (never TempRoot itself or a folder elsewhere).
+bool IsProjectTempFolder(const QString& path);
 
-// Creates the next free numbered folder below TempRoot, locks it for this process and returns it
-// (ending with '/'). Numbers are never reused within one run.
-QString NewProjectTempFolder();
+// Creates the next free numbered folder below TempRoot (mode 0700), locks it for this process
+// and returns it (ending with '/'). Numbers are never reused within one run. Empty, with the
+// reason in `error`, when the root cannot be used or no folder can be made in it.
+QString NewProjectTempFolder(QString* error = nullptr);
 // Deletes the folder's contents and the folder itself, sparing files in use (and the folders
 // above them). A folder locked by another holder is left whole; TempRoot itself is never removed.
 void DeleteTempFolder(const QString& path);
@@ -29,6 +38,8 @@ QString FindRecoveryFolder();
 // Locks a project folder for this process (a project adopting an existing folder); false when
 // another holder already has it.
 bool LockTempFolder(const QString& path);
+// Gives up this process's lock on the folder; the folder and its files stay.
+void ReleaseTempFolder(const QString& path);
 // Removes the project folders that are empty and not in use (first instance only).
 void RemoveEmptyTempFolders();
 

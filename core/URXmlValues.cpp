@@ -1,7 +1,10 @@
 #include "core/URXmlValues.h"
 
 #include <QLocale>
+#include <QXmlStreamWriter>
 #include <cmath>
+#include <limits>
+#include <map>
 
 QChar XmlDecimalSeparator(const QDomNode& node) {
     const QString decimal = (node.isDocument() ? node.toDocument() : node.ownerDocument())
@@ -97,13 +100,23 @@ bool XmlReadBool(const QDomElement& element, const QString& name, bool& value) {
     return element.hasAttribute(name) && TextToBool(element.attribute(name), value);
 }
 
-bool XmlReadFloat(const QDomElement& element, const QString& name, float& value) {
+namespace {
+
+// A number beyond the float range is damage like any other: it would turn into infinity.
+bool TextToSingle(const QString& text, QChar separator, float& value) {
     double parsed = 0;
-    if (!element.hasAttribute(name) ||
-        !TextToFloat(element.attribute(name), XmlDecimalSeparator(element), parsed))
+    if (!TextToFloat(text, separator, parsed) ||
+        std::fabs(parsed) > double(std::numeric_limits<float>::max()))
         return false;
     value = static_cast<float>(parsed);
     return true;
+}
+
+} // namespace
+
+bool XmlReadFloat(const QDomElement& element, const QString& name, float& value) {
+    return element.hasAttribute(name) &&
+           TextToSingle(element.attribute(name), XmlDecimalSeparator(element), value);
 }
 
 bool XmlReadText(const QDomElement& element, const QString& name, QString& value) {
@@ -132,11 +145,7 @@ void XmlAppendBoolElement(QDomNode parent, const QString& name, bool value) {
 
 bool XmlReadFloatElement(const QDomElement& parent, const QString& name, float& value) {
     const QDomElement child = parent.firstChildElement(name);
-    double parsed = 0;
-    if (child.isNull() || !TextToFloat(child.text(), XmlDecimalSeparator(parent), parsed))
-        return false;
-    value = static_cast<float>(parsed);
-    return true;
+    return !child.isNull() && TextToSingle(child.text(), XmlDecimalSeparator(parent), value);
 }
 
 bool XmlReadBoolElement(const QDomElement& parent, const QString& name, bool& value) {
@@ -154,4 +163,39 @@ QDomDocument XmlReparse(const QDomDocument& document) {
     QDomDocument copy;
     copy.setContent(document.toByteArray(2));
     return copy;
+}
+
+namespace {
+
+void WriteNode(QXmlStreamWriter& writer, const QDomNode& node) {
+    if (node.isText() || node.isCDATASection()) {
+        writer.writeCharacters(node.nodeValue());
+        return;
+    }
+    if (!node.isElement())
+        return;
+    writer.writeStartElement(node.nodeName());
+    // The document keeps attributes in a hash: sorting them gives one order on every run.
+    const QDomNamedNodeMap attributes = node.attributes();
+    std::map<QString, QString> sorted;
+    for (int i = 0; i < attributes.count(); ++i)
+        sorted.emplace(attributes.item(i).nodeName(), attributes.item(i).nodeValue());
+    for (const auto& [name, value] : sorted)
+        writer.writeAttribute(name, value);
+    for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling())
+        WriteNode(writer, child);
+    writer.writeEndElement();
+}
+
+} // namespace
+
+QByteArray XmlDocumentBytes(const QDomDocument& document) {
+    QByteArray bytes;
+    QXmlStreamWriter writer(&bytes);
+    writer.setAutoFormatting(true);
+    writer.setAutoFormattingIndent(2);
+    writer.writeStartDocument();
+    WriteNode(writer, document.documentElement());
+    writer.writeEndDocument();
+    return bytes;
 }

@@ -19,7 +19,8 @@ QChar SystemDecimalSeparator();
 
 // General decimal notation with up to 15 significant digits and the given separator.
 QString FloatToText(double value, QChar separator);
-// False (value untouched) for text that is not a finite number.
+// False (value untouched) for text that is not a finite number. The float readers below also
+// refuse numbers beyond the float range.
 bool TextToFloat(const QString& text, QChar separator, double& value);
 bool TextToInt(const QString& text, std::int32_t& value);
 // "true"/"false" in any case, or an integer where anything but 0 is true.
@@ -45,5 +46,8 @@ bool XmlReadBoolElement(const QDomElement& parent, const QString& name, bool& va
 
 // A document with the root element `rootName`, created with indented output in mind.
 QDomDocument XmlNewDocument(const QString& rootName);
+// The document as indented UTF-8 text with the elements in their order and the attributes of each
+// element sorted by name: the same document always gives the same bytes.
+QByteArray XmlDocumentBytes(const QDomDocument& document);
 // Serialises the document and parses it again: the copy holds exactly what was written.
 QDomDocument XmlReparse(const QDomDocument& document);

@@ -3,7 +3,7 @@
 
 #include "objects/URPropBrush.h"
 
-class TRPropText : public TRPropBrush {
+class TRPropText : public TRPropBrush, public TRTextSource {
 public:
     TRPropText();
 
@@ -25,6 +25,7 @@ public:
     std::uint8_t FAlignmentV = 2;
     bool FWordWrap = true;
 
+    QString Text() const override { return FText; }
     // A paste keeps the target's own text.
     void VisitFields(TRPropFields& fields) override;
 };

@@ -72,7 +72,6 @@ void BM_OpenProject(benchmark::State& state) {
     SavedProject& f = Fixture();
     for (auto _ : state) {
         TRProject opened;
-        opened.TempFolder = NewProjectTempFolder();
         if (!opened.OpenFromFile(f.package()).isEmpty())
             state.SkipWithError("open failed");
         state.PauseTiming();

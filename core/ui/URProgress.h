@@ -31,9 +31,9 @@ public:
     bool Execute(const QString& actionName, const TExecuteProcedure& procedure);
     // Prepares up to three steps (an empty text leaves its step hidden) and starts the clock of
     // the remaining-time estimate.
-    void InitSteps(const QString& step1, const QString& step2, const QString& step3);
-    void StartStep(int step);
-    void EndStep(int step);
+    void InitSteps(const QString& step1, const QString& step2, const QString& step3) override;
+    void StartStep(int step) override;
+    void EndStep(int step) override;
     void SetProgress(int percent) override;
     bool IsCanceled() const override { return Canceled; }
 

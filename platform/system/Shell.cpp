@@ -25,6 +25,8 @@ QStandardPaths::StandardLocation locationOf(KnownFolder folder) {
         return QStandardPaths::DesktopLocation;
     case KnownFolder::AppData:
         return QStandardPaths::GenericDataLocation;
+    case KnownFolder::Cache:
+        return QStandardPaths::GenericCacheLocation;
     case KnownFolder::Temp:
         return QStandardPaths::TempLocation;
     }

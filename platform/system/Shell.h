@@ -5,7 +5,17 @@
 
 namespace platform::system {
 
-enum class KnownFolder { Documents, Downloads, Pictures, Videos, Music, Desktop, AppData, Temp };
+enum class KnownFolder {
+    Documents,
+    Downloads,
+    Pictures,
+    Videos,
+    Music,
+    Desktop,
+    AppData,
+    Cache,
+    Temp
+};
 
 // The folder's path without a trailing separator, or empty when the desktop does not know it.
 QString knownFolderPath(KnownFolder folder);

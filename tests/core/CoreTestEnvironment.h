@@ -15,9 +15,10 @@ class CoreTestEnvironment : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(home_.isValid());
-        for (const char* folder : {"config", "run", "home", "tmp"})
+        for (const char* folder : {"config", "cache", "run", "home", "tmp"})
             QDir().mkpath(home_.filePath(folder));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(home_.filePath("config")));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(home_.filePath("cache")));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home_.filePath("run")));
         qputenv("HOME", QFile::encodeName(home_.filePath("home")));
         qputenv("TMPDIR", QFile::encodeName(home_.filePath("tmp")));

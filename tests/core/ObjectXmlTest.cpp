@@ -22,6 +22,7 @@ protected:
         TempRoot = path("tmp/QMBTemp/");
         RegisterEngineKinds();
     }
+    void TearDown() override { TempRoot.clear(); }
 
     // Opens the text as the description of a recovery folder.
     QString Open(const QByteArray& xml, std::unique_ptr<TRProject>& project) {
@@ -32,7 +33,6 @@ protected:
         file.write(xml);
         file.close();
         project = std::make_unique<TRProject>();
-        project->TempFolder = NewProjectTempFolder();
         return project->OpenFromFile(folder);
     }
 
@@ -59,10 +59,14 @@ TEST_F(ObjectXmlTest, DamagedDescriptionsOpenWithAnErrorOrSaneValues) {
              EXPECT_TRUE(p.Objects().empty());
              EXPECT_EQ(p.InterfaceOptions.DateCreated, TodayDayNumber());
          }},
-        {"objects without type",
-         "<Project><Objects><Object/><Object Type='x'/>"
-         "<Object Type='99'/><Object Type='1'/></Objects></Project>",
-         "", [](TRProject& p) { EXPECT_TRUE(p.Objects().empty()); }},
+        {"objects without a usable type beside one with",
+         "<Project><Objects><Object/><Object Type='x'/><Object Type='99'/><Object Type='1'/>"
+         "<Object Type='2' Name='kept'/></Objects></Project>",
+         "",
+         [&](TRProject& p) {
+             oneObject(p);
+             EXPECT_EQ(p.Objects()[0]->ObjectName(), "kept");
+         }},
         {"object without anything", "<Project><Objects><Object Type='2'/></Objects></Project>", "",
          [&](TRProject& p) {
              oneObject(p);
@@ -160,6 +164,46 @@ TEST_F(ObjectXmlTest, DamagedDescriptionsOpenWithAnErrorOrSaneValues) {
              // A new object after the largest id keeps the integer in range.
              EXPECT_EQ(p.GetNextId(otShape), INT32_MAX);
          }},
+        // 3.5e38 is a finite double but beyond the largest float (3.4028e38): it is refused
+        // like any damaged number instead of becoming infinity.
+        {"numbers beyond the float range",
+         "<Project><Export AudioLoudness='3.5e38' AudioVolume='-3.5e38'/>"
+         "<Interface DesignScale='1e300'/></Project>",
+         "",
+         [](TRProject& p) {
+             EXPECT_FLOAT_EQ(p.ExportOptions().AudioLoudness, DefaultExportOptions().AudioLoudness);
+             EXPECT_FLOAT_EQ(p.ExportOptions().AudioVolume, 1.0f);
+             EXPECT_FLOAT_EQ(p.InterfaceOptions.DesignScale, 1.0f);
+         }},
+        {"largest float is still a number", "<Project><Export AudioLoudness='-3.4e38'/></Project>",
+         "", [](TRProject& p) { EXPECT_FLOAT_EQ(p.ExportOptions().AudioLoudness, -3.4e38f); }},
+        {"export settings no export can use",
+         "<Project><Export FramePS='0' FramePSGIF='-4' Quality='101' Width='-1' Height='99999' "
+         "SelStart='-10' SelEnd='-20' AudioVolume='11'/></Project>",
+         "",
+         [](TRProject& p) {
+             const TRProjectExportOptions& o = p.ExportOptions();
+             EXPECT_EQ(o.FramePS, 30);
+             EXPECT_EQ(o.FramePSGIF, 10);
+             EXPECT_EQ(o.Quality, 80);
+             EXPECT_EQ(o.Width, 0);
+             EXPECT_EQ(o.Height, 0);
+             EXPECT_EQ(o.SelTimeStart, 0);
+             EXPECT_EQ(o.SelTimeEnd, 0);
+             EXPECT_FLOAT_EQ(o.AudioVolume, 1.0f);
+         }},
+        {"export settings at the edges of their range",
+         "<Project><Export FramePS='1' FramePSGIF='60' Quality='100' Width='16384' SelStart='5' "
+         "SelEnd='5'/></Project>",
+         "",
+         [](TRProject& p) {
+             const TRProjectExportOptions& o = p.ExportOptions();
+             EXPECT_EQ(o.FramePS, 1);
+             EXPECT_EQ(o.FramePSGIF, 60);
+             EXPECT_EQ(o.Quality, 100);
+             EXPECT_EQ(o.Width, 16384);
+             EXPECT_EQ(o.SelTimeEnd, 5);
+         }},
     };
     for (const DamagedCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -241,7 +285,6 @@ TEST_F(ObjectXmlTest, ProjectSizeOutOfRangeIsHeldToItsRange) {
 // opened as the reader opens a file.
 TEST_F(ObjectXmlTest, MutatedDescriptionsNeverCrashTheReader) {
     auto sample = std::make_unique<TRProject>();
-    sample->TempFolder = NewProjectTempFolder();
     savetest::BuildSampleProject(*sample);
     const QByteArray valid = sample->ProjectDocument(',').toByteArray(0);
     const QByteArray tokens[] = {"-1", "99999999999", "../",   "<",
@@ -284,7 +327,6 @@ TEST_F(ObjectXmlTest, MutatedDescriptionsNeverCrashTheReader) {
 
 TEST_F(ObjectXmlTest, ObjectElementKeepsEveryFieldGroupAndKeyframe) {
     auto project = std::make_unique<TRProject>();
-    project->TempFolder = NewProjectTempFolder();
     savetest::BuildSampleProject(*project);
     for (const auto& object : project->Objects()) {
         QDomDocument document = XmlNewDocument("Objects");
@@ -300,7 +342,6 @@ TEST_F(ObjectXmlTest, ObjectElementKeepsEveryFieldGroupAndKeyframe) {
 
 TEST_F(ObjectXmlTest, PastePropertiesTakesOnlyTheSelectedGroups) {
     TRProject project;
-    project.TempFolder = NewProjectTempFolder();
     PropertiesClipboard.Reset();
     std::unique_ptr<TRObject> source = CreateObjectOfType(&project, otShape);
     std::unique_ptr<TRObject> target = CreateObjectOfType(&project, otImage);

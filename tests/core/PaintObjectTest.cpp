@@ -26,6 +26,8 @@ protected:
     void TearDown() override {
         TransitionDrawHook = nullptr;
         ObjectTextPainter = nullptr;
+        SceneContextHook = nullptr;
+        InstalledContext() = nullptr;
     }
 
     TRPropPlacement* Placement() { return shape_->Get<TRPropPlacement>(ptPlacement, true); }

@@ -5,6 +5,8 @@
 #include "SaveTestProject.h"
 #include "core/UPackFiles.h"
 #include "core/URFormHooks.h"
+#include "core/URServerMessages.h"
+#include "core/URSettings.h"
 #include "core/URTempFolders.h"
 
 #include <QDir>
@@ -36,10 +38,16 @@ protected:
         QDir().mkpath(target_);
     }
 
-    std::unique_ptr<TRProject> NewProject() {
-        auto project = std::make_unique<TRProject>();
-        project->TempFolder = NewProjectTempFolder();
-        return project;
+    void TearDown() override { TempRoot.clear(); }
+
+    std::unique_ptr<TRProject> NewProject() { return std::make_unique<TRProject>(); }
+
+    // The run ends without closing the project, as a crash does: its folder stays behind.
+    static QString Abandon(std::unique_ptr<TRProject>& project) {
+        const QString folder = project->TempFolder;
+        project->TempFolder.clear();
+        project.reset();
+        return folder;
     }
 
     std::unique_ptr<TRProject> SampleProject() {
@@ -127,12 +135,6 @@ TEST_F(SaveProjectTest, FailedSavesReportAndKeepTheEarlierFile) {
     const QByteArray earlier = ReadAll(target_ + "Keep.qmb");
     WriteAll(target_ + "Keep_backup.qmb", "another project");
 
-    QFile::remove(project->TempFolder + savetest::MediaFileName(otImage));
-    const QString missing = project->SaveToFile(target_ + "Keep.qmb");
-    EXPECT_TRUE(missing.startsWith("Cannot pack files.")) << missing.toStdString();
-    EXPECT_TRUE(missing.contains(savetest::MediaFileName(otImage)));
-
-    WriteAll(project->TempFolder + savetest::MediaFileName(otImage), "back");
     ProjectThumbnailWriter = [](TRProject&, const QString&) { return false; };
     EXPECT_EQ(project->SaveToFile(target_ + "Keep.qmb"), "Cannot pack files.");
     ProjectThumbnailWriter = nullptr;
@@ -143,6 +145,81 @@ TEST_F(SaveProjectTest, FailedSavesReportAndKeepTheEarlierFile) {
     EXPECT_EQ(ReadAll(target_ + "Keep.qmb"), earlier);
     EXPECT_EQ(ReadAll(target_ + "Keep_backup.qmb"), "another project");
     EXPECT_EQ(QDir(target_).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+// A project that opened with a media file missing can still be saved: what exists goes into
+// the package and the missing names come back as a warning.
+TEST_F(SaveProjectTest, MissingMediaAreLeftOutWithAWarning) {
+    auto project = SampleProject();
+    QFile::remove(project->TempFolder + savetest::MediaFileName(otImage));
+    ASSERT_EQ(project->SaveToFile(target_ + "Partial.qmb"), "");
+    EXPECT_EQ(project->SaveWarning, "Missing media files: " + savetest::MediaFileName(otImage));
+    EXPECT_FALSE(project->Modified());
+    TRProject opened;
+    ASSERT_EQ(opened.OpenFromFile(target_ + "Partial.qmb"), "");
+    EXPECT_EQ(opened.Objects().size(), project->Objects().size());
+    EXPECT_TRUE(QFileInfo::exists(opened.TempFolder + savetest::MediaFileName(otVideo)));
+    EXPECT_EQ(opened.MissingMedia, QStringList{savetest::MediaFileName(otImage)});
+
+    ASSERT_EQ(opened.SaveToFile(""), "");
+    EXPECT_EQ(opened.SaveWarning, "Missing media files: " + savetest::MediaFileName(otImage));
+    ASSERT_EQ(project->SaveToFile(""), "");
+    WriteAll(project->TempFolder + savetest::MediaFileName(otImage), "back");
+    ASSERT_EQ(project->SaveToFile(""), "");
+    EXPECT_EQ(project->SaveWarning, "");
+}
+
+// Records what the save and the open tell the progress form.
+class StepRecorder final : public TRProgressReporter {
+public:
+    void SetProgress(int) override {}
+    bool IsCanceled() const override { return false; }
+    void InitSteps(const QString& a, const QString& b, const QString& c) override {
+        log << "steps " + QStringList{a, b, c}.join('|');
+    }
+    void StartStep(int step) override { log << "start " + QString::number(step); }
+    void EndStep(int step) override { log << "end " + QString::number(step); }
+    QStringList log;
+};
+
+TEST_F(SaveProjectTest, SaveAndOpenNameTheirStepsOnTheProgressForm) {
+    auto project = SampleProject();
+    StepRecorder steps;
+    InstallProgress(&steps);
+    EXPECT_EQ(project->SaveToFile(target_ + "Steps.qmb"), "");
+    EXPECT_EQ(steps.log,
+              QStringList({"steps Saving objects...|Saving media files...|Saving project...",
+                           "start 1", "end 1", "start 2", "end 2", "start 3", "end 3"}));
+    EXPECT_EQ(SettingsRecord.LastStep.text(), "Save_End");
+    steps.log.clear();
+    TRProject opened;
+    EXPECT_EQ(opened.OpenFromFile(target_ + "Steps.qmb"), "");
+    EXPECT_EQ(steps.log, QStringList({"steps Extracting files...|Loading objects...|", "start 1",
+                                      "end 1", "start 2", "end 2"}));
+    steps.log.clear();
+    ASSERT_TRUE(project->AutoSave());
+    const QString folder = Abandon(project);
+    TRProject recovered;
+    EXPECT_EQ(recovered.OpenFromFile(folder), "");
+    EXPECT_EQ(steps.log.value(0), "steps Recovering files...|Loading objects...|");
+    InstallProgress(nullptr);
+}
+
+// The last breadcrumb of a save that could not write its description names that step.
+TEST_F(SaveProjectTest, AFailedDescriptionWriteLeavesItsBreadcrumb) {
+    auto project = SampleProject();
+    QStringList sent;
+    SetServerMessageSink([&](const QString& status, bool) {
+        sent << status;
+        return QString();
+    });
+    QDir().mkpath(project->TempFolder + "project.xml"); // a folder where the file should go
+    EXPECT_EQ(project->SaveToFile(target_ + "Crumbs.qmb"), "XML error.");
+    SetServerMessageSink(nullptr);
+    EXPECT_EQ(SettingsRecord.LastStep.text(), "Save_XML_SaveToFile");
+    EXPECT_EQ(sent.size(), 1);
+    EXPECT_TRUE(sent.value(0).contains("Save_XML_Error")) << sent.value(0).toStdString();
+    EXPECT_FALSE(QFileInfo::exists(target_ + "Crumbs.qmb"));
 }
 
 // Cancels as soon as the save reaches its copy step.
@@ -173,9 +250,8 @@ TEST_F(SaveProjectTest, ACancelledCopyLeavesTheTargetUntouched) {
 TEST_F(SaveProjectTest, RecoveryFolderOpensWithItsNameMarked) {
     auto project = SampleProject();
     ASSERT_TRUE(project->AutoSave());
-    const QString folder = project->TempFolder;
     const QByteArray expected = project->ProjectDocument('.').toByteArray(2);
-    project.reset();
+    const QString folder = Abandon(project);
     auto opened = NewProject();
     const QString fresh = opened->TempFolder;
     ASSERT_EQ(opened->OpenFromFile(folder), "");
@@ -188,7 +264,7 @@ TEST_F(SaveProjectTest, RecoveryFolderOpensWithItsNameMarked) {
 }
 
 TEST_F(SaveProjectTest, FailedRecoveryOpenKeepsTheRecoveryFolder) {
-    const QString folder = path("crashed/");
+    const QString folder = TempRoot + "77/";
     QDir().mkpath(folder);
     WriteAll(folder + "screen.tvf", "unfinished track");
     auto opened = NewProject();
@@ -209,21 +285,54 @@ TEST_F(SaveProjectTest, MissingMediaIsReportedOnOpen) {
     ASSERT_TRUE(project->AutoSave());
     QFile::remove(project->TempFolder + savetest::MediaFileName(otVideo));
     QFile::remove(project->TempFolder + "cursor.tcf");
-    const QString folder = project->TempFolder;
-    project.reset();
+    const QString folder = Abandon(project);
     auto opened = NewProject();
     ASSERT_EQ(opened->OpenFromFile(folder), "");
     EXPECT_EQ(opened->MissingMedia, QStringList({savetest::MediaFileName(otVideo), "cursor.tcf"}));
 }
 
-TEST_F(SaveProjectTest, AProjectWithoutAFolderGetsOneBeforeSavingOrOpening) {
+// A cleanly closed project is never offered for recovery, and an opened package does not leave
+// its media behind.
+TEST_F(SaveProjectTest, AProjectMakesItsFolderAndRemovesItWhenClosed) {
+    auto project = NewProject();
+    const QString made = project->TempFolder;
+    ASSERT_TRUE(made.startsWith(TempRoot)) << made.toStdString();
+    EXPECT_TRUE(QFileInfo(made).isDir());
+    ASSERT_EQ(project->SaveToFile(target_ + "Fresh.qmb"), "");
+    project.reset();
+    EXPECT_FALSE(QFileInfo::exists(made));
+    EXPECT_EQ(FindRecoveryFolder(), "");
+
+    auto opened = NewProject();
+    ASSERT_EQ(opened->OpenFromFile(target_ + "Fresh.qmb"), "");
+    EXPECT_EQ(opened->ObjectName(), "Fresh");
+    const QString unpacked = opened->TempFolder;
+    EXPECT_TRUE(QFileInfo::exists(unpacked + "project.xml"));
+    opened.reset();
+    EXPECT_FALSE(QFileInfo::exists(unpacked));
+
+    // A folder that the project only points at is not the project's to delete.
+    const QString elsewhere = path("elsewhere/");
+    QDir().mkpath(elsewhere);
+    auto pointing = NewProject();
+    const QString own = pointing->TempFolder;
+    DeleteTempFolder(own);
+    pointing->TempFolder = elsewhere;
+    ASSERT_TRUE(pointing->AutoSave());
+    pointing.reset();
+    EXPECT_TRUE(QFileInfo::exists(elsewhere + "project.xml"));
+}
+
+TEST_F(SaveProjectTest, AProjectWithoutAFolderWritesNothingAndSaysWhy) {
+    TempRoot = path("no-such-parent/QMBTemp/");
     TRProject project;
-    ASSERT_EQ(project.SaveToFile(target_ + "Fresh.qmb"), "");
-    EXPECT_TRUE(project.TempFolder.startsWith(TempRoot));
-    TRProject opened;
-    ASSERT_EQ(opened.OpenFromFile(target_ + "Fresh.qmb"), "");
-    EXPECT_TRUE(opened.TempFolder.startsWith(TempRoot));
-    EXPECT_EQ(opened.ObjectName(), "Fresh");
+    EXPECT_EQ(project.TempFolder, "");
+    EXPECT_TRUE(project.TempFolderError().startsWith("Cannot use the temporary folder"));
+    EXPECT_FALSE(project.AutoSave());
+    EXPECT_FALSE(QFileInfo::exists("project.xml"));
+    EXPECT_EQ(project.SaveToFile(target_ + "Nowhere.qmb"), project.TempFolderError());
+    EXPECT_EQ(project.OpenFromFile(target_ + "Nowhere.qmb"), project.TempFolderError());
+    EXPECT_FALSE(QFileInfo::exists(target_ + "Nowhere.qmb"));
 }
 
 } // namespace

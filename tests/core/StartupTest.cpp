@@ -220,7 +220,7 @@ TEST_F(StartupTest, RecoveryFolderSearchFollowsTextOrder) {
 TEST_F(StartupTest, TheTemporaryRootFallsBackWhenTheStoredFolderIsGone) {
     SettingsRecord.TempStorageFolder.setText("/nonexistent/drive/");
     SetupTempRoot();
-    EXPECT_EQ(TempRoot, GetWindowsTempPath() + "QMBTemp/");
+    EXPECT_EQ(TempRoot, DefaultTempRoot()) << "the user's own root, not the shared folder";
     EXPECT_TRUE(QFileInfo(TempRoot).isDir());
 }
 

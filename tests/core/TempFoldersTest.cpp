@@ -6,9 +6,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -21,7 +26,10 @@ protected:
         FirstInstance = true;
         ResetTempFolderCounter();
     }
-    void TearDown() override { FirstInstance = true; }
+    void TearDown() override {
+        FirstInstance = true;
+        TempRoot.clear();
+    }
 
     QString folder(const QString& name) const { return TempRoot + name + "/"; }
     void makeFolder(const QString& name, const QStringList& files = {}) const {
@@ -41,18 +49,55 @@ protected:
 // Another Tavrin working in a project folder of its own, in a second process.
 class OtherInstance {
 public:
-    OtherInstance(const QString& root, bool withProject) {
-        process.start(TEMPFOLDER_PROBE, {root, withProject ? "project" : "empty"});
-        process.waitForReadyRead(10000);
+    OtherInstance(const QString& root, bool withProject)
+        : OtherInstance(root, QString(withProject ? "project" : "empty")) {}
+    OtherInstance(const QString& root, const QString& mode) {
+        process.start(TEMPFOLDER_PROBE, {root, mode});
+        process.waitForReadyRead(30000);
         folder = QString::fromLocal8Bit(process.readLine()).trimmed();
     }
     ~OtherInstance() { end(); }
+    // A clean close: the input ends and the program leaves on its own.
     void end() {
         process.closeWriteChannel();
-        process.waitForFinished(10000);
+        process.waitForFinished(30000);
+    }
+    // A crash: the program is gone without closing anything.
+    void crash() {
+        process.kill();
+        process.waitForFinished(30000);
     }
     QProcess process;
     QString folder;
+};
+
+bool RunAsRoot() {
+    return ::geteuid() == 0;
+}
+
+bool RunTool(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+// A small file system of the test's own (root only), unmounted at the end.
+class SmallDisk {
+public:
+    SmallDisk(const QString& folder, const QString& options) : folder_(folder) {
+        QDir().mkpath(folder);
+        mounted_ = RunTool("mount", {"-t", "tmpfs", "-o", options, "tmpfs", folder});
+    }
+    ~SmallDisk() {
+        if (mounted_)
+            RunTool("umount", {folder_});
+    }
+    bool mounted() const { return mounted_; }
+
+private:
+    QString folder_;
+    bool mounted_ = false;
 };
 
 } // namespace
@@ -189,22 +234,120 @@ TEST_F(TempFolders, RecoveryFolderIsAdoptedOnlyOnce) {
     EXPECT_FALSE(platform::system::FileLock::isLocked(found));
 }
 
-TEST_F(TempFolders, RootFallsBackToTheSystemTemporaryFolder) {
-    const QByteArray savedTmp = qgetenv("TMPDIR");
-    qputenv("TMPDIR", dir.path().toLocal8Bit());
+// The shared temporary folder is readable by every user: the root lives in the user's cache
+// unless the settings name a folder of the user's choice.
+TEST_F(TempFolders, RootIsPrivateToTheUser) {
+    const QByteArray savedCache = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.path() + "/cache"));
+    const QString cacheRoot = dir.path() + "/cache/Tavrin/QMBTemp";
+    const QFileDevice::Permissions ownerOnly =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+
+    SettingsRecord.TempStorageFolder.setText(GetWindowsTempPath());
+    SetupTempRoot();
+    EXPECT_EQ(QDir::cleanPath(TempRoot), cacheRoot) << "the system's shared folder is not used";
+    EXPECT_EQ(QFileInfo(cacheRoot).permissions() & 0x7077, ownerOnly);
+    const QString project = NewProjectTempFolder();
+    EXPECT_EQ(QFileInfo(project).permissions() & 0x7077, ownerOnly);
+    DeleteTempFolder(project);
+
     SettingsRecord.TempStorageFolder.setText(dir.path() + "/missing-drive/folder");
     SetupTempRoot();
-    EXPECT_EQ(QDir::cleanPath(TempRoot), QDir::cleanPath(dir.path() + "/QMBTemp"));
-    EXPECT_TRUE(QDir(TempRoot).exists());
+    EXPECT_EQ(QDir::cleanPath(TempRoot), cacheRoot);
 
     SettingsRecord.TempStorageFolder.setText(dir.path() + "/storage/");
     QDir().mkpath(dir.path() + "/storage");
     SetupTempRoot();
     EXPECT_EQ(QDir::cleanPath(TempRoot), QDir::cleanPath(dir.path() + "/storage/QMBTemp"));
-    if (savedTmp.isNull())
-        qunsetenv("TMPDIR");
+    EXPECT_EQ(QFileInfo(TempRoot).permissions() & 0x7077, ownerOnly);
+    if (savedCache.isNull())
+        qunsetenv("XDG_CACHE_HOME");
     else
-        qputenv("TMPDIR", savedTmp);
+        qputenv("XDG_CACHE_HOME", savedCache);
+}
+
+// The editor's project folder in a second process, for every state the root can be in: the
+// right error when no folder can be made (never an endless search), and the right recovery
+// offer after the program closed cleanly or crashed.
+TEST_F(TempFolders, ProjectFolderCasesAcrossProcesses) {
+    enum class Outcome { Error, NoRecovery, Recovery };
+    struct FolderCase {
+        const char* name;
+        bool needsRoot;
+        // Prepares the root; false when the machine cannot give that state.
+        std::function<bool(std::unique_ptr<SmallDisk>&)> prepare;
+        Outcome outcome;
+        const char* error;
+    };
+    const QString base = dir.path();
+    const FolderCase cases[] = {
+        {"clean close", false, [](auto&) { return true; }, Outcome::NoRecovery, ""},
+        {"crash before close", false, [](auto&) { return true; }, Outcome::Recovery, ""},
+        {"root below a file", false,
+         [&](auto&) {
+             writeFile(base + "/plain-file");
+             TempRoot = base + "/plain-file/QMBTemp/";
+             return true;
+         },
+         Outcome::Error, "Cannot use the temporary folder"},
+        {"root of another user", true,
+         [&](auto&) {
+             makeFolder("1", {"project.xml"}); // planted: must never be adopted
+             return RunTool("chown", {"-R", "65534:65534", TempRoot});
+         },
+         Outcome::Error, "owned by another user"},
+        {"read-only root", true,
+         [&](std::unique_ptr<SmallDisk>& disk) {
+             disk = std::make_unique<SmallDisk>(base + "/ro", "size=256k");
+             TempRoot = base + "/ro/QMBTemp/";
+             const auto ownerOnly =
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+             return disk->mounted() && QDir().mkdir(TempRoot, ownerOnly) &&
+                    RunTool("mount", {"-o", "remount,ro", base + "/ro"});
+         },
+         Outcome::Error, "Cannot create a temporary folder in"},
+        {"full disk", true,
+         [&](std::unique_ptr<SmallDisk>& disk) {
+             disk = std::make_unique<SmallDisk>(base + "/full", "size=256k,nr_inodes=8");
+             TempRoot = base + "/full/QMBTemp/";
+             if (!disk->mounted() || !QDir().mkdir(TempRoot))
+                 return false;
+             for (int i = 0;
+                  QFile(TempRoot + QString::number(i) + ".fill").open(QIODevice::WriteOnly); ++i) {
+             }
+             return true;
+         },
+         Outcome::Error, "Cannot create a temporary folder in"},
+    };
+    for (const FolderCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempRoot = base + "/" + c.name + "/QMBTemp/";
+        QDir().mkpath(TempRoot);
+        std::unique_ptr<SmallDisk> disk;
+        if ((c.needsRoot && !RunAsRoot()) || !c.prepare(disk)) {
+            std::cout << "[ SKIPPED  ] " << c.name << ": needs root and tmpfs" << std::endl;
+            continue;
+        }
+        OtherInstance editor(TempRoot, QStringLiteral("editor"));
+        if (c.outcome == Outcome::Error) {
+            EXPECT_TRUE(editor.folder.startsWith("error: ")) << editor.folder.toStdString();
+            EXPECT_TRUE(editor.folder.contains(c.error)) << editor.folder.toStdString();
+            EXPECT_EQ(editor.folder.count(c.error), 2) << "the save reports it too";
+            editor.end();
+            EXPECT_EQ(FindRecoveryFolder(), "");
+            continue;
+        }
+        ASSERT_TRUE(editor.folder.startsWith(TempRoot)) << editor.folder.toStdString();
+        ASSERT_TRUE(QFile::exists(editor.folder + "project.xml"));
+        if (c.outcome == Outcome::Recovery)
+            editor.crash();
+        else
+            editor.end();
+        EXPECT_EQ(FindRecoveryFolder(), c.outcome == Outcome::Recovery ? editor.folder : "");
+        EXPECT_EQ(QDir(editor.folder).exists(), c.outcome == Outcome::Recovery);
+        if (c.outcome == Outcome::Recovery)
+            DeleteTempFolder(editor.folder);
+    }
 }
 
 TEST(TempFolderNames, FilterKeepsDotsDigitsAndAsciiLetters) {

@@ -16,6 +16,7 @@ protected:
         savetest::BuildSampleProject(project_);
         project_.History_Init();
     }
+    void TearDown() override { TempRoot.clear(); }
 
     QByteArray State() const { return project_.ProjectDocument('.').toByteArray(2); }
 
@@ -113,7 +114,21 @@ TEST_F(UndoHistoryTest, ANewChangeDropsTheRedoTail) {
     ASSERT_TRUE(project_.History_CanRedo());
     Move(At(1), 2000);
     EXPECT_FALSE(project_.History_CanRedo());
-    EXPECT_NE(project_.History_GetLastOperations(), "_");
+    // The latest record first, then the five below it: group, kind, and the object's type and
+    // name. The start of the history is group 1; each change opened a group of its own, and the
+    // undone one is gone.
+    const auto entry = [](int group, int kind, const TRObject* object) {
+        return QStringLiteral("%1_%2_(%3_%4);")
+            .arg(group)
+            .arg(kind)
+            .arg(object->ObjectType())
+            .arg(object->ObjectName());
+    };
+    const std::size_t count = project_.Objects().size();
+    QString expected = "_" + entry(3, undohtObject, At(1));
+    for (std::size_t i = count - 1; i + 5 >= count; --i)
+        expected += entry(1, undoInit, At(i));
+    EXPECT_EQ(project_.History_GetLastOperations(), expected);
 }
 
 std::unique_ptr<TRObject> NoObject(TRProject*, TRObjectType) {

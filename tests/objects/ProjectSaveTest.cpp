@@ -25,13 +25,12 @@ protected:
         RegisterEngineKinds();
         TempRoot = dir_.filePath("QMBTemp/");
     }
-    void TearDown() override { SetServerMessageSink(nullptr); }
-
-    std::unique_ptr<TRProject> NewProject() {
-        auto project = std::make_unique<TRProject>();
-        project->TempFolder = NewProjectTempFolder();
-        return project;
+    void TearDown() override {
+        SetServerMessageSink(nullptr);
+        TempRoot.clear();
     }
+
+    std::unique_ptr<TRProject> NewProject() { return std::make_unique<TRProject>(); }
 
     QTemporaryDir dir_;
 };
