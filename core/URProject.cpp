@@ -2,6 +2,7 @@
 
 #include "core/URPropProjectSize.h"
 #include "core/URSettings.h"
+#include "core/URUtils.h"
 #include "platform/imaging/ImageFile.h"
 #include "platform/render/ContextState.h"
 
@@ -82,6 +83,11 @@ TRProject::TRProject()
 }
 
 TRProject::~TRProject() {
+    // The object clipboard never keeps objects of a closed project.
+    PropertiesClipboard.Objects.removeIf(
+        [this](const TRObject* object) { return object->Project() == this; });
+    if (PropertiesClipboard.SourceProject == this)
+        PropertiesClipboard.SourceProject = nullptr;
     FHistory.ClearList();
     MouseOverObject = nullptr;
     SelectedObject = nullptr;
@@ -104,6 +110,7 @@ void TRProject::DeleteObject(const TRObject* object) {
         MouseOverObject = nullptr;
     if (SelectedObject == object)
         SelectedObject = this;
+    PropertiesClipboard.Objects.removeAll(object);
     FObjects.erase(it);
 }
 
