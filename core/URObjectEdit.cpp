@@ -84,8 +84,8 @@ void TRObject::TrimWithDeleteObject(std::int32_t position, bool atEnd) {
         const auto keep = static_cast<std::size_t>(std::max(FTransformationsIndex, 0)) + 1;
         if (FTransformations.size() > keep)
             FTransformations.resize(keep);
-        FMediaEnd = std::max(std::min(FMediaStart + MediaSpan(position, speed), FMediaEnd),
-                             FMediaStart);
+        FMediaEnd =
+            std::max(std::min(FMediaStart + MediaSpan(position, speed), FMediaEnd), FMediaStart);
         return;
     }
     SetTimePosition(FTimeStart + position);
@@ -121,7 +121,8 @@ void TRObject::ChangeSpeedFromProperties(std::int32_t newSpeed) {
     for (std::size_t i = 1; i < FTransformations.size(); ++i) {
         TRTransformation& keyframe = FTransformations[i];
         keyframe.Time = ScaleToFrame(keyframe.Time, factor);
-        keyframe.AnimateDuration = std::max(ScaleToFrame(keyframe.AnimateDuration, factor), MinZone);
+        keyframe.AnimateDuration =
+            std::max(ScaleToFrame(keyframe.AnimateDuration, factor), MinZone);
     }
     if (FProject && FProject != this)
         FProject->UpdateTimeEnd();
@@ -227,10 +228,9 @@ constexpr TRHandle Handles[8] = {{-1, -1}, {0, -1}, {1, -1}, {1, 0},
 void TRObject::Resize(std::uint8_t type, float dx, float dy, bool ctrl) {
     if (type > 7 || FTransformations.empty())
         return;
-    TRPropBase* group =
-        FTransformations[std::clamp<std::size_t>(FTransformationsIndex, 0,
-                                                 FTransformations.size() - 1)]
-            .Properties->GetProperty(ptPlacement);
+    TRPropBase* group = FTransformations[std::clamp<std::size_t>(FTransformationsIndex, 0,
+                                                                 FTransformations.size() - 1)]
+                            .Properties->GetProperty(ptPlacement);
     auto* placement = dynamic_cast<TRPlacementSource*>(group);
     if (!placement)
         return;

@@ -155,8 +155,8 @@ TRObject* TRProject::PasteObjectsFromClipboard() {
         }
     }
     if (clip.IsCut == 1) {
-        TRProject* owner = clip.SourceProject && clip.SourceProject != this ? clip.SourceProject
-                                                                            : this;
+        TRProject* owner =
+            clip.SourceProject && clip.SourceProject != this ? clip.SourceProject : this;
         if (owner != this)
             owner->History_Increment();
         while (!clip.Objects.isEmpty()) {

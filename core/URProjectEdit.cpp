@@ -159,7 +159,8 @@ void TRProject::Arrange(std::int32_t type) {
         target = n - 1;
     else if (type == 3)
         target = 0;
-    else if (auto* own = dynamic_cast<TRPlacementSource*>(SelectedObject->GetProperty(ptPlacement))) {
+    else if (auto* own =
+                 dynamic_cast<TRPlacementSource*>(SelectedObject->GetProperty(ptPlacement))) {
         // The next object above (below) whose picture overlaps this one in the scene, else one
         // place up (down): the order changes by one step the user can see.
         const QRectF a = own->BoundsRect().translated(own->Position());
@@ -357,9 +358,9 @@ bool TRProject::TestChangeSpeedObjectProperties(const TRObject* object,
 bool TRProject::TestChangeTTSText(const TRObject* object, std::int32_t newDuration) const {
     if (!object)
         return true;
-    const std::int32_t ne = object->TimeStart() +
-                            static_cast<std::int32_t>(std::int64_t{newDuration} * 1000 /
-                                                      object->MediaSpeed()->Speed());
+    const std::int32_t ne =
+        object->TimeStart() +
+        static_cast<std::int32_t>(std::int64_t{newDuration} * 1000 / object->MediaSpeed()->Speed());
     return RoomForEnd(FObjects, *object, ne);
 }
 
@@ -422,8 +423,8 @@ bool TRProject::CanSplitAll(bool testSelection) const {
     for (const auto& object : FObjects) {
         if (!object->CanSplitAll(false))
             return false;
-        spans = spans ||
-                (object->TimeStart() <= FTimePosition && FTimePosition <= object->TimeEnd());
+        spans =
+            spans || (object->TimeStart() <= FTimePosition && FTimePosition <= object->TimeEnd());
     }
     return testSelection || spans;
 }

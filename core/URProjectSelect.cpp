@@ -3,6 +3,7 @@
 
 #include "core/URProject.h"
 #include "core/URProjectEdit.h"
+#include "core/URUtils.h"
 
 #include <QPolygonF>
 #include <algorithm>
@@ -219,8 +220,9 @@ void TRProject::ComputeMultiSelectOnTimeline(const QRectF& rect) {
     const QRectF band = rect.normalized();
     for (const auto& object : FObjects) {
         const QRectF& clip = object->rectTimeline;
-        const bool hit = std::max(clip.left(), band.left()) < std::min(clip.right(), band.right()) &&
-                         std::max(clip.top(), band.top()) < std::min(clip.bottom(), band.bottom());
+        const bool hit =
+            std::max(clip.left(), band.left()) < std::min(clip.right(), band.right()) &&
+            std::max(clip.top(), band.top()) < std::min(clip.bottom(), band.bottom());
         object->SetMultiSelect(hit);
     }
     UpdateMultiSelect();
@@ -284,7 +286,7 @@ bool TRProject::MoveMultiSelectOnTimeLine(std::int32_t dtime, std::int32_t dtrac
 void TRProject::AlignMultiSelect(std::uint8_t type, bool alignToSelection) {
     std::int32_t w = 0, h = 0;
     GetProjectSize(w, h);
-    float targets[7] = {0,          -w / 2.0f, 0, w / 2.0f, -h / 2.0f, 0, h / 2.0f};
+    float targets[7] = {0, -w / 2.0f, 0, w / 2.0f, -h / 2.0f, 0, h / 2.0f};
     if (alignToSelection) {
         QRectF box;
         bool any = false;
@@ -299,8 +301,8 @@ void TRProject::AlignMultiSelect(std::uint8_t type, bool alignToSelection) {
             return;
         const float cx = float((box.left() + box.right()) / 2);
         const float cy = float((box.top() + box.bottom()) / 2);
-        const float fromBox[7] = {0,           float(box.left()), cx, float(box.right()),
-                                  float(box.top()), cy,            float(box.bottom())};
+        const float fromBox[7] = {0,  float(box.left()),  cx, float(box.right()), float(box.top()),
+                                  cy, float(box.bottom())};
         std::copy(std::begin(fromBox), std::end(fromBox), std::begin(targets));
     }
     History_Increment();

@@ -103,8 +103,7 @@ public:
 
     void Paint() {
         const RoundedRect box{ToRectF(o.rectTimeline), 3, 3};
-        dc.fillRoundedRectangle(box, o.GetVideoAction() != 0 ? *c.m_brush_stop
-                                                             : *c.m_brush_object);
+        dc.fillRoundedRectangle(box, o.GetVideoAction() != 0 ? *c.m_brush_stop : *c.m_brush_object);
         if (selected)
             dc.drawRoundedRectangle(box, *c.m_brush_front, 0.5f);
         else if (!o.MultiSelect())
@@ -152,9 +151,10 @@ private:
         double tw = std::nearbyint(size.width * scale);
         const QRectF& box = o.rectTimeline;
         if (tw < avail && !selected)
-            dc.drawBitmap(*o.FBitmap, RectF{float(x), float(box.top() + 3), float(x + tw),
-                                            float(box.bottom() - 3)},
-                          0.75f, Interpolation::Linear);
+            dc.drawBitmap(
+                *o.FBitmap,
+                RectF{float(x), float(box.top() + 3), float(x + tw), float(box.bottom() - 3)},
+                0.75f, Interpolation::Linear);
         tw += 2;
         avail -= tw;
         x += tw;
@@ -166,7 +166,8 @@ private:
         QString text = o.GetText();
         if (!text.isEmpty())
             text = QStringLiteral(": ") + text;
-        text = (o.ObjectName() + text).replace('\r', ' ').replace('\n', ' ');
+        text.prepend(o.ObjectName());
+        text.replace('\r', ' ').replace('\n', ' ');
         const bool top = o.ObjectType() == otAudio || o.ObjectType() == otAudioTTS ||
                          o.ObjectType() == otCaption;
         TextFormat& format = *c.m_object_textFormat;
@@ -194,8 +195,8 @@ private:
         const auto count = static_cast<std::int32_t>(o.Transformations().size());
         for (std::int32_t i = 1; i < count; ++i) {
             TRTransformation& key = o.TransformationAt(i);
-            key.rectTransf = Span(o.TimeStart() + key.Time - key.AnimateDuration,
-                                  o.TimeStart() + key.Time);
+            key.rectTransf =
+                Span(o.TimeStart() + key.Time - key.AnimateDuration, o.TimeStart() + key.Time);
             const bool current = selected && i == o.hitTransfIndex;
             PaintKeyframe(dc, key.rectTransf, Front(), current ? *c.m_brush_selected : Front());
         }
@@ -207,8 +208,8 @@ private:
         if (!selected || k < 0 || k >= static_cast<std::int32_t>(keys.size()))
             return;
         const bool last = k + 1 == static_cast<std::int32_t>(keys.size());
-        const std::int32_t e = last ? o.TimeEnd()
-                                    : o.TimeStart() + keys[k + 1].Time - keys[k + 1].AnimateDuration;
+        const std::int32_t e =
+            last ? o.TimeEnd() : o.TimeStart() + keys[k + 1].Time - keys[k + 1].AnimateDuration;
         dc.drawRectangle(ToRectF(Span(o.TimeStart() + keys[k].Time, e)), *c.m_brush_selected, 1.0f);
     }
 

@@ -3,6 +3,7 @@
 // brushes and text formats. The editor installs the control; without one no clip is drawn.
 
 #include "platform/render/Brush.h"
+#include "platform/render/StrokeStyle.h"
 #include "platform/render/Text.h"
 
 #include <QRectF>

@@ -86,8 +86,7 @@ struct EditCase {
 // video V [6000, 8000] with a sound file of its own on track 1.
 TEST_F(ProjectEditTest, EditScenariosGiveTheirSpansAndUndoAndRedoRoundTrip) {
     const EditCase cases[] = {
-        {"add at playhead", 2000,
-         [](TRProject& p, auto&) { p.AddObjectOfType(otShape); },
+        {"add at playhead", 2000, [](TRProject& p, auto&) { p.AddObjectOfType(otShape); },
          "0-5000@0 6000-9000@0 1000-4000@1 6000-8000@1 2000-7000@2"},
         {"split", 2500,
          [](TRProject& p, auto& at) {
@@ -236,6 +235,7 @@ TEST_F(ProjectEditTest, TimelineDragTestsAnswerAtTheirLimits) {
     EXPECT_FALSE(project_->TestExtendRightObjectTimeline(a, 2001));
     EXPECT_FALSE(project_->TestExtendLeftObjectTimeline(a, -1001));
     // Only the transition-out of 500 ms: a clip of 400 ms is refused from either side.
+    a->TrIn()->SetChecked(false);
     a->TrOut()->SetChecked(true);
     a->TrOut()->FDuration = 500;
     EXPECT_FALSE(project_->TestExtendLeftObjectTimeline(a, 1600));
@@ -347,8 +347,8 @@ TEST_F(ProjectEditTest, SelectionAndRubberBands) {
 
     // Both clips sit at the centre of the frame (240 x 135): a band over the centre drawn
     // either way selects both; the single flagged one becomes the selection.
-    for (const QRectF band : {QRectF(QPointF(-10, -10), QPointF(10, 10)),
-                              QRectF(QPointF(10, 10), QPointF(-10, -10))}) {
+    for (const QRectF band :
+         {QRectF(QPointF(-10, -10), QPointF(10, 10)), QRectF(QPointF(10, 10), QPointF(-10, -10))}) {
         project_->rectMultiSelect = band;
         project_->ComputeMultiSelect();
         EXPECT_EQ(project_->UpdateMultiSelect(), 2);

@@ -124,17 +124,17 @@ TEST_F(TimelineClipTest, HitTestOfEveryPartAtTwoZoomLevels) {
     // the transition-out starts at 360.5, the keyframe animation spans 210.5..260.5.
     // At 200 px/s: 210.5..810.5; 310.5; 710.5; 410.5..510.5.
     const Case cases[] = {
-        {100, 300, 38, htObject},          {100, 112, 38, htObject},
-        {100, 108, 38, htObjectLeft},      {100, 107, 38, htNone},
-        {100, 411, 38, htObjectRight},     {100, 413, 38, htObjectRight},
-        {100, 414, 38, htNone},            {100, 160, 38, htTrIn},
-        {100, 158, 38, htTrIn},            {100, 360, 38, htTrOut},
-        {100, 211, 38, htObjTransfLeft},   {100, 259, 38, htObjTransfRight},
-        {100, 235, 38, htObjTransf},       {100, 300, 53, htNone},
-        {200, 400, 38, htObject},          {200, 208, 38, htObjectLeft},
-        {200, 812, 38, htObjectRight},     {200, 310, 38, htTrIn},
-        {200, 712, 38, htTrOut},           {200, 411, 38, htObjTransfLeft},
-        {200, 509, 38, htObjTransfRight},  {200, 460, 38, htObjTransf},
+        {100, 300, 38, htObject},         {100, 112, 38, htObject},
+        {100, 108, 38, htObjectLeft},     {100, 107, 38, htNone},
+        {100, 411, 38, htObjectRight},    {100, 413, 38, htObjectRight},
+        {100, 414, 38, htNone},           {100, 160, 38, htTrIn},
+        {100, 158, 38, htTrIn},           {100, 360, 38, htTrOut},
+        {100, 211, 38, htObjTransfLeft},  {100, 259, 38, htObjTransfRight},
+        {100, 235, 38, htObjTransf},      {100, 300, 53, htNone},
+        {200, 400, 38, htObject},         {200, 208, 38, htObjectLeft},
+        {200, 812, 38, htObjectRight},    {200, 310, 38, htTrIn},
+        {200, 712, 38, htTrOut},          {200, 411, 38, htObjTransfLeft},
+        {200, 509, 38, htObjTransfRight}, {200, 460, 38, htObjTransf},
         {200, 205, 38, htNone},
     };
     for (const Case& c : cases) {
@@ -181,12 +181,14 @@ bool Near(QRgb p, const QColor& c, int tolerance = 3) {
 // half-way (end line and freeze-frame sign). Made once with TAVRIN_UPDATE_GOLDEN=1 and looked at.
 TEST_F(TimelineClipTest, GoldenTimeline) {
     FullClip(CreateObjectOfType(project_.get(), otShape));
-    auto* captioned = project_->AddObject(
-        std::make_unique<TextClip>(project_.get(), QStringLiteral("one\ntwo")));
+    auto* captioned =
+        project_->AddObject(std::make_unique<TextClip>(project_.get(), QStringLiteral("one\ntwo")));
     captioned->SetObjectName("Clip");
     captioned->SetTimeStartField(1000);
     captioned->SetTimeEnd(3000);
     captioned->SetTrack(1);
+    captioned->TrIn()->SetChecked(false);
+    captioned->TrOut()->SetChecked(false);
     QImage red(44, 22, QImage::Format_ARGB32_Premultiplied);
     red.fill(QColor(255, 0, 0));
     captioned->FBitmap = Bitmap::fromImage(red);
@@ -196,10 +198,12 @@ TEST_F(TimelineClipTest, GoldenTimeline) {
     video->SetTimeEnd(4000);
     video->SetMediaEnd(2000);
     video->SetTrack(2);
-    Control().m_ruler_textFormat = TextFormat::create({QStringLiteral("DejaVu Sans"), 400,
-                                                       FontStyle::Normal, 11});
-    Control().m_object_textFormat = TextFormat::create({QStringLiteral("DejaVu Sans"), 400,
-                                                        FontStyle::Normal, 11});
+    video->TrIn()->SetChecked(false);
+    video->TrOut()->SetChecked(false);
+    Control().m_ruler_textFormat =
+        TextFormat::create({QStringLiteral("DejaVu Sans"), 400, FontStyle::Normal, 11});
+    Control().m_object_textFormat =
+        TextFormat::create({QStringLiteral("DejaVu Sans"), 400, FontStyle::Normal, 11});
     Control().m_object_textFormat->setParagraphAlignment(ParagraphAlignment::Center);
     const QImage timeline = PaintTimeline(440, 130);
 
@@ -230,8 +234,8 @@ TEST_F(TimelineClipTest, GoldenTimeline) {
     for (int y = 0; y < timeline.height(); ++y)
         for (int x = 0; x < timeline.width(); ++x) {
             const QRgb p = timeline.pixel(x, y), q = golden.pixel(x, y);
-            worst = std::max({worst, std::abs(qRed(p) - qRed(q)),
-                              std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
+            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q))});
         }
     EXPECT_LE(worst, 8);
 }
