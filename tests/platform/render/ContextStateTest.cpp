@@ -46,7 +46,8 @@ TEST(ContextStateGuard, PutsTheContextBackOnEveryExit) {
         EXPECT_EQ((PointF{m.dx, m.dy}), (PointF{3, 5})) << c.drawing << c.throws;
         EXPECT_EQ(m.m11, 1) << c.drawing << c.throws;
         EXPECT_EQ(context->isDrawing(), c.drawing) << c.drawing << c.throws;
-        if (c.drawing)
+        if (c.drawing) {
             EXPECT_TRUE(context->endDraw());
+        }
     }
 }
