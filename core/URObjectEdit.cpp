@@ -215,8 +215,8 @@ void TRObject::Move(float dx, float dy) {
 
 namespace {
 
-// How one handle changes width, height and position: the signs of dx and dy in the size, and
-// whether the centre follows (without Ctrl).
+// How one handle changes the size: the signs of dx and dy in width and height (0: that side
+// stays). Without Ctrl the centre follows by half the change on the axes the handle moves.
 struct TRHandle {
     int WidthSign, HeightSign;
 };
