@@ -247,6 +247,50 @@ public:
     platform::render::BitmapPtr MediaBitmap() const { return FMediaBitmap; }
     virtual std::int32_t GetVideoAction() const { return 0; }
 
+    // ---- editing one object (URObjectEdit.cpp); the caller records undo and repaints ----
+    // Whether the playhead cuts the object with at least 500 ms on the kept side(s), outside an
+    // animation, for an object that may be split.
+    bool CanSplitAtPlayhead() const;
+    bool CanTrimEnd() const;
+    bool CanTrimFront() const;
+    // As one of many: true as well when the playhead does not cut the object.
+    virtual bool CanSplitAll(bool testSelection) const;
+    virtual bool CanTrimFrontAll() const;
+    virtual bool CanTrimEndAll() const;
+    // Project-level cuts at the playhead; nothing for an object.
+    virtual void SplitObject(TRObject* object, bool freeze);
+    virtual void SplitAllObjects() {}
+    virtual void TrimObject(TRObject* object, bool atEnd);
+    virtual void TrimProject(bool) {}
+    virtual void MoveZoomSource(float, float) {}
+    // Cuts the object `position` ms after its start, keeping the front part (`atEnd`) or the
+    // back part; uses the keyframe index of the last SetTimePosition.
+    void TrimWithDeleteObject(std::int32_t position, bool atEnd);
+    // Rescales the timing from the current speed to `newSpeed` (per mille); nothing for a
+    // speed that is not positive.
+    void ChangeSpeedFromProperties(std::int32_t newSpeed);
+    bool TestAndSetTrInEndTime(std::int32_t endTime);
+    bool TestAndSetTrOutStartTime(std::int32_t startTime);
+    // Keyframe drags of keyframe hitTransfIndex (project times).
+    bool TestAndMoveTransf(std::int32_t offsetTime);
+    bool TestAndSetTransfLeft(std::int32_t leftTime);
+    bool TestAndSetTransfRight(std::int32_t rightTime);
+    void Move(float dx, float dy);
+    // Handles 0..7 clockwise from the top-left corner; `ctrl` keeps the centre.
+    void Resize(std::uint8_t type, float dx, float dy, bool ctrl);
+    // 1 left, 2 horizontal centre, 3 right, 4 top, 5 vertical centre, 6 bottom.
+    void Align(std::uint8_t type, float target);
+    // The text the object shows (captions, texts); empty for kinds without one.
+    virtual QString GetText() const { return {}; }
+
+    // ---- the clip on the timeline (URTimelineClip.cpp) ----
+    // Draws the clip through the installed timeline control; nothing without one.
+    virtual void PaintOnTimeline(bool mouseOver);
+    // The waveform of sound kinds inside the clip body.
+    virtual void PaintWaveForm() {}
+    TRHitTimeline TestHitOnTimeline(int x, int y);
+    QString HintTimeline() const;
+
     // ---- scene painting (into SceneContext(), inside the caller's drawing pass) ----
     // Draws the object at TimePosition; with `mouseOver` also its hover outline. Kinds draw.
     virtual void PaintOnScene(bool mouseOver, bool paintAll);

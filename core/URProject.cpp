@@ -139,6 +139,7 @@ void TRProject::DeleteObject(const TRObject* object) {
         MouseOverObject = nullptr;
     if (SelectedObject == object)
         SelectedObject = this;
+    PropertiesClipboard.Objects.removeAll(object);
     FObjects.erase(it);
 }
 

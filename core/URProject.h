@@ -237,6 +237,56 @@ public:
     // factor that fits it, in single precision.
     static float ExportFrameScale(std::int32_t width, std::int32_t height, bool asThumb);
 
+    // ---- editing (URProjectEdit.cpp, URProjectSelect.cpp, URProjectAdd.cpp) ----
+    // The broken rules of the project model, empty when it is sound: overlapping clips on a
+    // track, spans outside 0..end, keyframes out of order, ids used twice.
+    QStringList CheckConsistency() const;
+    // Adding at the playhead; nullptr when the media cannot be loaded.
+    TRObject* AddObjectOfType(TRObjectType type);
+    TRObject* AddMedia(TRObjectType type, const QString& fileName, std::int32_t& width,
+                       std::int32_t& height);
+    TRObject* AddCaption();
+    TRObject* ImportScreenshots(const QStringList& fileNames);
+    // Paint order: 0 to front, 1 forward, 2 backward, 3 to back; one undo step.
+    void Arrange(std::int32_t type);
+    void HelperArrange(std::int32_t& pos, std::int32_t& total);
+    bool CheckAndResolveOverlap();
+    bool TestChangeObjectTrack(const TRObject* object, std::int32_t newTrack) const;
+    bool TestMoveObjectTimeline(const TRObject* object, std::int32_t offsetTime) const;
+    bool TestExtendLeftObjectTimeline(const TRObject* object, std::int32_t offsetTime) const;
+    bool TestExtendRightObjectTimeline(const TRObject* object, std::int32_t offsetTime) const;
+    bool TestChangeSpeedObjectTimeline(const TRObject* object, std::int32_t offsetTime,
+                                       std::int32_t& newSpeed) const;
+    bool TestChangeSpeedObjectProperties(const TRObject* object, std::int32_t newSpeed) const;
+    bool TestChangeTTSText(const TRObject* object, std::int32_t newDuration) const;
+    void InsertTime(std::int32_t playHead, std::int32_t offset);
+    void SplitObject(TRObject* object, bool freeze) override;
+    void SplitAllObjects() override;
+    bool CanSplitAll(bool testSelection) const override;
+    bool CanTrimEndAll() const override;
+    bool CanTrimFrontAll() const override;
+    void TrimObject(TRObject* object, bool atEnd) override;
+    void TrimProject(bool atEnd) override;
+    void SeparateAudioVideo();
+    // Deleting (with `ripple` the gap closes) and selecting.
+    void DeleteObject(TRObject* object, bool ripple);
+    void DeleteMultiSelect(bool ripple);
+    // Removes the time range between the timeline's selection marks.
+    void DeleteSelection(std::int32_t selectionStart, std::int32_t selectionEnd, bool ripple);
+    void DeleteCaptions();
+    void SelectAll();
+    bool UnSelectAll();
+    bool HasObjectToSelectAll() const;
+    bool HasMultiSelect() const;
+    std::int32_t UpdateMultiSelect();
+    void ComputeMultiSelect();
+    void ComputeMultiSelectOnTimeline(const QRectF& rect);
+    void CopyMultiSelect();
+    void MoveMultiSelect(float dx, float dy);
+    bool MoveMultiSelectOnTimeLine(std::int32_t dtime, std::int32_t dtrack);
+    void AlignMultiSelect(std::uint8_t type, bool alignToSelection);
+    TRObject* PasteObjectsFromClipboard();
+
     bool CreatedFromRecorder = false;
     TRObject* MouseOverObject = nullptr;
     TRObject* SelectedObject = nullptr;

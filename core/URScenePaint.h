@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QPointF>
 #include <QRectF>
+#include <QSizeF>
 #include <QString>
 #include <array>
 
@@ -48,6 +49,12 @@ public:
     // Centre and corners of the scaled rectangle grown by `deltaBorder`, rotated and
     // projected, relative to the position.
     virtual TRTransformedPoints TransformedPoints(float deltaBorder) const = 0;
+    // What moving and resizing on the canvas change.
+    virtual void SetPosition(const QPointF& position) = 0;
+    virtual QSizeF ScaledSize() const = 0;
+    virtual void SetScaledSizeTo(const QSizeF& size) = 0;
+    virtual bool KeepsAspectRatio() const = 0;
+    virtual QSizeF OriginalSize() const = 0;
 };
 
 // A border group: how far the border reaches outside the placement's rectangle, and the

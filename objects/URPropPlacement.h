@@ -20,6 +20,11 @@ public:
     // The rotation about z turns the corners; rotations about x and y shorten the height and
     // the width by their cosines (a parallel projection).
     TRTransformedPoints TransformedPoints(float deltaBorder) const override;
+    void SetPosition(const QPointF& position) override { FPosition = position; }
+    QSizeF ScaledSize() const override { return GetScaledSize(); }
+    void SetScaledSizeTo(const QSizeF& size) override { SetScaledSize(size); }
+    bool KeepsAspectRatio() const override { return FAspectRatio; }
+    QSizeF OriginalSize() const override { return FOriginalSize; }
 
     // Position, size, rotations, opacity and scale move linearly (no angle wrap-around); the
     // flags and the original size come from this side; the interpolated placement is locked.
