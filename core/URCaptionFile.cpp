@@ -152,6 +152,13 @@ private:
 
 } // namespace
 
+void SortCaptionsByStart(TRCaptionRecords& captions) {
+    std::stable_sort(captions.begin(), captions.end(),
+                     [](const TRCaptionRecord& a, const TRCaptionRecord& b) {
+                         return a.TimeStart < b.TimeStart;
+                     });
+}
+
 QString FormatSubRipTime(std::int32_t milliseconds) {
     const qint64 time = std::max<qint64>(milliseconds, 0);
     return twoDigits(time / 3600000) + ":" + twoDigits(time / 60000 % 60) + ":" +
@@ -159,10 +166,7 @@ QString FormatSubRipTime(std::int32_t milliseconds) {
 }
 
 QByteArray WriteSubRip(TRCaptionRecords captions) {
-    std::stable_sort(captions.begin(), captions.end(),
-                     [](const TRCaptionRecord& a, const TRCaptionRecord& b) {
-                         return a.TimeStart < b.TimeStart;
-                     });
+    SortCaptionsByStart(captions);
     QString text;
     int number = 0;
     for (const TRCaptionRecord& caption : captions) {

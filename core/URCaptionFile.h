@@ -23,6 +23,8 @@ struct TRSubRipRead {
     int ErrorLine = 0;
 };
 
+// Orders captions by start time; captions that start together keep their order.
+void SortCaptionsByStart(TRCaptionRecords& captions);
 // "hh:mm:ss,zzz"; hours keep counting past 24 (and past 99 with more digits).
 QString FormatSubRipTime(std::int32_t milliseconds);
 // The file as written: UTF-8 with a byte-order mark, CR LF after every line, the captions

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 #include <stdexcept>
@@ -183,8 +182,7 @@ TEST(SubRipFuzzTest, MutatedFilesKeepTheReadersPromises) {
         const TRSubRipRead again = ReadSubRip(WriteSubRip(read.Captions));
         ASSERT_EQ(again.ErrorLine, 0) << text.toStdString();
         TRCaptionRecords inStartOrder = read.Captions;
-        std::stable_sort(inStartOrder.begin(), inStartOrder.end(),
-                         [](const auto& a, const auto& b) { return a.TimeStart < b.TimeStart; });
+        SortCaptionsByStart(inStartOrder);
         ASSERT_EQ(again.Captions, inStartOrder) << text.toStdString();
     }
 }

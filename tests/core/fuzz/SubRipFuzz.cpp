@@ -2,7 +2,6 @@
 // same captions, in order of start time.
 #include "core/URCaptionFile.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,8 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const TRSubRipRead read =
         ReadSubRip(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     TRCaptionRecords inStartOrder = read.Captions;
-    std::stable_sort(inStartOrder.begin(), inStartOrder.end(),
-                     [](const auto& a, const auto& b) { return a.TimeStart < b.TimeStart; });
+    SortCaptionsByStart(inStartOrder);
     const TRSubRipRead again = ReadSubRip(WriteSubRip(read.Captions));
     if (again.ErrorLine != 0 || again.Captions != inStartOrder)
         std::abort();
