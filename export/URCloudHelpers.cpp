@@ -41,11 +41,6 @@ QString jsonText(const QJsonValue& value) {
 }
 
 // A text as a JSON string, quoted and escaped.
-QByteArray jsonString(const QString& text) {
-    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
-    return array.mid(1, array.size() - 2);
-}
-
 QString twoDigits(int value) {
     return QString::number(value).rightJustified(2, '0');
 }
@@ -143,26 +138,6 @@ QJsonObject ParseJSONObject(const QByteArray& body) {
     if (!document.isObject())
         throw std::runtime_error("The reply is not a JSON object.");
     return document.object();
-}
-
-TROrderedJson& TROrderedJson::AddRaw(const QString& name, const QByteArray& json) {
-    if (!members_.isEmpty())
-        members_ += ',';
-    members_ += jsonString(name) + ":" + json;
-    return *this;
-}
-
-TROrderedJson& TROrderedJson::Add(const QString& name, const QString& text) {
-    return AddRaw(name, jsonString(text));
-}
-
-TROrderedJson& TROrderedJson::Add(const QString& name, const TROrderedJson& object) {
-    return AddRaw(name, object.Text());
-}
-
-TROrderedJson& TROrderedJson::Add(const QString& name, const QStringList& texts) {
-    return AddRaw(name,
-                  QJsonDocument(QJsonArray::fromStringList(texts)).toJson(QJsonDocument::Compact));
 }
 
 QString GetMimeType(const QString& fileName) {

@@ -1,6 +1,8 @@
 #pragma once
 // Text helpers of the cloud clients: addresses, URL encodings, JSON replies, dates, file types.
 
+#include "core/UROrderedJson.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QJsonObject>
@@ -33,20 +35,6 @@ QJsonValue GetJSONValue(const QJsonObject& object, const QString& id);
 QString GetJSONProp(const QByteArray& json, const QString& id);
 // The reply body as a JSON object; throws std::runtime_error when it is none.
 QJsonObject ParseJSONObject(const QByteArray& body);
-
-// A JSON object written with its members in the order they are added (request bodies whose
-// member order is fixed).
-class TROrderedJson {
-public:
-    TROrderedJson& Add(const QString& name, const QString& text);
-    TROrderedJson& Add(const QString& name, const TROrderedJson& object);
-    TROrderedJson& Add(const QString& name, const QStringList& texts);
-    QByteArray Text() const { return "{" + members_ + "}"; }
-
-private:
-    TROrderedJson& AddRaw(const QString& name, const QByteArray& json);
-    QByteArray members_;
-};
 
 // The content type of a file by its extension; "application/octet-stream" when unknown.
 QString GetMimeType(const QString& fileName);

@@ -45,21 +45,6 @@ TEST(CloudHelpers, JsonReplies) {
     EXPECT_THROW(ParseJSONObject("not json"), std::runtime_error);
 }
 
-TEST(CloudHelpers, OrderedJsonKeepsTheMemberOrderAndEscapes) {
-    TROrderedJson voice;
-    voice.Add("languageCode", "en-US").Add("name", "en-US-Standard-B");
-    TROrderedJson body;
-    body.Add("name", "Say \"hi\"\n\\ é")
-        .Add("voice", voice)
-        .Add("parents", QStringList{"F1", "F2"});
-    body.Add("kind", "drive#file");
-    EXPECT_EQ(body.Text(),
-              "{\"name\":\"Say \\\"hi\\\"\\n\\\\ \xC3\xA9\",\"voice\":{\"languageCode\":"
-              "\"en-US\",\"name\":\"en-US-Standard-B\"},\"parents\":[\"F1\",\"F2\"],"
-              "\"kind\":\"drive#file\"}");
-    EXPECT_EQ(TROrderedJson().Text(), "{}");
-}
-
 TEST(CloudHelpers, MimeTypesByExtension) {
     EXPECT_EQ(GetMimeType("/videos/clip.mp4"), "video/mp4");
     EXPECT_EQ(GetMimeType("page.HTML"), "text/html");
