@@ -68,3 +68,29 @@ QRectF TRPropShape::GetTextRectangle(const QRectF& rect) const {
     }
     return QRectF(QPointF(b.L + left, b.T + top), QPointF(b.R - right, b.B - bottom));
 }
+
+int TRPropShape::GetNrSegments() const {
+    const QString& kind = FShapeName;
+    if (kind == QLatin1String("Rectangle CB"))
+        return 4;
+    if (kind == QLatin1String("Rectangle LRB") || kind == QLatin1String("Rectangle TBB") ||
+        kind == QLatin1String("Arrow") || kind == QLatin1String("Cross"))
+        return 2;
+    if (kind == QLatin1String("Circle") || kind == QLatin1String("Ellipse"))
+        return FRoundness == 0 ? 1 : 2;
+    return 1;
+}
+
+float TRPropShape::GetMaxSegmentLength(const QRectF& rect) const {
+    float best = 1;
+    for (int k = 0; k < GetNrSegments(); ++k)
+        best = std::max(best, GetGeometry(rect, k)->computeLength({}, 0));
+    return best;
+}
+
+float TRPropShape::GetTotalLength(const QRectF& rect) const {
+    float total = 0;
+    for (int k = 0; k < GetNrSegments(); ++k)
+        total += GetGeometry(rect, k)->computeLength({}, 0);
+    return total;
+}

@@ -13,6 +13,13 @@ public:
     platform::render::GeometryPtr GetGeometry(const QRectF& rect, int segment) const override;
     // The part of `rect` that text inside the shape may occupy.
     QRectF GetTextRectangle(const QRectF& rect) const;
+    // How many stroke segments a drawing animation strokes one after another (segment 0 of a
+    // kind with one is its whole outline).
+    int GetNrSegments() const;
+    // The longest segment's length for `rect`, at least 1.
+    float GetMaxSegmentLength(const QRectF& rect) const;
+    // The lengths of all segments for `rect`, summed.
+    float GetTotalLength(const QRectF& rect) const;
 
     QString FShapeName = QStringLiteral("Rectangle");
     float FRoundness = 0.25f;

@@ -396,4 +396,38 @@ TEST(ShapeGeometry, TextRectangle) {
     }
 }
 
+TEST(ShapeSegments, CountsAndLengths) {
+    const double pi = std::numbers::pi;
+    const double diagonal = std::hypot(200.0, 100.0);
+    const struct {
+        const char* kind;
+        float adjust;
+        QRectF rect;
+        int count;
+        double longest, total;
+    } cases[] = {
+        {"Rectangle", 0, kRect, 1, 600, 600},
+        {"Rectangle CB", 0.2f, kRect, 4, 40, 160},
+        {"Rectangle LRB", 0.125f, kRect, 2, 50, 100},
+        {"Rectangle TBB", 0.375f, kRect, 2, 250, 500},
+        {"Circle", 0, kRect, 1, 100 * pi, 100 * pi},
+        {"Circle", 0.5f, kRect, 2, 100 * pi, 195 * pi},
+        {"Cross", 0, kRect, 2, diagonal, 2 * diagonal},
+        {"Arrow", 0.25f, kRect, 2, 200, 280},
+        {"Animation", 0.3f, kRect, 1, 0, 0},
+        {"Rectangle", 0, QRectF(0, 0, 0.1, 0.1), 1, 1, 0.4},
+        {"Rectangle CB", 0, kRect, 4, 1, 0},
+    };
+    for (const auto& c : cases) {
+        TRPropShape shape;
+        shape.FShapeName = c.kind;
+        shape.FRoundness = c.adjust;
+        EXPECT_EQ(shape.GetNrSegments(), c.count) << c.kind;
+        if (c.longest == 0)
+            continue;
+        EXPECT_NEAR(shape.GetMaxSegmentLength(c.rect), c.longest, 0.01 * c.longest) << c.kind;
+        EXPECT_NEAR(shape.GetTotalLength(c.rect), c.total, 0.01 * c.total + 1e-4) << c.kind;
+    }
+}
+
 } // namespace
