@@ -8,10 +8,18 @@
 class TRPropShape : public TRPropBase, public TRShapeSource {
 public:
     TRPropShape();
-    // "Rectangle", "Ellipse" and the edge shape "Bottom LR" (a line along the bottom edge from
-    // the left, of which only the first 2 x Roundness of its length is drawn, whole at 0);
-    // nullptr for the shapes whose outlines have not come yet.
+    // The outline of the current kind fitted to `rect`; a name outside the catalogue draws as
+    // "Rectangle". A rectangle with no area (or a NaN side) gives an empty geometry.
     platform::render::GeometryPtr GetGeometry(const QRectF& rect, int segment) const override;
+    // The part of `rect` that text inside the shape may occupy.
+    QRectF GetTextRectangle(const QRectF& rect) const;
+    // How many stroke segments a drawing animation strokes one after another (segment 0 of a
+    // kind with one is its whole outline).
+    int GetNrSegments() const;
+    // The longest segment's length for `rect`, at least 1.
+    float GetMaxSegmentLength(const QRectF& rect) const;
+    // The lengths of all segments for `rect`, summed.
+    float GetTotalLength(const QRectF& rect) const;
 
     QString FShapeName = QStringLiteral("Rectangle");
     float FRoundness = 0.25f;

@@ -244,7 +244,7 @@ void DeviceContext::fillGeometry(const Geometry& geometry, const Brush& brush) {
 
 void DeviceContext::drawGeometry(const Geometry& geometry, const Brush& brush, float width,
                                  const StrokeStyle* style) {
-    strokePath(geometry.path(), brush, width, style);
+    strokePath(geometry.strokePath(), brush, width, style);
 }
 
 void DeviceContext::drawBitmap(const Bitmap& bitmap, std::optional<RectF> destRect, float opacity,

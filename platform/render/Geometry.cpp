@@ -166,7 +166,13 @@ GeometryPtr Geometry::fromPath(const QPainterPath& path) {
     return GeometryPtr(new Geometry(path));
 }
 
+GeometryPtr Geometry::fromPaths(const QPainterPath& path, const QPainterPath& strokePath) {
+    return GeometryPtr(new Geometry(path, strokePath));
+}
+
 GeometryPtr Geometry::transformed(const Matrix3x2& m) const {
+    if (stroke_)
+        return fromPaths(mapped(path_, m), mapped(*stroke_, m));
     return fromPath(mapped(path_, m));
 }
 
@@ -258,14 +264,40 @@ void PathBuilder::setFillMode(FillMode mode) {
     path_.setFillRule(mode == FillMode::Winding ? Qt::WindingFill : Qt::OddEvenFill);
 }
 
+void PathBuilder::setStroked(bool stroked) {
+    stroked_ = stroked;
+}
+
 void PathBuilder::beginFigure(PointF start) {
     path_.moveTo(qp(start));
+    figureStart_ = qp(start);
     inFigure_ = true;
+    stroked_ = true;
+    strokeJoined_ = false;
+    figureBroken_ = false;
+}
+
+void PathBuilder::beginStrokedSegment() {
+    if (!strokeJoined_)
+        stroke_.moveTo(path_.currentPosition());
+    strokeJoined_ = true;
+}
+
+void PathBuilder::addStrokedOrNot(const std::function<void(QPainterPath&)>& add) {
+    if (!inFigure_)
+        return;
+    if (stroked_) {
+        beginStrokedSegment();
+        add(stroke_);
+    } else {
+        strokeJoined_ = false;
+        figureBroken_ = anyUnstroked_ = true;
+    }
+    add(path_);
 }
 
 void PathBuilder::addLine(PointF point) {
-    if (inFigure_)
-        path_.lineTo(qp(point));
+    addStrokedOrNot([&](QPainterPath& p) { p.lineTo(qp(point)); });
 }
 
 void PathBuilder::addLines(std::span<const PointF> points) {
@@ -274,33 +306,44 @@ void PathBuilder::addLines(std::span<const PointF> points) {
 }
 
 void PathBuilder::addBezier(const BezierSegment& b) {
-    if (inFigure_)
-        path_.cubicTo(qp(b.point1), qp(b.point2), qp(b.point3));
+    addStrokedOrNot([&](QPainterPath& p) { p.cubicTo(qp(b.point1), qp(b.point2), qp(b.point3)); });
 }
 
 void PathBuilder::addQuadraticBezier(PointF control, PointF end) {
-    if (inFigure_)
-        path_.quadTo(qp(control), qp(end));
+    addStrokedOrNot([&](QPainterPath& p) { p.quadTo(qp(control), qp(end)); });
 }
 
 void PathBuilder::addArc(const ArcSegment& arc) {
-    if (inFigure_)
-        appendArc(path_, arc);
+    addStrokedOrNot([&](QPainterPath& p) { appendArc(p, arc); });
 }
 
 void PathBuilder::endFigure(FigureEnd end) {
-    if (inFigure_ && end == FigureEnd::Closed)
-        path_.closeSubpath();
+    if (!inFigure_)
+        return;
     inFigure_ = false;
+    if (end != FigureEnd::Closed)
+        return;
+    if (!stroked_) {
+        anyUnstroked_ = true;
+    } else if (!figureBroken_ && strokeJoined_) {
+        stroke_.closeSubpath();
+    } else if (path_.currentPosition() != figureStart_) {
+        beginStrokedSegment();
+        stroke_.lineTo(figureStart_);
+    }
+    path_.closeSubpath();
 }
 
 GeometryPtr PathBuilder::close() {
-    QPainterPath done = path_;
+    const QPainterPath done = path_;
+    const QPainterPath stroke = stroke_;
+    const bool separate = anyUnstroked_;
     const Qt::FillRule rule = path_.fillRule();
     path_ = QPainterPath();
     path_.setFillRule(rule);
-    inFigure_ = false;
-    return Geometry::fromPath(done);
+    stroke_ = QPainterPath();
+    inFigure_ = strokeJoined_ = figureBroken_ = anyUnstroked_ = false;
+    return separate ? Geometry::fromPaths(done, stroke) : Geometry::fromPath(done);
 }
 
 } // namespace platform::render

@@ -6,7 +6,9 @@
 #include "platform/render/Types.h"
 
 #include <QPainterPath>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -42,6 +44,8 @@ public:
     static GeometryPtr ellipse(const Ellipse& ellipse);
     /// Adopts a Qt path (its fill rule becomes the fill mode).
     static GeometryPtr fromPath(const QPainterPath& path);
+    /// A geometry whose border strokes only `strokePath` (a part of the outline of `path`).
+    static GeometryPtr fromPaths(const QPainterPath& path, const QPainterPath& strokePath);
 
     /// This geometry mapped through `m`.
     GeometryPtr transformed(const Matrix3x2& m) const;
@@ -68,11 +72,16 @@ public:
                               const Matrix3x2& world = {}, float tolerance = 0.25f) const;
 
     FillMode fillMode() const;
+    /// The outline that fills and hit tests use: every line of every figure.
     const QPainterPath& path() const { return path_; }
+    /// The lines that strokes and dashes draw: the outline without its unstroked lines.
+    const QPainterPath& strokePath() const { return stroke_ ? *stroke_ : path_; }
 
 private:
-    explicit Geometry(QPainterPath path) : path_(std::move(path)) {}
+    explicit Geometry(QPainterPath path, std::optional<QPainterPath> stroke = {})
+        : path_(std::move(path)), stroke_(std::move(stroke)) {}
     QPainterPath path_;
+    std::optional<QPainterPath> stroke_; // set when some lines are unstroked
 };
 
 /// Where an open figure of a path starts and ends, with the unit direction of travel there.
@@ -85,10 +94,13 @@ struct FigureEnds {
 std::vector<FigureEnds> openFigureEnds(const QPainterPath& path);
 
 /// Builds a path geometry figure by figure (the geometry sink): beginFigure, segments,
-/// endFigure, ..., then close(). Segments outside a figure are ignored.
+/// endFigure, ..., then close(). Segments outside a figure are ignored. Segments added while
+/// `setStroked(false)` is in force belong to the fill but leave no stroke; a figure begins
+/// stroked, and the closing line of a closed figure takes the setting in force at endFigure.
 class PathBuilder {
 public:
     void setFillMode(FillMode mode);
+    void setStroked(bool stroked);
     void beginFigure(PointF start);
     void addLine(PointF point);
     void addLines(std::span<const PointF> points);
@@ -100,8 +112,18 @@ public:
     GeometryPtr close();
 
 private:
+    // Continues the stroke path at the fill path's current point before a stroked segment.
+    void beginStrokedSegment();
+    void addStrokedOrNot(const std::function<void(QPainterPath&)>& add);
+
     QPainterPath path_;
+    QPainterPath stroke_;
+    QPointF figureStart_;
     bool inFigure_ = false;
+    bool stroked_ = true;
+    bool strokeJoined_ = false; // the stroke path's current point is the fill path's
+    bool figureBroken_ = false; // the current figure has an unstroked segment
+    bool anyUnstroked_ = false; // some segment of the geometry is unstroked
 };
 
 } // namespace platform::render

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <numbers>
+#include <string>
+#include <vector>
 
 using namespace platform::render;
 
@@ -153,3 +155,73 @@ TEST(Geometry, EmptyGeometryHasNoPointAtLength) {
 }
 
 } // namespace
+
+namespace {
+
+// The line pieces of a path as "x0,y0-x1,y1" strings (moveTo starts a new point).
+std::vector<std::string> linePieces(const QPainterPath& path) {
+    std::vector<std::string> out;
+    QPointF current;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (e.isLineTo())
+            out.push_back(QString("%1,%2-%3,%4")
+                              .arg(current.x())
+                              .arg(current.y())
+                              .arg(e.x)
+                              .arg(e.y)
+                              .toStdString());
+        current = e;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(Geometry, UnstrokedLinesFillButLeaveNoStroke) {
+    PathBuilder b;
+    b.setFillMode(FillMode::Winding);
+    b.beginFigure({0, 0});
+    b.addLine({10, 0});
+    b.setStroked(false);
+    b.addLine({10, 10});
+    b.setStroked(true);
+    b.addLine({0, 10});
+    b.endFigure(FigureEnd::Closed); // the closing line (0,10)-(0,0) is stroked
+    const GeometryPtr g = b.close();
+    EXPECT_TRUE(g->fillContainsPoint({5, 5}));
+    EXPECT_EQ(linePieces(g->path()),
+              (std::vector<std::string>{"0,0-10,0", "10,0-10,10", "10,10-0,10", "0,10-0,0"}));
+    EXPECT_EQ(linePieces(g->strokePath()),
+              (std::vector<std::string>{"0,0-10,0", "10,10-0,10", "0,10-0,0"}));
+    // Transforms keep the flags.
+    const GeometryPtr moved = g->transformed(Matrix3x2::translation(1, 0));
+    EXPECT_EQ(linePieces(moved->strokePath()),
+              (std::vector<std::string>{"1,0-11,0", "11,10-1,10", "1,10-1,0"}));
+}
+
+TEST(Geometry, UnstrokedClosingLineAndWhollyUnstrokedFigure) {
+    PathBuilder b;
+    b.beginFigure({0, 0});
+    b.addLine({10, 0});
+    b.setStroked(false);
+    b.endFigure(FigureEnd::Closed);
+    b.beginFigure({20, 0});
+    b.setStroked(false);
+    b.addLine({30, 0});
+    b.addLine({30, 10});
+    b.endFigure(FigureEnd::Closed);
+    const GeometryPtr g = b.close();
+    EXPECT_EQ(linePieces(g->strokePath()), (std::vector<std::string>{"0,0-10,0"}));
+    EXPECT_TRUE(g->fillContainsPoint({28, 2}));
+}
+
+TEST(Geometry, AWhollyStrokedFigureKeepsOnePath) {
+    PathBuilder b;
+    b.beginFigure({0, 0});
+    b.addLine({10, 0});
+    b.addLine({10, 10});
+    b.endFigure(FigureEnd::Closed);
+    const GeometryPtr g = b.close();
+    EXPECT_EQ(&g->strokePath(), &g->path());
+}
