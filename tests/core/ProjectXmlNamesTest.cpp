@@ -7,16 +7,16 @@
 #include "core/URTempFolders.h"
 #include "core/URXmlValues.h"
 #include "objects/URObjectsRegistry.h"
+#include "tests/support/SourcePaths.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <set>
 
 namespace {
 
 QString GoldenFile() {
-    return QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + "/golden/project_names.xml";
+    return QString::fromUtf8(kTestsSourceDir) + "/core/golden/project_names.xml";
 }
 
 QByteArray ReadAll(const QString& fileName) {
