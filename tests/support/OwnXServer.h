@@ -13,7 +13,10 @@ public:
         Server.start(QStringLiteral("Xvfb"),
                      QStringList{QStringLiteral("-displayfd"), QStringLiteral("1"),
                                  QStringLiteral("-screen"), QStringLiteral("0"), screen,
-                                 QStringLiteral("-nolisten"), QStringLiteral("tcp")} +
+                                 QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                                 // Without it the server resets whenever its last client
+                                 // leaves, and a connection made during the reset is refused.
+                                 QStringLiteral("-noreset")} +
                          extra);
         QByteArray number;
         while (!number.endsWith('\n') && Server.waitForReadyRead(10000))
