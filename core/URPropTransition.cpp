@@ -2,6 +2,30 @@
 
 #include "core/URSettings.h"
 
+const std::array<TRTransitionKind, 21> TransitionKinds = {{
+    {"Zoom In", true, false, false},
+    {"Zoom Out", false, true, false},
+    {"Custom", true, true, false},
+    {"Custom In", false, false, true},
+    {"Custom Out", false, false, true},
+    {"Circle Open", true, true, true},
+    {"Circle Close", true, true, true},
+    {"Rectangle Open", true, true, true},
+    {"Rectangle Close", true, true, true},
+    {"Reveal", true, false, true},
+    {"Wipe", false, true, false},
+    {"Slide", true, true, true},
+    {"Flip", true, true, true},
+    {"Radial Blur", true, true, true},
+    {"Spin Blur", true, true, true},
+    {"Pixelate", true, true, true},
+    {"Dissolve", true, true, true},
+    {"Genie", true, true, true},
+    {"Swirl", true, true, true},
+    {"Magnify", true, true, true},
+    {"Fisheye Lens", true, true, true},
+}};
+
 TRPropTransition::TRPropTransition(TRPropertyType type) : TRPropBase(type) {
     FChecked = true;
     FDuration = SettingsRecord.DefaultTransitionDuration;

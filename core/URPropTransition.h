@@ -6,6 +6,26 @@
 
 #include "core/URPropBase.h"
 
+#include <array>
+#include <memory>
+
+// One kind of transition and the sides that offer it. The kind list of the frame follows the
+// rows of TransitionKinds; "Zoom In" and "Zoom Out" serve only zoom-area objects.
+struct TRTransitionKind {
+    const char* Name;
+    bool ForIn;
+    bool ForOut;
+    bool ForObject;
+};
+extern const std::array<TRTransitionKind, 21> TransitionKinds;
+
+// The effect chain a group draws through, made by the graphics engine on first use and kept
+// with the group (each group owns its own effects, so two groups never share settings).
+class TRTransitionEffects {
+public:
+    virtual ~TRTransitionEffects() = default;
+};
+
 class TRPropTransition : public TRPropBase {
 public:
     explicit TRPropTransition(TRPropertyType type = ptTrIn);
@@ -29,6 +49,9 @@ public:
     bool FFade = true;
     bool FSpin = false;
     bool FIncludeBack = false;
+
+    // The group's effect chain; built lazily by the transition renderer.
+    mutable std::shared_ptr<TRTransitionEffects> FEffects;
 
     void VisitFields(TRPropFields& fields) override;
 };

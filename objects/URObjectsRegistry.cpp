@@ -12,6 +12,7 @@
 #include "graphics/URPropReflection.h"
 #include "graphics/URPropShadow.h"
 #include "graphics/URPropZoomAndPan.h"
+#include "graphics/URTransitionDraw.h"
 #include "objects/URPropAudio.h"
 #include "objects/URPropAudioTTS.h"
 #include "objects/URPropBackgroundBorder.h"
@@ -62,6 +63,7 @@ void SetProjectProgressBarDefaults(TRProject& project) {
 } // namespace
 
 void RegisterEngineKinds() {
+    InstallTransitionDraw();
     RegisterPropertyGroup(ptProjectSize, MakePropertyGroup<TRPropProjectSize>);
     RegisterPropertyGroup(ptShadow, MakePropertyGroup<TRPropShadow>);
     RegisterPropertyGroup(ptZoomAndPan, MakePropertyGroup<TRPropZoomAndPan>);

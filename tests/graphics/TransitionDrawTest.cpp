@@ -1,0 +1,188 @@
+// Drawing the transition groups: every kind on a small picture at the start, the middle and
+// the end of its transition, the side that mirrors it, and the transform of the Custom kinds.
+#include "core/URPropTransition.h"
+#include "core/URScenePaint.h"
+#include "graphics/URCustomEffects.h"
+#include "graphics/URTransitionDraw.h"
+#include "platform/render/DeviceContext.h"
+#include "tests/platform/render/EffectsTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace effectstest;
+
+namespace {
+
+DeviceContext*& Context() {
+    static DeviceContext* context = nullptr;
+    return context;
+}
+
+// A 16x16 picture: red on the left half, blue on the right.
+BitmapPtr Picture() {
+    return bitmapFrom(16, 16,
+                      [](int x, int) { return x < 8 ? opaque(255, 0, 0) : opaque(0, 0, 255); });
+}
+
+const uint32_t Red = opaque(255, 0, 0);
+const uint32_t Blue = opaque(0, 0, 255);
+const uint32_t Clear = 0;
+
+class TransitionDraw : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const FactoryPtr factory = Factory::create();
+        for (const TRCustomEffectRegistration& r : CustomEffectRegistrations(factory))
+            r.registerEffect();
+        context_ = DeviceContext::create(factory);
+        Context() = context_.get();
+        SceneContextHook = [] { return Context(); };
+    }
+    void TearDown() override {
+        SceneContextHook = nullptr;
+        Context() = nullptr;
+        TransitionDrawHook = nullptr;
+    }
+
+    // The group of `name` drawn for `side` at `position` on the picture centred on a 64x64
+    // scene.
+    TRTransitionStep Draw(TRPropTransition& group, const QString& name, TRPropertyType side,
+                          float position) {
+        group.FName = name;
+        TRTransitionStep step;
+        DrawTransition(group, side, position, {picture_, 0, 0, 16, 16, 64, 64}, step);
+        return step;
+    }
+
+    static uint32_t At(const TRTransitionStep& step, int x, int y) {
+        return step.Output->render(RectL{x, y, x + 1, y + 1}).pixelAt(x, y);
+    }
+
+    DeviceContextPtr context_;
+    BitmapPtr picture_ = Picture();
+};
+
+} // namespace
+
+TEST_F(TransitionDraw, EveryKindShowsThePictureUndisturbedAtTheEndOfComingIn) {
+    for (const TRTransitionKind& kind : TransitionKinds) {
+        SCOPED_TRACE(kind.Name);
+        for (TRPropertyType side : {ptTrIn, ptTrOut}) {
+            TRPropTransitionIn group;
+            group.FBorderSize = 0;
+            // Coming in ends at progress 1; going out starts at progress 0.
+            const TRTransitionStep step =
+                Draw(group, kind.Name, side, side == ptTrIn ? 1.0f : 0.0f);
+            EXPECT_FLOAT_EQ(step.Opacity, 1);
+            EXPECT_FLOAT_EQ(step.Rotation, 0);
+            EXPECT_EQ(step.Transform, Matrix3x2::identity());
+            for (const auto& [x, y, colour] :
+                 {std::tuple{0, 8, Red}, {15, 8, Blue}, {0, 0, Red}, {15, 15, Blue}})
+                EXPECT_TRUE(near(At(step, x, y), colour, 3)) << hex(At(step, x, y)).toStdString();
+        }
+    }
+}
+
+TEST_F(TransitionDraw, MasksAtStartMiddleAndEnd) {
+    // Key pixels of the picture coming in: the edges' middles (0, 8) red and (15, 8) blue,
+    // the corners (0, 0) and (15, 15), and (5, 8) near the centre (8, 8).
+    struct Case {
+        const char* name;
+        int direction;
+        float position;
+        uint32_t left, right, topLeft, bottomRight, inner;
+    };
+    const Case cases[] = {
+        // A circle about (8, 8): radius 0, then half the corner distance (5.66 px: (5.5, 8.5)
+        // inside at 2.55, the edges' middles outside at 7.5), then every corner.
+        {"Circle Open", 1, 0, Clear, Clear, Clear, Clear, Clear},
+        {"Circle Open", 1, 0.5f, Clear, Clear, Clear, Clear, Red},
+        {"Circle Open", 1, 1, Red, Blue, Red, Blue, Red},
+        // Inverted: the picture outside a circle shrinking from the corners onto the centre.
+        {"Circle Close", 1, 0, Clear, Clear, Clear, Clear, Clear},
+        {"Circle Close", 1, 0.5f, Red, Blue, Red, Blue, Clear},
+        // Half-size rectangle (4, 4)..(12, 12), shown or, for Close, hidden.
+        {"Rectangle Open", 1, 0.5f, Clear, Clear, Clear, Clear, Red},
+        {"Rectangle Close", 1, 0.5f, Red, Blue, Red, Blue, Clear},
+        // Reveal moving right uncovers the left part first; left the right part; down the
+        // top part; up the bottom part.
+        {"Reveal", 4, 0, Clear, Clear, Clear, Clear, Clear},
+        {"Reveal", 4, 0.5f, Red, Clear, Red, Clear, Red},
+        {"Reveal", 1, 0.5f, Clear, Blue, Clear, Blue, Clear},
+        {"Reveal", 2, 0.5f, Clear, Clear, Red, Clear, Clear},
+        {"Reveal", 3, 0.5f, Red, Blue, Clear, Blue, Red},
+        // Slide from the right: half way, the red half stands on the right half.
+        {"Slide", 1, 0, Clear, Clear, Clear, Clear, Clear},
+        {"Slide", 1, 0.5f, Clear, Red, Clear, Red, Clear},
+        {"Slide", 4, 0.5f, Blue, Clear, Blue, Clear, Blue},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.direction) + " " +
+                     std::to_string(c.position));
+        TRPropTransitionIn group;
+        group.FBorderSize = 0;
+        group.FDirection = c.direction;
+        const TRTransitionStep step = Draw(group, c.name, ptTrIn, c.position);
+        for (const auto& [x, y, colour] : {std::tuple{0, 8, c.left},
+                                           {15, 8, c.right},
+                                           {0, 0, c.topLeft},
+                                           {15, 15, c.bottomRight},
+                                           {5, 8, c.inner}})
+            EXPECT_TRUE(near(At(step, x, y), colour, 3))
+                << x << "," << y << ": " << hex(At(step, x, y)).toStdString();
+    }
+}
+
+TEST_F(TransitionDraw, GoingOutRunsTheKindBackwardsWithTheMirroredDirection) {
+    TRPropTransitionOut group;
+    group.FBorderSize = 0;
+    group.FDirection = 4;
+    // Leaving to the right: at a quarter the visible part is the right three quarters.
+    const TRTransitionStep wipe = Draw(group, "Wipe", ptTrOut, 0.25f);
+    EXPECT_TRUE(near(At(wipe, 0, 8), Clear, 3));
+    EXPECT_TRUE(near(At(wipe, 15, 8), Blue, 3));
+    const TRTransitionStep gone = Draw(group, "Circle Open", ptTrOut, 1);
+    EXPECT_TRUE(near(At(gone, 15, 8), Clear, 3));
+}
+
+TEST_F(TransitionDraw, CustomMovesScalesSpinsAndFades) {
+    TRPropTransitionIn group;
+    group.FMoveDirection = 1;
+    group.FBorderSize = 10;
+    TRTransitionStep step;
+    // 1920 scene, 400 picture at the centre: 960 + 200 + 20 px to the right.
+    DrawTransition(group, ptTrIn, 0, {picture_, 0, 0, 400, 100, 1920, 1080}, step);
+    EXPECT_EQ(step.Transform, Matrix3x2::translation(1180, 0));
+    EXPECT_FLOAT_EQ(step.Opacity, 0);
+    TRPropTransitionOut out;
+    out.FMoveDirection = 1;
+    out.FBorderSize = 10;
+    DrawTransition(out, ptTrOut, 1, {picture_, 0, 0, 400, 100, 1920, 1080}, step);
+    EXPECT_EQ(step.Transform, Matrix3x2::translation(-1180, 0));
+
+    // Linear easing: a transition out at a quarter stands at t = 0.75.
+    out.FMoveDirection = 0;
+    out.FScale = 3;
+    out.FSpin = true;
+    DrawTransition(out, ptTrOut, 0.25f, {picture_, 0, 0, 16, 16, 64, 64}, step);
+    EXPECT_FLOAT_EQ(step.Opacity, 0.75f);
+    EXPECT_FLOAT_EQ(step.Rotation, -90);
+    EXPECT_EQ(step.Transform, Matrix3x2::rotation(-90) * Matrix3x2::scale(1.5f, 1.5f));
+}
+
+TEST_F(TransitionDraw, UnknownKindsNilInputAndDissolveWithoutStrengthChangeNothing) {
+    for (const char* name : {"Zoom In", "Zoom Out", "custom", "Dissolve"}) {
+        SCOPED_TRACE(name);
+        TRPropTransitionIn group;
+        group.FBorderSize = 0;
+        const TRTransitionStep step = Draw(group, name, ptTrIn, 0.3f);
+        EXPECT_EQ(step.Output, picture_);
+        EXPECT_FLOAT_EQ(step.Opacity, 1);
+        EXPECT_EQ(step.Transform, Matrix3x2::identity());
+    }
+    TRPropTransitionIn group;
+    TRTransitionStep step;
+    DrawTransition(group, ptTrIn, 0.3f, {}, step);
+    EXPECT_FALSE(step.Output);
+    EXPECT_FLOAT_EQ(step.Opacity, 1);
+}
