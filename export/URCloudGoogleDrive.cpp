@@ -157,6 +157,15 @@ bool TRGoogleDrive::RefreshAccess() {
 
 void TRGoogleDrive::DoAuth() {
     TRCloudStorage::DoAuth();
+    FState.clear();
+    const bool listening = FHttpServer.start(
+        ListenerPort, [this](const QByteArray& target) { return HandleAuthRedirect(target); },
+        AuthTimeout, [this] { AuthFailed(); });
+    if (!listening) {
+        AuthFailed();
+        return;
+    }
+    FCallBackURL = "http://127.0.0.1:" + QString::number(FHttpServer.port()) + "/";
     FState = RandomText(24);
     FCodeVerifier = RandomText(48);
     const QString challenge =
@@ -173,25 +182,30 @@ void TRGoogleDrive::DoAuth() {
                "&response_type=code&client_id=" + FApp.ClientId + "&" + pkce;
 }
 
-QString TRGoogleDrive::VendorStatusPage(const QString& status) const {
-    return CloudBaseAddress(TRCloudEndpoint::Vendor) + "/uploadtogoogledrive?status=" + status;
+void TRGoogleDrive::AuthFailed() {
+    FAuthorized = false;
+    ErrorMessage = Unsuccessful;
+    CloseAuthForm();
+    DoReceivedAccessToken();
 }
 
-TRAuthAnswer TRGoogleDrive::HandleAuthRedirect(const QString& target) {
+QByteArray TRGoogleDrive::VendorStatusPage(const QString& status) const {
+    return (CloudBaseAddress(TRCloudEndpoint::Vendor) + "/uploadtogoogledrive?status=" + status)
+        .toUtf8();
+}
+
+platform::net::LoopbackAnswer TRGoogleDrive::HandleAuthRedirect(const QByteArray& target) {
     const qsizetype mark = target.indexOf('?');
     if (mark < 0 || target.left(mark) != "/")
         return {404, {}, false};
-    const QUrlQuery query(target.mid(mark + 1));
+    const QUrlQuery query(QString::fromUtf8(target.mid(mark + 1)));
     if (FState.isEmpty() || query.queryItemValue("state", QUrl::FullyDecoded) != FState)
         return {400, {}, false};
     FState.clear(); // one redirect per sign-in
     ErrorMessage.clear();
     FToken_Auth = query.queryItemValue("code", QUrl::FullyDecoded);
     if (FToken_Auth.isEmpty()) {
-        FAuthorized = false;
-        ErrorMessage = Unsuccessful;
-        CloseAuthForm();
-        DoReceivedAccessToken();
+        AuthFailed();
         return {302, VendorStatusPage("access_denied"), true};
     }
     if (OnCommandGet)

@@ -5,8 +5,10 @@
 
 #include "export/URCloudBase.h"
 #include "export/URCloudEndpoints.h"
+#include "platform/net/LoopbackListener.h"
 
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -72,13 +74,17 @@ public:
 
     // Seconds of the monotonic clock; tests replace it.
     std::function<qint64()> Now;
+    // The redirect listener's port on 127.0.0.1 (0 picks a free one) and how long it waits.
+    quint16 ListenerPort = 8889;
+    std::chrono::milliseconds AuthTimeout = std::chrono::minutes(10);
 
     TRGoogleDriveItems* GDrive() { return static_cast<TRGoogleDriveItems*>(Drive()); }
 
     std::unique_ptr<TRCloudItems> CreateItems() override;
     bool TestTokens() override;
     bool RefreshAccess() override;
-    // Builds the sign-in address with a fresh state and PKCE challenge.
+    // Starts the redirect listener and builds the sign-in address with a fresh state and PKCE
+    // challenge. A port in use or the time-out ends the sign-in as failed.
     void DoAuth() override;
     void GetAccountInfo() override;
     void GetDriveInfo() override;
@@ -94,8 +100,9 @@ public:
     TRGoogleDriveItem* CreateFolderEx(const QString& folderParent, const QString& folderName);
     bool Rename(TRCloudItem* item, const QString& newName);
     QString FindRootFolder();
-    // Handles one request of the browser on the redirect listener (its path and query).
-    TRAuthAnswer HandleAuthRedirect(const QString& target);
+    // Handles one request of the browser on the redirect listener (its path and query): only
+    // "/" with this sign-in's state is taken.
+    platform::net::LoopbackAnswer HandleAuthRedirect(const QByteArray& target);
 
     // The sign-in's state and PKCE verifier made by DoAuth.
     QString AuthState() const { return FState; }
@@ -108,7 +115,8 @@ private:
     // The token endpoint's reply to a form; empty when there is none.
     QByteArray PostForm(TRCloudEndpoint role, const QString& path, const QString& form);
     void ExchangeCode();
-    QString VendorStatusPage(const QString& status) const;
+    void AuthFailed();
+    QByteArray VendorStatusPage(const QString& status) const;
     void ReadListing(const QJsonObject& reply, TRGoogleDriveItems& list) const;
     void BuildFolderTree(TRGoogleDriveItems& list);
     void AddChildItems(TRGoogleDriveItems& list, TRGoogleDriveItem& folder);
@@ -117,4 +125,6 @@ private:
 
     QString FState;
     QString FCodeVerifier;
+    // Last, so that it stops before the fields its handler uses go.
+    platform::net::LoopbackListener FHttpServer;
 };

@@ -1,5 +1,6 @@
 #include "export/URCloudEndpoints.h"
 #include "export/URCloudGoogleDrive.h"
+#include "export/URCloudHelpers.h"
 #include "tests/support/net/TlsTestServer.h"
 
 #include <QFile>
@@ -33,6 +34,7 @@ protected:
         drive_ = std::make_unique<TRGoogleDrive>();
         drive_->SetCertificateAuthorities(server_.caFile());
         drive_->Now = [this] { return now_; };
+        drive_->ListenerPort = 0;
         drive_->SetToken_Access("tok");
         drive_->SetToken_Refresh("ref");
         drive_->ValidUntil = now_ + 3600;
@@ -296,13 +298,15 @@ TEST_F(GoogleDrive, CodeExchangeCarriesTheVerifierAndNeedsBothTokens) {
         server_.route("POST", "/api/googledrive/token.php", {200, c.reply, {}});
         drive_->DoAuth();
         const QString state = drive_->AuthState();
-        const TRAuthAnswer answer = drive_->HandleAuthRedirect("/?state=" + state + "&code=4%2Fx");
+        const auto answer =
+            drive_->HandleAuthRedirect("/?state=" + state.toLatin1() + "&code=4%2Fx");
         EXPECT_EQ(answer.status, 302) << c.name;
-        EXPECT_EQ(answer.location, server_.base() + "/uploadtogoogledrive?status=" + c.page);
+        EXPECT_EQ(answer.location,
+                  (server_.base() + "/uploadtogoogledrive?status=" + c.page).toUtf8());
         EXPECT_EQ(drive_->Authorized(), c.authorized) << c.name;
         EXPECT_EQ(server_.requests().back().body,
-                  "code=4%2Fx&redirect_uri=http%3A%2F%2F127.0.0.1%3A8889%2F&code_verifier=" +
-                      drive_->CodeVerifier().toLatin1());
+                  "code=4%2Fx&redirect_uri=" + URLEncode(drive_->CallbackURL()).toLatin1() +
+                      "&code_verifier=" + drive_->CodeVerifier().toLatin1());
         if (c.authorized) {
             EXPECT_EQ(drive_->ValidUntil, now_ + 3600);
         } else {
