@@ -378,6 +378,7 @@ QString TRCloudBase::HttpError(int errorCode) {
 void TRCloudBase::CloseAuthForm() {}
 
 void TRCloudBase::DoConnectionError(const QString& text) {
+    FLastFailure = text;
     if (OnConnectionError)
         OnConnectionError(this, text);
 }

@@ -185,6 +185,8 @@ public:
     static QString HttpError(int errorCode);
     void CloseAuthForm();
     void DoConnectionError(const QString& text);
+    // The text of the last failure reported through OnConnectionError.
+    QString LastFailure() const { return FLastFailure; }
 
     // OAuth 1.0 signing with RequestParams.
     void AddOAuthRequestParams(const QString& appKey, const QString& accessToken, QString& ts,
@@ -229,6 +231,7 @@ private:
     void ReportFailure(const platform::net::HttpReply& reply);
 
     platform::net::HttpOptions FHttpOptions;
+    QString FLastFailure;
 };
 
 class TRCloudStorage : public TRCloudBase {
@@ -245,7 +248,8 @@ public:
     QString RootDlLink;
     QString RootShLink;
     QString RootMediaLink;
-    int ValidUntil = 0;
+    // Expiry of the access token in seconds of the monotonic clock.
+    qint64 ValidUntil = 0;
 
     virtual std::unique_ptr<TRCloudItems> CreateItems();
     virtual void GetAccountInfo();

@@ -254,10 +254,28 @@ void TlsTestServer::serve(int client) {
     SSL_shutdown(ssl.get());
 }
 
+namespace {
+
+// A query naming an access token or an API key: secrets travel in headers, never in a URL.
+bool carriesSecret(const QByteArray& query) {
+    for (const QByteArray& pair : query.split('&')) {
+        const QByteArray name = pair.left(pair.indexOf('=')).toLower();
+        if (name == "access_token" || name == "key")
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 TlsResponse TlsTestServer::answerFor(const TlsRequest& request) const {
     const qsizetype query = request.target.indexOf('?');
     const QByteArray path = query < 0 ? request.target : request.target.left(query);
+    if (query >= 0 && carriesSecret(request.target.mid(query + 1)))
+        return {400, "secret in URL", {}};
     std::lock_guard lock(mutex_);
-    const auto found = routes_.find(request.method + " " + path);
+    auto found = routes_.find(request.method + " " + request.target);
+    if (found == routes_.end())
+        found = routes_.find(request.method + " " + path);
     return found != routes_.end() ? found->second : TlsResponse{404, "missing", {}};
 }

@@ -44,7 +44,8 @@ public:
     TlsTestServer(const TlsTestServer&) = delete;
     TlsTestServer& operator=(const TlsTestServer&) = delete;
 
-    // The answer to `method` on `path` (without its query).
+    // The answer to `method` on `path`: a path with its query is matched before the bare path.
+    // A request naming "access_token" or "key" in its query is answered 400.
     void route(const QByteArray& method, const QByteArray& path, TlsResponse response);
 
     quint16 port() const { return port_; }
