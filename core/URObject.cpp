@@ -694,8 +694,9 @@ TRTransitionStep TRObject::ApplyTransitionInOut(const TRTransitionInput& input) 
     return step;
 }
 
-QString TRObject::GetText() {
-    TRPropBase* group = GetProperty(ptText);
+QString TRObject::GetText() const {
+    // The look-up only reads the keyframes (and refreshes the interpolated cache).
+    TRPropBase* group = const_cast<TRObject*>(this)->GetProperty(ptText);
     const auto* text = dynamic_cast<const TRTextSource*>(group);
     return text && group->Checked() ? text->Text() : QString();
 }

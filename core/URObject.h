@@ -237,8 +237,9 @@ public:
     virtual std::int32_t GetMediaTime(std::int32_t) const { return 0; }
     // Adds the object's sound to the mix-down of a video export; kinds without sound add none.
     virtual void AddAudioToVideoExporter(TRAudioExporter&) {}
-    // The text of the text group when the object has one and it is checked, else empty.
-    virtual QString GetText();
+    // The text the object shows: its text group's when it has one and it is checked, else
+    // empty. Kinds with a text of their own (captions) override it.
+    virtual QString GetText() const;
     // The placement position stored in the keyframe before (after) the current one, not
     // interpolated; false at the first (last) keyframe or without a placement there.
     bool GetPreviousPosition(QPointF& position) const;
@@ -280,8 +281,6 @@ public:
     void Resize(std::uint8_t type, float dx, float dy, bool ctrl);
     // 1 left, 2 horizontal centre, 3 right, 4 top, 5 vertical centre, 6 bottom.
     void Align(std::uint8_t type, float target);
-    // The text the object shows (captions, texts); empty for kinds without one.
-    virtual QString GetText() const { return {}; }
 
     // ---- the clip on the timeline (URTimelineClip.cpp) ----
     // Draws the clip through the installed timeline control; nothing without one.
