@@ -144,7 +144,7 @@ TEST(OAuthSigning, DigestsAgainstPublishedVectors) {
 }
 
 TEST(OAuthSigning, SignatureBaseSignatureAndHeaderWorkedByHand) {
-    // The photo example of the OAuth Core 1.0 specification (appendix A.5).
+    // The well-known OAuth 1.0 photo-request example (vacation.jpg), signed with HMAC-SHA1.
     const QString params =
         "file=vacation.jpg&oauth_consumer_key=dpf43f3p2l4k3l03&oauth_nonce=kllo9940pd9333jh&"
         "oauth_signature_method=HMAC-SHA1&oauth_timestamp=1191242096&oauth_token=nnch734d00sl2jdk&"
