@@ -145,7 +145,8 @@ public:
     // Writes the project's children into the root element `parent` and returns it.
     QDomElement SaveToXML(QDomNode parent) const override;
     // Fills a fresh project from a package or a recovery folder; empty on success or cancel,
-    // else the error text. A failed recovery open never deletes the recovery folder.
+    // else the error text. A failed recovery open never deletes the recovery folder. After an
+    // error the project holds what was read before the damage was found: discard it.
     QString OpenFromFile(const QString& fileName) override;
     // Reads the children of the "Project" element.
     void OpenFromXML(const QDomElement& element) override;
@@ -326,6 +327,7 @@ private:
     };
     TRSceneCache& SceneCache();
     std::unique_ptr<TRSceneCache> FSceneCache;
+    void SaveOwnPartsToXML(QDomNode parent) const;
     QByteArray DescriptionBytes() const;
     QString WriteDescription(const QByteArray& bytes) const;
     QString EnsureTempFolder();

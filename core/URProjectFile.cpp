@@ -48,25 +48,6 @@ const QString XmlError = QStringLiteral("XML error.");
 constexpr qint64 MaxDescriptionBytes = qint64(1) << 30;
 constexpr int MaxDescriptionDepth = 64;
 
-// Why the description cannot be read, found by one pass over it before anything is built:
-// not well-formed, too large or too deep. Empty when it can; leaves the file at its start.
-QString DescriptionError(QFile& file) {
-    if (file.size() > MaxDescriptionBytes)
-        return NotValidProject + "\r" + QStringLiteral("The description is too large.");
-    QXmlStreamReader reader(&file);
-    int depth = 0;
-    while (!reader.atEnd() && depth <= MaxDescriptionDepth) {
-        const QXmlStreamReader::TokenType token = reader.readNext();
-        depth += token == QXmlStreamReader::StartElement ? 1
-                 : token == QXmlStreamReader::EndElement ? -1
-                                                         : 0;
-    }
-    file.seek(0);
-    if (depth > MaxDescriptionDepth)
-        return NotValidProject + "\r" + QStringLiteral("The description is nested too deeply.");
-    return reader.hasError() ? NotValidProject : QString();
-}
-
 void ReportProgress(int percent) {
     if (TRProgressReporter* progress = InstalledProgress())
         progress->SetProgress(percent);
@@ -272,7 +253,8 @@ bool CopyInChunks(const QString& source, const QString& target) {
 
 // ---- writing ----
 
-QDomElement TRProject::SaveToXML(QDomNode parent) const {
+// The project's own object element and its export and interface options.
+void TRProject::SaveOwnPartsToXML(QDomNode parent) const {
     TRObject::SaveToXML(parent);
     TRProjectExportOptions exportOptions = FExportOptions;
     WriteXmlFields(XmlAppendChild(parent, QStringLiteral("Export")),
@@ -280,6 +262,10 @@ QDomElement TRProject::SaveToXML(QDomNode parent) const {
     TRProjectInterfaceOptions interfaceOptions = InterfaceOptions;
     WriteXmlFields(XmlAppendChild(parent, QStringLiteral("Interface")),
                    [&](TRPropFields& f) { VisitInterfaceFields(f, interfaceOptions); });
+}
+
+QDomElement TRProject::SaveToXML(QDomNode parent) const {
+    SaveOwnPartsToXML(parent);
     Breadcrumb(this, QStringLiteral("SaveXML_Objects"));
     const QDomElement objects = XmlAppendChild(parent, QStringLiteral("Objects"));
     for (const auto& object : FObjects)
@@ -288,18 +274,52 @@ QDomElement TRProject::SaveToXML(QDomNode parent) const {
     return parent.toElement();
 }
 
-QDomDocument TRProject::ProjectDocument(QChar decimal) const {
+namespace {
+
+// A document of the root element alone: what values written under it look up (the decimal
+// separator) is found there.
+QDomDocument ProjectRoot(QChar decimal) {
     QDomDocument document = XmlNewDocument(QStringLiteral("Project"));
     QDomElement root = document.documentElement();
     XmlSetText(root, QStringLiteral("Version"), VersionAttribute());
     XmlSetText(root, QStringLiteral("OS"), OsAttribute());
     XmlSetText(root, QStringLiteral("Decimal"), QString(decimal));
-    SaveToXML(root);
     return document;
 }
 
+} // namespace
+
+QDomDocument TRProject::ProjectDocument(QChar decimal) const {
+    QDomDocument document = ProjectRoot(decimal);
+    SaveToXML(document.documentElement());
+    return document;
+}
+
+// Written one object at a time, each from a small document of its own, so that a project of a
+// hundred thousand objects is never held as one document; the bytes are those of
+// ProjectDocument written whole.
 QByteArray TRProject::DescriptionBytes() const {
-    return XmlDocumentBytes(ProjectDocument(SystemDecimalSeparator()));
+    const QChar decimal = SystemDecimalSeparator();
+    const QDomDocument head = ProjectRoot(decimal);
+    const QDomElement root = head.documentElement();
+    SaveOwnPartsToXML(root);
+    QByteArray bytes;
+    QXmlStreamWriter writer(&bytes);
+    XmlStartWriting(writer);
+    XmlWriteStartElement(writer, root);
+    for (QDomNode part = root.firstChild(); !part.isNull(); part = part.nextSibling())
+        XmlWriteElement(writer, part);
+    Breadcrumb(this, QStringLiteral("SaveXML_Objects"));
+    writer.writeStartElement(QStringLiteral("Objects"));
+    for (const auto& object : FObjects) {
+        const QDomDocument piece = ProjectRoot(decimal);
+        XmlWriteElement(writer, object->SaveToXML(piece.documentElement()));
+    }
+    Breadcrumb(this, QStringLiteral("SaveXML_End"));
+    writer.writeEndElement();
+    writer.writeEndElement();
+    writer.writeEndDocument();
+    return bytes;
 }
 
 // Replaces the description only with a whole new one.
@@ -570,9 +590,9 @@ QString TRProject::ReadDescription() {
     QFile file(TempFolder + DescriptionFile);
     if (!file.open(QIODevice::ReadOnly))
         return NotValidProject;
-    if (const QString error = DescriptionError(file); !error.isEmpty())
-        return error;
-    TRXmlElementStream stream(file);
+    if (file.size() > MaxDescriptionBytes)
+        return NotValidProject + "\r" + QStringLiteral("The description is too large.");
+    TRXmlElementStream stream(file, MaxDescriptionDepth);
     if (!stream.ReadRoot() || stream.Name() != QStringLiteral("Project"))
         return NotValidProject;
     try {
@@ -580,6 +600,12 @@ QString TRProject::ReadDescription() {
     } catch (const TRDamagedProject& damage) {
         return NotValidProject + "\r" + QString::fromStdString(damage.what());
     }
+    // Damage is found while reading, not by a pass of its own: what was read of a damaged
+    // description is refused with it.
+    if (!stream.Finish())
+        return stream.TooDeep() ? NotValidProject + "\r" +
+                                      QStringLiteral("The description is nested too deeply.")
+                                : NotValidProject;
     if (RecordedTracksLoader) {
         std::int32_t width = 0;
         std::int32_t height = 0;

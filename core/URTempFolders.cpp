@@ -21,8 +21,9 @@ int folderCounter = 1;
 
 // The locks this process holds on its project folders, by cleaned path.
 std::map<QString, std::unique_ptr<FileLock>>& heldFolders() {
-    static std::map<QString, std::unique_ptr<FileLock>> folders;
-    return folders;
+    // Never destroyed: a project that outlives main (a static one) still releases its folder.
+    static auto* folders = new std::map<QString, std::unique_ptr<FileLock>>;
+    return *folders;
 }
 
 QString lockKey(const QString& path) {

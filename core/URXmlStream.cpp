@@ -17,10 +17,18 @@ bool TRXmlElementStream::ReadRoot() {
         return false;
     FRootName = Name();
     FRootAttributes = FReader.attributes();
+    FDepth = 1;
     return true;
 }
 
+void TRXmlElementStream::Enter() {
+    FStepped = false;
+    ++FDepth;
+}
+
 bool TRXmlElementStream::NextChild() {
+    if (Failed())
+        return false;
     if (FStepped)
         FReader.skipCurrentElement();
     FStepped = false;
@@ -30,6 +38,8 @@ bool TRXmlElementStream::NextChild() {
             FStepped = true;
             return true;
         case QXmlStreamReader::EndElement:
+            --FDepth;
+            return false;
         case QXmlStreamReader::EndDocument:
         case QXmlStreamReader::Invalid:
             return false;
@@ -49,9 +59,12 @@ QDomDocument TRXmlElementStream::Take() {
     for (int depth = 0;;) {
         switch (FReader.tokenType()) {
         case QXmlStreamReader::StartElement:
+            if (FDepth + ++depth > FMaxDepth) {
+                FTooDeep = true;
+                return {};
+            }
             parent =
                 parent.appendChild(NewElement(document, Name(), FReader.attributes())).toElement();
-            ++depth;
             break;
         case QXmlStreamReader::EndElement:
             parent = parent.parentNode().toElement();
@@ -68,4 +81,13 @@ QDomDocument TRXmlElementStream::Take() {
             break;
     }
     return document;
+}
+
+bool TRXmlElementStream::Finish() {
+    if (FStepped)
+        FReader.skipCurrentElement();
+    FStepped = false;
+    while (!Failed() && !FReader.atEnd())
+        FReader.readNext();
+    return !Failed();
 }

@@ -8,30 +8,40 @@
 
 class TRXmlElementStream {
 public:
-    explicit TRXmlElementStream(QIODevice& device) : FReader(&device) {}
+    // Elements nested deeper than maxDepth (the root is at depth 1) end the walk: TooDeep().
+    TRXmlElementStream(QIODevice& device, int maxDepth) : FReader(&device), FMaxDepth(maxDepth) {}
 
     // Steps to the root element; false when the file has none.
     bool ReadRoot();
     // Steps to the next child element of the element being walked (the root at first, or the
     // element last entered), skipping the one stepped to before unless it was taken or
-    // entered; false at the end of that element.
+    // entered; false at the end of that element, and for good once the walk has failed.
     bool NextChild();
     // The name of the element stepped to.
     QString Name() const { return FReader.name().toString(); }
     // A document of the element stepped to, whole, as the only child of a copy of the root (its
     // attributes only), so that what a reader looks up on the root (the decimal separator)
-    // reads as in the file.
+    // reads as in the file. Empty when the element nests too deeply.
     QDomDocument Take();
     // Walks the children of the element stepped to; after its end NextChild goes on in its
     // parent.
-    void Enter() { FStepped = false; }
+    void Enter();
+    // Reads what is left of the file, so that damage after the last element taken is found;
+    // false when the file is not well-formed or nests too deeply.
+    bool Finish();
     // How much of the file has been read, in characters.
     qint64 Offset() const { return FReader.characterOffset(); }
     bool HasError() const { return FReader.hasError(); }
+    bool TooDeep() const { return FTooDeep; }
 
 private:
+    bool Failed() const { return FTooDeep || FReader.hasError(); }
+
     QXmlStreamReader FReader;
     QXmlStreamAttributes FRootAttributes;
     QString FRootName;
+    int FMaxDepth;
+    int FDepth = 0;        // the depth of the element being walked
     bool FStepped = false; // on the start of an element neither taken nor entered
+    bool FTooDeep = false;
 };

@@ -165,37 +165,43 @@ QDomDocument XmlReparse(const QDomDocument& document) {
     return copy;
 }
 
-namespace {
+void XmlStartWriting(QXmlStreamWriter& writer) {
+    writer.setAutoFormatting(true);
+    writer.setAutoFormattingIndent(2);
+    writer.writeStartDocument();
+}
 
-void WriteNode(QXmlStreamWriter& writer, const QDomNode& node) {
+void XmlWriteStartElement(QXmlStreamWriter& writer, const QDomElement& element) {
+    writer.writeStartElement(element.nodeName());
+    // The document keeps attributes in a hash: sorting them gives one order on every run.
+    const QDomNamedNodeMap attributes = element.attributes();
+    std::map<QString, QString> sorted;
+    for (int i = 0; i < attributes.count(); ++i) {
+        const QDomNode attribute = attributes.item(i);
+        sorted.emplace(attribute.nodeName(), attribute.nodeValue());
+    }
+    for (const auto& [name, value] : sorted)
+        writer.writeAttribute(name, value);
+}
+
+void XmlWriteElement(QXmlStreamWriter& writer, const QDomNode& node) {
     if (node.isText() || node.isCDATASection()) {
         writer.writeCharacters(node.nodeValue());
         return;
     }
     if (!node.isElement())
         return;
-    writer.writeStartElement(node.nodeName());
-    // The document keeps attributes in a hash: sorting them gives one order on every run.
-    const QDomNamedNodeMap attributes = node.attributes();
-    std::map<QString, QString> sorted;
-    for (int i = 0; i < attributes.count(); ++i)
-        sorted.emplace(attributes.item(i).nodeName(), attributes.item(i).nodeValue());
-    for (const auto& [name, value] : sorted)
-        writer.writeAttribute(name, value);
+    XmlWriteStartElement(writer, node.toElement());
     for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling())
-        WriteNode(writer, child);
+        XmlWriteElement(writer, child);
     writer.writeEndElement();
 }
-
-} // namespace
 
 QByteArray XmlDocumentBytes(const QDomDocument& document) {
     QByteArray bytes;
     QXmlStreamWriter writer(&bytes);
-    writer.setAutoFormatting(true);
-    writer.setAutoFormattingIndent(2);
-    writer.writeStartDocument();
-    WriteNode(writer, document.documentElement());
+    XmlStartWriting(writer);
+    XmlWriteElement(writer, document.documentElement());
     writer.writeEndDocument();
     return bytes;
 }

@@ -10,6 +10,7 @@
 
 #include <QDomElement>
 #include <QString>
+#include <QXmlStreamWriter>
 #include <cstdint>
 
 // The separator recorded by the root of the node's document, "." when there is none.
@@ -49,5 +50,11 @@ QDomDocument XmlNewDocument(const QString& rootName);
 // The document as indented UTF-8 text with the elements in their order and the attributes of each
 // element sorted by name: the same document always gives the same bytes.
 QByteArray XmlDocumentBytes(const QDomDocument& document);
+// The pieces of XmlDocumentBytes, for a description written one part at a time: a writer in its
+// layout that has written the XML declaration, an element's start tag with its attributes
+// sorted, and an element whole.
+void XmlStartWriting(QXmlStreamWriter& writer);
+void XmlWriteStartElement(QXmlStreamWriter& writer, const QDomElement& element);
+void XmlWriteElement(QXmlStreamWriter& writer, const QDomNode& node);
 // Serialises the document and parses it again: the copy holds exactly what was written.
 QDomDocument XmlReparse(const QDomDocument& document);

@@ -53,6 +53,13 @@ TEST_F(ObjectXmlTest, DamagedDescriptionsOpenWithAnErrorOrSaneValues) {
     const DamagedCase cases[] = {
         {"empty file", "", "The file is not a valid Tavrin project.", nullptr},
         {"cut short", "<Project><Objects><Object Type=\"2\">", "The file", nullptr},
+        {"cut short after whole objects",
+         "<Project><Objects><Object Type='2'/><Object Type='3'/></Objects>", "The file", nullptr},
+        {"damage between whole objects",
+         "<Project><Objects><Object Type='2'/><Object Type='3'></Objects></Project>", "The file",
+         nullptr},
+        {"damage after the objects",
+         "<Project><Objects><Object Type='2'/></Objects><Export></Project>", "The file", nullptr},
         {"other root", "<Projects/>", "The file", nullptr},
         {"bare root", "<Project/>", "",
          [](TRProject& p) {

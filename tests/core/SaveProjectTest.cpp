@@ -8,6 +8,7 @@
 #include "core/URServerMessages.h"
 #include "core/URSettings.h"
 #include "core/URTempFolders.h"
+#include "core/URXmlValues.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,6 +78,17 @@ TEST_F(SaveProjectTest, PackageStartsWithThumbnailAndDescriptionAndHoldsTheMedia
     EXPECT_TRUE(QFileInfo::exists(unpacked + "audio.m4a"));
     EXPECT_FALSE(project->Modified());
     EXPECT_FALSE(project->History_CanUndo());
+}
+
+// The saved description is written object by object; it must be the bytes of the whole
+// document.
+TEST_F(SaveProjectTest, DescriptionWrittenByPartsIsTheWholeDocument) {
+    auto project = SampleProject();
+    ASSERT_EQ(project->SaveToFile(target_ + "Parts.qmb"), "");
+    const QByteArray written = ReadAll(project->TempFolder + "project.xml");
+    EXPECT_EQ(written, XmlDocumentBytes(project->ProjectDocument(SystemDecimalSeparator())));
+    EXPECT_TRUE(written.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Project "));
+    EXPECT_TRUE(written.endsWith("</Objects>\n</Project>\n"));
 }
 
 TEST_F(SaveProjectTest, SaveThenOpenGivesTheSameDescription) {
