@@ -13,6 +13,7 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -287,7 +288,8 @@ QString TRObject::OpenFromFile(const QString&) {
 
 // ---- XML ----
 
-QDomElement TRObject::SaveToXML(QDomNode parent) const {
+// Everything of the object element but its keyframes, which come last.
+QDomElement TRObject::SaveOwnPartsToXML(QDomNode parent) const {
     QDomElement element = XmlAppendChild(parent, QStringLiteral("Object"));
     XmlSetInt(element, QStringLiteral("Version"), 1);
     XmlSetInt(element, QStringLiteral("Type"), FObjectType);
@@ -311,15 +313,45 @@ QDomElement TRObject::SaveToXML(QDomNode parent) const {
     if (FAudioV)
         FAudioV->SaveToXML(audio);
     FMediaSpeed->SaveToXML(XmlAppendChild(element, QStringLiteral("MediaSpeed")));
-    const QDomElement keyframes = XmlAppendChild(element, QStringLiteral("Transformations"));
-    for (const TRTransformation& keyframe : FTransformations) {
-        QDomElement item = XmlAppendChild(keyframes, QStringLiteral("Transformation"));
-        XmlSetInt(item, QStringLiteral("Time"), keyframe.Time);
-        XmlSetInt(item, QStringLiteral("Duration"), keyframe.AnimateDuration);
-        XmlSetInt(item, QStringLiteral("Ease"), keyframe.Ease);
-        keyframe.Properties->SaveToXML(item);
-    }
     return element;
+}
+
+namespace {
+
+const QString KeyframesElement = QStringLiteral("Transformations");
+
+QDomElement SaveKeyframeToXML(QDomNode parent, const TRTransformation& keyframe) {
+    QDomElement item = XmlAppendChild(parent, QStringLiteral("Transformation"));
+    XmlSetInt(item, QStringLiteral("Time"), keyframe.Time);
+    XmlSetInt(item, QStringLiteral("Duration"), keyframe.AnimateDuration);
+    XmlSetInt(item, QStringLiteral("Ease"), keyframe.Ease);
+    keyframe.Properties->SaveToXML(item);
+    return item;
+}
+
+} // namespace
+
+QDomElement TRObject::SaveToXML(QDomNode parent) const {
+    QDomElement element = SaveOwnPartsToXML(parent);
+    const QDomElement keyframes = XmlAppendChild(element, KeyframesElement);
+    for (const TRTransformation& keyframe : FTransformations)
+        SaveKeyframeToXML(keyframes, keyframe);
+    return element;
+}
+
+void TRObject::WriteXml(QXmlStreamWriter& writer, QChar decimal) const {
+    const QDomDocument head = XmlNewDocument(QStringLiteral("Part"), decimal);
+    const QDomElement element = SaveOwnPartsToXML(head.documentElement());
+    XmlWriteStartElement(writer, element);
+    for (QDomNode part = element.firstChild(); !part.isNull(); part = part.nextSibling())
+        XmlWriteElement(writer, part);
+    writer.writeStartElement(KeyframesElement);
+    for (const TRTransformation& keyframe : FTransformations) {
+        const QDomDocument piece = XmlNewDocument(QStringLiteral("Part"), decimal);
+        XmlWriteElement(writer, SaveKeyframeToXML(piece.documentElement(), keyframe));
+    }
+    writer.writeEndElement();
+    writer.writeEndElement();
 }
 
 void TRObject::ReadAttributes(const QDomElement& element) {
@@ -356,18 +388,25 @@ void TRObject::ReadObjectGroups(const QDomElement& element) {
     ReadFirstGroup(element.firstChildElement(QStringLiteral("MediaSpeed")), FMediaSpeed.get());
 }
 
+void TRObject::ReadKeyframe(const QDomElement& item) {
+    TRTransformation keyframe;
+    XmlReadInt(item, QStringLiteral("Time"), keyframe.Time);
+    XmlReadInt(item, QStringLiteral("Duration"), keyframe.AnimateDuration);
+    XmlReadInt(item, QStringLiteral("Ease"), keyframe.Ease);
+    keyframe.Properties = NewPropertyList();
+    keyframe.Properties->OpenFromXML(item);
+    FTransformations.push_back(std::move(keyframe));
+}
+
 void TRObject::ReadTransformations(const QDomElement& transformations) {
-    ClearTransformations();
     for (QDomElement child = transformations.firstChildElement(); !child.isNull();
-         child = child.nextSiblingElement()) {
-        TRTransformation keyframe;
-        XmlReadInt(child, QStringLiteral("Time"), keyframe.Time);
-        XmlReadInt(child, QStringLiteral("Duration"), keyframe.AnimateDuration);
-        XmlReadInt(child, QStringLiteral("Ease"), keyframe.Ease);
-        keyframe.Properties = NewPropertyList();
-        keyframe.Properties->OpenFromXML(child);
-        FTransformations.push_back(std::move(keyframe));
-    }
+         child = child.nextSiblingElement())
+        ReadKeyframe(child);
+}
+
+void TRObject::BeginStreamedRead() {
+    ClearTransformations();
+    FStreamedRead = true;
 }
 
 // Damaged files must not break the keyframe and time invariants that every reader relies on:
@@ -397,12 +436,12 @@ void TRObject::SanitizeTimes() {
 void TRObject::OpenFromXML(const QDomElement& element) {
     if (element.isNull())
         return;
+    if (!std::exchange(FStreamedRead, false))
+        ClearTransformations();
     ReadAttributes(element);
     ReadObjectGroups(element);
     m_animation_prop = NewPropertyList();
-    const QDomElement transformations =
-        element.firstChildElement(QStringLiteral("Transformations"));
-    ReadTransformations(transformations);
+    ReadTransformations(element.firstChildElement(KeyframesElement));
     if (FTransformations.empty())
         AddNewTransformation(0);
     SanitizeTimes();

@@ -12,6 +12,7 @@
 #include <QRectF>
 #include <QString>
 #include <QStringList>
+#include <QXmlStreamWriter>
 #include <climits>
 #include <cstdint>
 #include <functional>
@@ -210,9 +211,17 @@ public:
                            const QString& audioFileName);
     virtual QString SaveToFile(const QString& fileName);
     virtual QDomElement SaveToXML(QDomNode parent) const;
+    // The element TRObject::SaveToXML makes, written keyframe by keyframe: an object of many
+    // keyframes is never held as one document. Numbers use `decimal`.
+    void WriteXml(QXmlStreamWriter& writer, QChar decimal) const;
     virtual QString OpenFromFile(const QString& fileName);
     // Throws TRDamagedProject for a media, cursor or audio name that is not a plain file name.
     virtual void OpenFromXML(const QDomElement& element);
+    // An element read as a stream hands its keyframes over one at a time, before the rest of
+    // it: BeginStreamedRead drops the object's keyframes, ReadKeyframe reads each, and the
+    // next OpenFromXML reads the rest of the element and keeps them.
+    void BeginStreamedRead();
+    void ReadKeyframe(const QDomElement& item);
     // The media, cursor and audio files the object names that are missing from `folder`.
     QStringList MissingMediaFiles(const QString& folder) const;
     // False when the last OpenFromXML could not open the object's media.
@@ -374,6 +383,7 @@ protected:
     std::unique_ptr<TRPropList> m_animation_prop;
     std::int32_t FUniqueID;
     bool FMediaOpened = true;
+    bool FStreamedRead = false; // keyframes were read ahead of the element's rest
 
 private:
     TRTransformation& CurrentTransformation();
@@ -384,5 +394,6 @@ private:
     void ReadAttributes(const QDomElement& element);
     void ReadObjectGroups(const QDomElement& element);
     void ReadTransformations(const QDomElement& transformations);
+    QDomElement SaveOwnPartsToXML(QDomNode parent) const;
     void SanitizeTimes();
 };

@@ -341,9 +341,12 @@ private:
     // The object elements of a description one by one (null at the end), and how much of the
     // description has been read (0..1) for the progress.
     struct TRObjectSource {
-        std::function<QDomElement()> Next;
+        // The next object read: null for an element of no known kind, none at the end.
+        std::function<std::optional<std::unique_ptr<TRObject>>()> Next;
         std::function<double()> Done;
     };
+    std::unique_ptr<TRObject> ReadObject(const QDomElement& element);
+    std::optional<std::unique_ptr<TRObject>> ReadStreamedObject(TRXmlElementStream& stream);
     void ReadObjects(const TRObjectSource& objects);
     void ReadParts(const QDomElement& object, const QDomElement& exportOptions,
                    const QDomElement& interface, const TRObjectSource& objects);

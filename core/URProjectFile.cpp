@@ -279,11 +279,10 @@ namespace {
 // A document of the root element alone: what values written under it look up (the decimal
 // separator) is found there.
 QDomDocument ProjectRoot(QChar decimal) {
-    QDomDocument document = XmlNewDocument(QStringLiteral("Project"));
+    QDomDocument document = XmlNewDocument(QStringLiteral("Project"), decimal);
     QDomElement root = document.documentElement();
     XmlSetText(root, QStringLiteral("Version"), VersionAttribute());
     XmlSetText(root, QStringLiteral("OS"), OsAttribute());
-    XmlSetText(root, QStringLiteral("Decimal"), QString(decimal));
     return document;
 }
 
@@ -295,9 +294,8 @@ QDomDocument TRProject::ProjectDocument(QChar decimal) const {
     return document;
 }
 
-// Written one object at a time, each from a small document of its own, so that a project of a
-// hundred thousand objects is never held as one document; the bytes are those of
-// ProjectDocument written whole.
+// Written object by object and keyframe by keyframe, so that a project of a hundred thousand
+// objects is never held as one document; the bytes are those of ProjectDocument written whole.
 QByteArray TRProject::DescriptionBytes() const {
     const QChar decimal = SystemDecimalSeparator();
     const QDomDocument head = ProjectRoot(decimal);
@@ -311,10 +309,8 @@ QByteArray TRProject::DescriptionBytes() const {
         XmlWriteElement(writer, part);
     Breadcrumb(this, QStringLiteral("SaveXML_Objects"));
     writer.writeStartElement(QStringLiteral("Objects"));
-    for (const auto& object : FObjects) {
-        const QDomDocument piece = ProjectRoot(decimal);
-        XmlWriteElement(writer, object->SaveToXML(piece.documentElement()));
-    }
+    for (const auto& object : FObjects)
+        object->WriteXml(writer, decimal);
     Breadcrumb(this, QStringLiteral("SaveXML_End"));
     writer.writeEndElement();
     writer.writeEndElement();
@@ -492,12 +488,11 @@ void TRProject::ReadObjects(const TRObjectSource& objects) {
     // Ends the reading mode however the read ends (a damaged element throws).
     const std::unique_ptr<TRProject, void (*)(TRProject*)> reading(
         this, [](TRProject* project) { project->FReadingIds.reset(); });
-    std::int32_t i = 0;
-    for (QDomElement child = objects.Next(); !child.isNull(); child = objects.Next(), ++i) {
-        std::int32_t type = 0;
-        XmlReadInt(child, QStringLiteral("Type"), type);
-        if (std::unique_ptr<TRObject> object = CreateObjectOfType(this, type)) {
-            object->OpenFromXML(child);
+    for (std::int32_t i = 0;; ++i) {
+        std::optional<std::unique_ptr<TRObject>> next = objects.Next();
+        if (!next)
+            break;
+        if (std::unique_ptr<TRObject>& object = *next) {
             MissingMedia += object->MissingMediaFiles(TempFolder);
             if (!object->MediaOpened() && !object->MediaName().isEmpty())
                 MissingMedia += object->MediaName();
@@ -510,6 +505,34 @@ void TRProject::ReadObjects(const TRObjectSource& objects) {
         }
     }
     MissingMedia.removeDuplicates();
+}
+
+std::unique_ptr<TRObject> TRProject::ReadObject(const QDomElement& element) {
+    std::int32_t type = 0;
+    XmlReadInt(element, QStringLiteral("Type"), type);
+    std::unique_ptr<TRObject> object = CreateObjectOfType(this, type);
+    if (object)
+        object->OpenFromXML(element);
+    return object;
+}
+
+// The keyframes are read one by one as the stream passes them: an object of twenty thousand
+// keyframes is never held as one document. None when the element could not be walked.
+std::optional<std::unique_ptr<TRObject>> TRProject::ReadStreamedObject(TRXmlElementStream& stream) {
+    std::int32_t type = 0;
+    TextToInt(stream.Attribute(QStringLiteral("Type")), type);
+    std::unique_ptr<TRObject> object = CreateObjectOfType(this, type);
+    if (!object)
+        return object;
+    object->BeginStreamedRead();
+    const QDomDocument document =
+        stream.Take(QStringLiteral("Transformations"),
+                    [&](const QDomElement& keyframe) { object->ReadKeyframe(keyframe); });
+    const QDomElement element = document.documentElement().firstChildElement();
+    if (element.isNull())
+        return std::nullopt;
+    object->OpenFromXML(element);
+    return object;
 }
 
 void TRProject::ReadParts(const QDomElement& object, const QDomElement& exportOptions,
@@ -529,11 +552,13 @@ void TRProject::OpenFromXML(const QDomElement& element) {
         ++count;
     QDomElement next = objects.firstChildElement();
     std::int32_t read = 0;
-    const TRObjectSource source{[&] {
+    const TRObjectSource source{[&]() -> std::optional<std::unique_ptr<TRObject>> {
+                                    if (next.isNull())
+                                        return std::nullopt;
                                     const QDomElement current = next;
                                     next = next.nextSiblingElement();
                                     ++read;
-                                    return current;
+                                    return ReadObject(current);
                                 },
                                 [&] { return count > 0 ? double(read) / count : 1.0; }};
     ReadParts(element.firstChildElement(QStringLiteral("Object")),
@@ -553,11 +578,11 @@ void TRProject::ReadStream(TRXmlElementStream& stream, qint64 size) {
     }
     if (atObjects)
         stream.Enter();
-    QDomDocument current; // the object being read
     const TRObjectSource source{
-        [&] {
-            current = atObjects && stream.NextChild() ? stream.Take() : QDomDocument();
-            return current.documentElement().firstChildElement();
+        [&]() -> std::optional<std::unique_ptr<TRObject>> {
+            if (!atObjects || !stream.NextChild())
+                return std::nullopt;
+            return ReadStreamedObject(stream);
         },
         [&] { return size > 0 ? std::min(1.0, double(stream.Offset()) / double(size)) : 1.0; }};
     const auto part = [&](const char* name) {

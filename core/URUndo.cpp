@@ -41,14 +41,13 @@ TRObject* TRUndoHistory::ObjectOf(const TUndoRec& record) const {
 }
 
 // The project itself is recorded as its own object element only: its children are recorded
-// one by one.
+// one by one. Written keyframe by keyframe, with the separator a snapshot is read with.
 void TRUndoHistory::SaveObject(TUndoRec& record, const TRObject& object) const {
-    QDomDocument document = XmlNewDocument(ObjectsElement);
-    if (&object == &FProject)
-        object.TRObject::SaveToXML(document.documentElement());
-    else
-        object.SaveToXML(document.documentElement());
-    record.UMStream = document.toByteArray(2);
+    record.UMStream.clear();
+    QXmlStreamWriter writer(&record.UMStream);
+    writer.writeStartElement(ObjectsElement);
+    object.WriteXml(writer, QChar('.'));
+    writer.writeEndElement();
 }
 
 void TRUndoHistory::UpdateObject(TRObject& object, const QByteArray& snapshot) const {

@@ -5,6 +5,7 @@
 #include <QDomDocument>
 #include <QIODevice>
 #include <QXmlStreamReader>
+#include <functional>
 
 class TRXmlElementStream {
 public:
@@ -22,7 +23,17 @@ public:
     // A document of the element stepped to, whole, as the only child of a copy of the root (its
     // attributes only), so that what a reader looks up on the root (the decimal separator)
     // reads as in the file. Empty when the element nests too deeply.
-    QDomDocument Take();
+    //
+    // With `streamedParent`, the children of the taken element's child of that name are not
+    // kept: each is handed to `streamed`, in a document of its own like the one Take returns,
+    // as soon as it has been read, so that an element of many such children is never held
+    // whole.
+    QDomDocument Take(const QString& streamedParent = {},
+                      const std::function<void(const QDomElement&)>& streamed = {});
+    // An attribute of the element stepped to; empty when it has none.
+    QString Attribute(const QString& name) const {
+        return FReader.attributes().value(name).toString();
+    }
     // Walks the children of the element stepped to; after its end NextChild goes on in its
     // parent.
     void Enter();
@@ -35,6 +46,20 @@ public:
     bool TooDeep() const { return FTooDeep; }
 
 private:
+    struct TRStreamed {
+        const QString& Parent;
+        const std::function<void(const QDomElement&)>& Take;
+    };
+
+    QDomDocument NewRootCopy() const;
+    // Builds the element the reader is on into `parent`; `baseDepth` is the depth of `parent`
+    // in the file. False when it nests too deeply.
+    bool Build(QDomDocument& document, QDomElement parent, int baseDepth,
+               const TRStreamed* streamed);
+    bool TakeStreamed(const TRStreamed& streamed, int baseDepth);
+    void PassOver(int depth);
+    // Passes over the element stepped to unless it was taken or entered.
+    void SkipStepped();
     bool Failed() const { return FTooDeep || FReader.hasError(); }
 
     QXmlStreamReader FReader;

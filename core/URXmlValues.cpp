@@ -153,9 +153,12 @@ bool XmlReadBoolElement(const QDomElement& parent, const QString& name, bool& va
     return !child.isNull() && TextToBool(child.text(), value);
 }
 
-QDomDocument XmlNewDocument(const QString& rootName) {
+QDomDocument XmlNewDocument(const QString& rootName, QChar decimal) {
     QDomDocument document;
-    document.appendChild(document.createElement(rootName));
+    QDomElement root = document.createElement(rootName);
+    if (!decimal.isNull())
+        root.setAttribute(QStringLiteral("Decimal"), QString(decimal));
+    document.appendChild(root);
     return document;
 }
 

@@ -45,8 +45,9 @@ void XmlAppendBoolElement(QDomNode parent, const QString& name, bool value);
 bool XmlReadFloatElement(const QDomElement& parent, const QString& name, float& value);
 bool XmlReadBoolElement(const QDomElement& parent, const QString& name, bool& value);
 
-// A document with the root element `rootName`, created with indented output in mind.
-QDomDocument XmlNewDocument(const QString& rootName);
+// A document with the root element `rootName`, created with indented output in mind. With a
+// `decimal`, the root records it as the separator of the numbers written under it.
+QDomDocument XmlNewDocument(const QString& rootName, QChar decimal = QChar());
 // The document as indented UTF-8 text with the elements in their order and the attributes of each
 // element sorted by name: the same document always gives the same bytes.
 QByteArray XmlDocumentBytes(const QDomDocument& document);

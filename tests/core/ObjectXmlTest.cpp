@@ -82,6 +82,21 @@ TEST_F(ObjectXmlTest, DamagedDescriptionsOpenWithAnErrorOrSaneValues) {
              EXPECT_EQ(o.Transformations()[0].Time, 0);
              EXPECT_GT(o.TimeEnd(), o.TimeStart());
          }},
+        {"keyframes between the object's other parts",
+         "<Project><Objects><Object Type='2' Name='a'><Transitions/><Transformations>"
+         "<Transformation Time='0'/><Transformation Time='400' Ease='2'/></Transformations>"
+         "<Audio/></Object><Object Type='2' Name='b'/></Objects></Project>",
+         "",
+         [](TRProject& p) {
+             ASSERT_EQ(p.Objects().size(), 2u);
+             const TRObject& a = *p.Objects()[0];
+             EXPECT_EQ(a.ObjectName(), "a");
+             ASSERT_EQ(a.Transformations().size(), 2u);
+             EXPECT_EQ(a.Transformations()[1].Time, 400);
+             EXPECT_EQ(a.Transformations()[1].Ease, 2);
+             EXPECT_EQ(p.Objects()[1]->ObjectName(), "b");
+             EXPECT_EQ(p.Objects()[1]->Transformations().size(), 1u);
+         }},
         {"negative and reversed times",
          "<Project><Objects><Object Type='2' TimeStart='-500' TimeEnd='-900' Track='-3' "
          "MediaStart='-5' MediaEnd='-9'><Transformations><Transformation Time='3000' "
@@ -229,15 +244,32 @@ TEST_F(ObjectXmlTest, DamagedDescriptionsOpenWithAnErrorOrSaneValues) {
 // Descriptions nested deeper than any the editor writes, or too large, are refused before a
 // document is built of them (building one a million elements deep takes minutes).
 TEST_F(ObjectXmlTest, DeepOrHugeDescriptionsAreRefusedQuickly) {
-    for (const int depth : {100, 100000, 1000000}) {
-        SCOPED_TRACE(depth);
-        QByteArray xml = "<Project><Objects>";
-        xml += QByteArray("<a>").repeated(depth) + QByteArray("</a>").repeated(depth);
-        xml += "</Objects></Project>";
-        std::unique_ptr<TRProject> project;
-        const QString result = Open(xml, project);
-        EXPECT_TRUE(result.startsWith(NotValid)) << result.toStdString();
-        EXPECT_TRUE(result.contains("nested too deeply")) << result.toStdString();
+    // Wherever the nesting is: in an element of no kind (passed over), in an object, in one of
+    // its keyframes (read one by one), in a part of the project, after the objects.
+    struct Place {
+        const char* before;
+        const char* after;
+    } places[] = {
+        {"<Project><Objects>", "</Objects></Project>"},
+        {"<Project><Objects><Object Type='2'>", "</Object></Objects></Project>"},
+        {"<Project><Objects><Object Type='2'><Transformations><Transformation>",
+         "</Transformation></Transformations></Object></Objects></Project>"},
+        {"<Project><Export>", "</Export><Objects/></Project>"},
+        {"<Project><Objects/>", "</Project>"},
+    };
+    for (const Place& place : places) {
+        for (const int depth : {100, 100000, 1000000}) {
+            if (depth > 100000 && &place != &places[0])
+                continue;
+            SCOPED_TRACE(testing::Message() << place.before << " " << depth);
+            QByteArray xml = place.before;
+            xml += QByteArray("<a>").repeated(depth) + QByteArray("</a>").repeated(depth);
+            xml += place.after;
+            std::unique_ptr<TRProject> project;
+            const QString result = Open(xml, project);
+            EXPECT_TRUE(result.startsWith(NotValid)) << result.toStdString();
+            EXPECT_TRUE(result.contains("nested too deeply")) << result.toStdString();
+        }
     }
     // A description as deep as the editor's own, with some room, still opens.
     QByteArray nested = "<Project><Objects><Object Type='2'><Transformations><Transformation "
