@@ -103,5 +103,5 @@ void TRGalleryMenu::FitSize() {
     const int rows = qMax(1, (FList->count() + FColumns - 1) / FColumns);
     const int frame = 2 * FList->frameWidth();
     FList->setFixedSize(cell.width() * FColumns + frame + 2, cell.height() * rows + frame + 2);
-    adjustSize();
+    setFixedSize(sizeHint());
 }
