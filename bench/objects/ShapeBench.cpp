@@ -8,7 +8,6 @@
 #include "platform/render/DeviceContext.h"
 #include "platform/render/Factory.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <benchmark/benchmark.h>
@@ -81,12 +80,4 @@ void BM_Shapes_QPainter(benchmark::State& state) {
 BENCHMARK(BM_Shapes_Engine)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Shapes_QPainter)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();

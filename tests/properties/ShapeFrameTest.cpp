@@ -1,6 +1,7 @@
 // The shape frame: the kinds each object type offers, loading a group (an unknown kind, the
 // balloons' dial, kinds without adjust), the one undo step per change, the balloon angle
 // mapping; and the shape icons drawn into the editor's image lists.
+#include "FrameTestServices.h"
 #include "core/IKAnimation.h"
 #include "core/UREditorServices.h"
 #include "core/URObject.h"
@@ -24,15 +25,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class TestServices : public TREditorServices {
-public:
-    TRProject* ActiveProject() const override { return project; }
-    void RepaintScene() override { ++repaints; }
-
-    TRProject* project = nullptr;
-    int repaints = 0;
-};
 
 class ShapeFrameTest : public ::testing::Test {
 protected:
