@@ -17,18 +17,57 @@ void TRPropShape::VisitFields(TRPropFields& fields) {
     fields.Float("Roundness", FRoundness);
 }
 
+namespace {
+
+const QString kAnimation = QStringLiteral("Animation");
+
+// The morph from a rectangle: the target kind at full size united with the starting
+// rectangle, which shrinks to 60 % and rounds off as `pos` goes to 1. The target keeps the
+// interpolated roundness: raised with the rectangle's, a ring would close up and vanish.
+platform::render::GeometryPtr RectangleMorph(const QString& target, double roundness, double pos,
+                                             const QRectF& rect) {
+    const TRShapeBox box(rect);
+    if (target == QLatin1String("Rectangle"))
+        return KindGeometry(0, roundness, box, -1);
+    const double inset = pos / 5;
+    const TRShapeBox inner(
+        rect.adjusted(box.w * inset, box.h * inset, -box.w * inset, -box.h * inset));
+    const auto start = KindGeometry(0, std::max(roundness, pos), inner, -1);
+    const auto end = KindGeometry(std::max(ShapeKindIndex(target), 0), roundness, box, -1);
+    return end->combined(*start, platform::render::CombineMode::Union, {}, 1.0f);
+}
+
+} // namespace
+
+void TRPropShape::EaseTo(float pos, const TRPropBase* to, TRPropBase* destination) const {
+    const auto* target = dynamic_cast<const TRPropShape*>(to);
+    auto* result = dynamic_cast<TRPropShape*>(destination);
+    if (!target || !result)
+        return;
+    result->FShapeName = kAnimation;
+    result->FRoundness = FRoundness + pos * (target->FRoundness - FRoundness);
+    result->AShapeName = FShapeName;
+    result->BShapeName = target->FShapeName;
+    result->APos = pos;
+}
+
 platform::render::GeometryPtr TRPropShape::GetGeometry(const QRectF& rect, int segment) const {
     // Written so that NaN sides fail the test too.
     if (!(rect.width() > 0) || !(rect.height() > 0))
         return platform::render::Geometry::fromPath(QPainterPath());
-    return KindGeometry(std::max(ShapeKindIndex(FShapeName), 0), FRoundness, TRShapeBox(rect),
-                        segment);
+    if (FShapeName != kAnimation)
+        return KindGeometry(std::max(ShapeKindIndex(FShapeName), 0), FRoundness, TRShapeBox(rect),
+                            segment);
+    if (AShapeName == QLatin1String("Rectangle"))
+        return RectangleMorph(BShapeName, FRoundness, APos, rect);
+    // Any other start kind stays whole until the next keyframe; an unknown one is a rectangle.
+    return KindGeometry(std::max(ShapeKindIndex(AShapeName), 0), FRoundness, TRShapeBox(rect), -1);
 }
 
 QRectF TRPropShape::GetTextRectangle(const QRectF& rect) const {
     const TRShapeBox b(rect);
     const double a = FRoundness;
-    const QString& kind = FShapeName;
+    const QString& kind = FShapeName == kAnimation ? AShapeName : FShapeName;
     auto is = [&](const char* name) { return kind == QLatin1String(name); };
     double left = 5, top = 5, right = 5, bottom = 5;
     auto all = [&](double v) { left = top = right = bottom = v; };

@@ -8,6 +8,9 @@
 class TRPropShape : public TRPropBase, public TRShapeSource {
 public:
     TRPropShape();
+    // Turns `destination` into the morph between this group (the keyframe being left) and
+    // `to` at the eased position `pos`: kind "Animation" with the interpolated roundness.
+    void EaseTo(float pos, const TRPropBase* to, TRPropBase* destination) const override;
     // The outline of the current kind fitted to `rect`; a name outside the catalogue draws as
     // "Rectangle". A rectangle with no area (or a NaN side) gives an empty geometry.
     platform::render::GeometryPtr GetGeometry(const QRectF& rect, int segment) const override;
@@ -23,6 +26,11 @@ public:
 
     QString FShapeName = QStringLiteral("Rectangle");
     float FRoundness = 0.25f;
+    // The morph state of an "Animation" group, never saved: the kinds of the keyframes being
+    // left and approached, and the position between them.
+    QString AShapeName;
+    QString BShapeName;
+    float APos = 0;
 
     void VisitFields(TRPropFields& fields) override;
 

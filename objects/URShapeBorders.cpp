@@ -21,6 +21,13 @@ public:
     TRBorderFigure(double x, double y) : start_(ShapePoint(x, y)) {}
     TRBorderFigure& S(double x, double y) { return add(x, y, true); }
     TRBorderFigure& U(double x, double y) { return add(x, y, false); }
+    // An unstroked line to the start of `run`, then the lines of `run` with their own flags.
+    TRBorderFigure& Then(const TRBorderFigure& run) {
+        U(run.start_.x, run.start_.y);
+        for (const Step& s : run.steps_)
+            add(s.point.x, s.point.y, s.stroked);
+        return *this;
+    }
     // Sets the flag for the closing line without a new vertex.
     TRBorderFigure& Flag(bool stroked) {
         closing_ = stroked;
@@ -56,103 +63,14 @@ GeometryPtr ZeroState(const TRShapeBox& b) {
     return TRBorderFigure(b.L, b.T).U(b.R, b.T).U(b.R, b.B).U(b.L, b.B).Closed();
 }
 
-GeometryPtr LeftBorder(double a, const TRShapeBox& b) {
-    if (a <= 0.25) {
-        const double f = 2 * a * b.h, y0 = (b.T + b.B) / 2;
-        return TRBorderFigure(b.R, b.T)
-            .U(b.R, b.B)
-            .U(b.L, b.B)
-            .U(b.L, y0 + f)
-            .S(b.L, y0 - f)
-            .U(b.L, b.T)
-            .U(b.R, b.T)
-            .Closed();
-    }
-    const double f = 2 * (a - 0.25) * b.w;
-    return TRBorderFigure(b.R, b.T)
-        .U(b.R, b.B)
-        .U(b.L + f, b.B)
-        .S(b.L, b.B)
-        .S(b.L, b.T)
-        .S(b.L + f, b.T)
-        .Flag(false)
-        .Closed();
-}
-
-GeometryPtr RightBorder(double a, const TRShapeBox& b) {
-    if (a <= 0.25) {
-        const double f = 2 * a * b.h, y0 = (b.T + b.B) / 2;
-        return TRBorderFigure(b.R, y0 - f)
-            .S(b.R, y0 + f)
-            .U(b.R, b.B)
-            .U(b.L, b.B)
-            .U(b.L, b.T)
-            .U(b.R, b.T)
-            .Closed();
-    }
-    const double f = 2 * (a - 0.25) * b.w;
-    return TRBorderFigure(b.R - f, b.T)
-        .S(b.R, b.T)
-        .S(b.R, b.B)
-        .S(b.R - f, b.B)
-        .U(b.L, b.B)
-        .U(b.L, b.T)
-        .U(b.R - f, b.T)
-        .Closed();
-}
-
-GeometryPtr TopBorder(double a, const TRShapeBox& b) {
-    if (a <= 0.25) {
-        const double f = 2 * a * b.w, x0 = (b.L + b.R) / 2;
-        return TRBorderFigure(x0 - f, b.T)
-            .S(x0 + f, b.T)
-            .U(b.R, b.T)
-            .U(b.R, b.B)
-            .U(b.L, b.B)
-            .U(b.L, b.T)
-            .Closed();
-    }
-    const double f = 2 * (a - 0.25) * b.h;
-    return TRBorderFigure(b.L, b.T + f)
-        .S(b.L, b.T)
-        .S(b.R, b.T)
-        .S(b.R, b.T + f)
-        .U(b.R, b.B)
-        .U(b.L, b.B)
-        .U(b.L, b.B - f)
-        .Closed();
-}
-
-GeometryPtr BottomBorder(double a, const TRShapeBox& b) {
-    if (a <= 0.25) {
-        const double f = 2 * a * b.w, x0 = (b.L + b.R) / 2;
-        return TRBorderFigure(b.L, b.T)
-            .U(b.R, b.T)
-            .U(b.R, b.B)
-            .U(x0 + f, b.B)
-            .S(x0 - f, b.B)
-            .U(b.L, b.B)
-            .U(b.L, b.T)
-            .Closed();
-    }
-    const double f = 2 * (a - 0.25) * b.h;
-    return TRBorderFigure(b.L, b.T + f)
-        .U(b.L, b.T)
-        .U(b.R, b.T)
-        .U(b.R, b.B - f)
-        .S(b.R, b.B)
-        .S(b.L, b.B)
-        .S(b.L, b.B - f)
-        .Flag(false)
-        .Closed();
-}
-
-// The distance f the two-side kinds grow by: along the drawn sides up to 0.25, then along the
+// The distance f the side kinds grow by: along the drawn side up to 0.25, then along the
 // perpendicular ones.
 double SideRun(double a, double along, double across) {
     return a <= 0.25 ? 2 * a * along : 2 * (a - 0.25) * across;
 }
 
+// The stroked run of each side, as an open figure: the middle of the side up to 0.25, then the
+// whole side and a part of both neighbouring sides.
 TRBorderFigure RightRun(double a, const TRShapeBox& b) {
     const double f = SideRun(a, b.h, b.w), y0 = (b.T + b.B) / 2;
     if (a <= 0.25)
@@ -181,66 +99,61 @@ TRBorderFigure BottomRun(double a, const TRShapeBox& b) {
     return std::move(TRBorderFigure(b.R, b.B - f).S(b.R, b.B).S(b.L, b.B).S(b.L, b.B - f));
 }
 
+// The closed outlines of the side kinds: the runs joined by unstroked lines round the rest of
+// the rectangle.
+GeometryPtr LeftBorder(double a, const TRShapeBox& b) {
+    TRBorderFigure f(b.R, b.T);
+    if (a <= 0.25)
+        return f.U(b.R, b.B).U(b.L, b.B).Then(LeftRun(a, b)).U(b.L, b.T).U(b.R, b.T).Closed();
+    return f.U(b.R, b.B).Then(LeftRun(a, b)).Flag(false).Closed();
+}
+
+GeometryPtr RightBorder(double a, const TRShapeBox& b) {
+    if (a <= 0.25)
+        return RightRun(a, b).U(b.R, b.B).U(b.L, b.B).U(b.L, b.T).U(b.R, b.T).Closed();
+    return RightRun(a, b).U(b.L, b.B).U(b.L, b.T).U(b.R - SideRun(a, b.h, b.w), b.T).Closed();
+}
+
+GeometryPtr TopBorder(double a, const TRShapeBox& b) {
+    if (a <= 0.25)
+        return TopRun(a, b).U(b.R, b.T).U(b.R, b.B).U(b.L, b.B).U(b.L, b.T).Closed();
+    return TopRun(a, b).U(b.R, b.B).U(b.L, b.B).U(b.L, b.B - SideRun(a, b.w, b.h)).Closed();
+}
+
+GeometryPtr BottomBorder(double a, const TRShapeBox& b) {
+    const TRBorderFigure run = BottomRun(a, b);
+    if (a <= 0.25)
+        return TRBorderFigure(b.L, b.T)
+            .U(b.R, b.T)
+            .U(b.R, b.B)
+            .Then(run)
+            .U(b.L, b.B)
+            .U(b.L, b.T)
+            .Closed();
+    const double f = SideRun(a, b.w, b.h);
+    return TRBorderFigure(b.L, b.T + f).U(b.L, b.T).U(b.R, b.T).Then(run).Flag(false).Closed();
+}
+
 GeometryPtr LeftRightBorder(double a, const TRShapeBox& b, int segment) {
+    TRBorderFigure right = RightRun(a, b), left = LeftRun(a, b);
     if (segment >= 0)
-        return (segment == 0 ? RightRun(a, b) : LeftRun(a, b)).Open();
+        return (segment == 0 ? right : left).Open();
     if (a <= 0)
         return ZeroState(b);
-    const double y0 = (b.T + b.B) / 2;
-    if (a <= 0.25) {
-        const double f = 2 * a * b.h;
-        return TRBorderFigure(b.R, y0 - f)
-            .S(b.R, y0 + f)
-            .U(b.R, b.B)
-            .U(b.L, b.B)
-            .U(b.L, y0 + f)
-            .S(b.L, y0 - f)
-            .U(b.L, b.T)
-            .U(b.R, b.T)
-            .Closed();
-    }
-    const double f = 2 * (a - 0.25) * b.w;
-    return TRBorderFigure(b.R - f, b.T)
-        .S(b.R, b.T)
-        .S(b.R, b.B)
-        .S(b.R - f, b.B)
-        .U(b.L + f, b.B)
-        .S(b.L, b.B)
-        .S(b.L, b.T)
-        .S(b.L + f, b.T)
-        .Flag(false)
-        .Closed();
+    if (a <= 0.25)
+        return right.U(b.R, b.B).U(b.L, b.B).Then(left).U(b.L, b.T).U(b.R, b.T).Closed();
+    return right.Then(left).Flag(false).Closed();
 }
 
 GeometryPtr TopBottomBorder(double a, const TRShapeBox& b, int segment) {
+    TRBorderFigure top = TopRun(a, b), bottom = BottomRun(a, b);
     if (segment >= 0)
-        return (segment == 0 ? TopRun(a, b) : BottomRun(a, b)).Open();
+        return (segment == 0 ? top : bottom).Open();
     if (a <= 0)
         return ZeroState(b);
-    const double x0 = (b.L + b.R) / 2;
-    if (a <= 0.25) {
-        const double f = 2 * a * b.w;
-        return TRBorderFigure(x0 - f, b.T)
-            .S(x0 + f, b.T)
-            .U(b.R, b.T)
-            .U(b.R, b.B)
-            .U(x0 + f, b.B)
-            .S(x0 - f, b.B)
-            .U(b.L, b.B)
-            .U(b.L, b.T)
-            .Closed();
-    }
-    const double f = 2 * (a - 0.25) * b.h;
-    return TRBorderFigure(b.L, b.T + f)
-        .S(b.L, b.T)
-        .S(b.R, b.T)
-        .S(b.R, b.T + f)
-        .U(b.R, b.B - f)
-        .S(b.R, b.B)
-        .S(b.L, b.B)
-        .S(b.L, b.B - f)
-        .Flag(false)
-        .Closed();
+    if (a <= 0.25)
+        return top.U(b.R, b.T).U(b.R, b.B).Then(bottom).U(b.L, b.B).U(b.L, b.T).Closed();
+    return top.Then(bottom).Flag(false).Closed();
 }
 
 GeometryPtr AllBorder(double a, const TRShapeBox& b) {
@@ -281,18 +194,10 @@ GeometryPtr CornerBorder(double a, const TRShapeBox& b, int segment) {
         return CornerRun(segment, c, b).Open();
     if (a <= 0)
         return ZeroState(b);
-    return TRBorderFigure(b.L, b.T + c)
-        .S(b.L, b.T)
-        .S(b.L + c, b.T)
-        .U(b.R - c, b.T)
-        .S(b.R, b.T)
-        .S(b.R, b.T + c)
-        .U(b.R, b.B - c)
-        .S(b.R, b.B)
-        .S(b.R - c, b.B)
-        .U(b.L + c, b.B)
-        .S(b.L, b.B)
-        .S(b.L, b.B - c)
+    return CornerRun(0, c, b)
+        .Then(CornerRun(1, c, b))
+        .Then(CornerRun(2, c, b))
+        .Then(CornerRun(3, c, b))
         .U(b.L, b.T + c)
         .Flag(true)
         .Closed();

@@ -7,6 +7,7 @@
 #include "core/ui/URGlyphButton.h"
 #include "core/ui/URGlyphs.h"
 #include "core/ui/URStyle.h"
+#include "properties/ui/UFramePropShape.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -170,4 +171,7 @@ void RegisterPropertyFrames() {
     RegisterPropertyFrame(ptProjectSize, [](QWidget* parent) -> TFramePropBase* {
         return new TFramePropProjectSize(parent);
     });
+    for (TRPropertyType type : {ptShape, ptMask})
+        RegisterPropertyFrame(
+            type, [](QWidget* parent) -> TFramePropBase* { return new TFramePropShape(parent); });
 }

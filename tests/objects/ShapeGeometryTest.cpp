@@ -4,10 +4,12 @@
 #include "objects/URPropShape.h"
 #include "objects/URShapeKinds.h"
 
+#include <QDomDocument>
 #include <QStringList>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <memory>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -428,6 +430,96 @@ TEST(ShapeSegments, CountsAndLengths) {
         EXPECT_NEAR(shape.GetMaxSegmentLength(c.rect), c.longest, 0.01 * c.longest) << c.kind;
         EXPECT_NEAR(shape.GetTotalLength(c.rect), c.total, 0.01 * c.total + 1e-4) << c.kind;
     }
+}
+
+// The group between two keyframes at `pos`, as the object's interpolation makes it.
+std::unique_ptr<TRPropShape> Morph(const char* from, float fromAdjust, const char* to,
+                                   float toAdjust, float pos) {
+    TRPropShape a, b;
+    a.FShapeName = from;
+    a.FRoundness = fromAdjust;
+    b.FShapeName = to;
+    b.FRoundness = toAdjust;
+    auto between = std::make_unique<TRPropShape>();
+    a.EaseTo(pos, &b, between.get());
+    return between;
+}
+
+TEST(ShapeMorph, EaseToWritesTheMorphState) {
+    const auto m = Morph("Star", 0.1f, "Star", 0.5f, 0.25f);
+    EXPECT_EQ(m->FShapeName, "Animation"); // also between keyframes of one kind
+    EXPECT_FLOAT_EQ(m->FRoundness, 0.2f);
+    EXPECT_EQ(m->AShapeName, "Star");
+    EXPECT_EQ(m->BShapeName, "Star");
+    EXPECT_FLOAT_EQ(m->APos, 0.25f);
+    EXPECT_EQ(m->GetNrSegments(), 1);
+    // The morph state is never saved.
+    QDomDocument doc;
+    doc.appendChild(doc.createElement("Properties"));
+    const QDomElement e = m->SaveToXML(doc.documentElement());
+    EXPECT_FALSE(e.hasAttribute("AShapeName") || e.hasAttribute("APos"));
+    // Without a target or destination nothing happens.
+    TRPropShape a;
+    a.EaseTo(0.5f, nullptr, m.get());
+    a.EaseTo(0.5f, m.get(), nullptr);
+    EXPECT_EQ(m->AShapeName, "Star");
+}
+
+TEST(ShapeMorph, OutlinesBetweenKeyframes) {
+    // Rectangle 0 -> 0.5, halfway: a rounded rectangle of radius 0.25 * 100 = 25, corner
+    // centre (35, 45).
+    const auto half = Morph("Rectangle", 0, "Rectangle", 0.5f, 0.5f);
+    EXPECT_FLOAT_EQ(half->FRoundness, 0.25f);
+    const GeometryPtr rounded = half->GetGeometry(kRect, -1);
+    EXPECT_TRUE(rounded->fillContainsPoint({35 - 17, 45 - 17}, {}, 0));        // 24 from the centre
+    EXPECT_FALSE(rounded->fillContainsPoint({35 - 18.4f, 45 - 18.4f}, {}, 0)); // 26 from it
+    EXPECT_FALSE(rounded->fillContainsPoint({12, 22}, {}, 0));
+
+    // Star (0) -> Circle (0.4), halfway: still the star, with adjust 0.2 (inner radius
+    // 19.098 + 30.902 * 0.4 = 31.459), for every segment asked.
+    const auto star = Morph("Star", 0, "Circle", 0.4f, 0.5f);
+    for (int segment : {-1, 0, 1}) {
+        const Strings v = Vertices(star->GetGeometry(kRect, segment)->path());
+        ASSERT_EQ(v.size(), 11u);
+        EXPECT_EQ(v[0], "M110,20");
+        EXPECT_EQ(v[1], "128.491,44.549");
+        EXPECT_EQ(v[3], "139.919,79.721");
+    }
+
+    // Rectangle (0) -> Circle (0) at 0: the full rectangle united with the circle inside it.
+    const GeometryPtr start = Morph("Rectangle", 0, "Circle", 0, 0)->GetGeometry(kRect, -1);
+    const platform::render::RectF bounds = start->bounds();
+    EXPECT_FLOAT_EQ(bounds.left, 10);
+    EXPECT_FLOAT_EQ(bounds.bottom, 120);
+    EXPECT_TRUE(start->fillContainsPoint({11, 21}, {}, 0));
+    EXPECT_TRUE(start->fillContainsPoint({209, 119}, {}, 0));
+
+    // At 1: the rectangle inset by a fifth, (50, 40, 170, 100), fully rounded (radii clamped
+    // to 60 and 30: the ellipse of radii 60, 30 round (110, 70)), united with the circle of
+    // radius 50. The circle keeps the keyframes' roundness 0: raised to the position it would
+    // be a ring closed up to nothing.
+    const GeometryPtr end = Morph("Rectangle", 0, "Circle", 0, 1)->GetGeometry(kRect, -1);
+    EXPECT_TRUE(end->fillContainsPoint({52, 70}, {}, 0));  // the ellipse's left end
+    EXPECT_TRUE(end->fillContainsPoint({165, 70}, {}, 0)); // the ellipse, outside the circle
+    EXPECT_TRUE(end->fillContainsPoint({110, 21}, {}, 0)); // the circle's top
+    EXPECT_FALSE(end->fillContainsPoint({55, 50}, {}, 0)); // outside both
+    EXPECT_FALSE(end->fillContainsPoint({12, 22}, {}, 0)); // the rectangle has gone
+    EXPECT_TRUE(end->fillContainsPoint({110, 70}, {}, 0)); // the centre
+
+    // A start kind outside the catalogue draws the rectangle with the interpolated roundness.
+    const auto unknown = Morph("Blob", 0, "Circle", 0, 0.5f);
+    EXPECT_TRUE(unknown->GetGeometry(kRect, -1)->fillContainsPoint({11, 21}, {}, 0));
+    TRPropShape empty;
+    empty.FShapeName = "Animation";
+    empty.FRoundness = 0;
+    EXPECT_TRUE(empty.GetGeometry(kRect, -1)->fillContainsPoint({11, 21}, {}, 0));
+}
+
+TEST(ShapeMorph, TextRectangleFollowsTheStartKind) {
+    const auto m = Morph("Circle", 0, "Star", 0, 0.5f);
+    // "Circle" on 200 x 100: 50 + 5 left and right, 5 top and bottom.
+    EXPECT_EQ(m->GetTextRectangle(kRect), QRectF(QPointF(65, 25), QPointF(155, 115)));
+    EXPECT_EQ(m->FShapeName, "Animation");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The property-frame protocol on a small frame over the project's size group, the frame
 // registry, and the project size frame: presets, original size, aspect lock and Apply.
+#include "FrameTestServices.h"
 #include "core/IKAnimation.h"
 #include "core/UREditorServices.h"
 #include "core/URProject.h"
@@ -23,15 +24,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class TestServices : public TREditorServices {
-public:
-    TRProject* ActiveProject() const override { return project; }
-    void RepaintScene() override { ++repaints; }
-
-    TRProject* project = nullptr;
-    int repaints = 0;
-};
 
 // A frame with one value editor bound to the size group's width.
 class TFrameWidth : public TFramePropBase {
