@@ -159,3 +159,28 @@ TEST_F(TransitionObjectTest, FirstAndLastPicturesAreRenderedOnlyWhenSomethingCha
     Paint(5000, 2);
     EXPECT_EQ(transition_->EndRenders(), 6);
 }
+
+TEST_F(TransitionObjectTest, TheBlendTypeChoosesThePictures) {
+    // Reveal moving right a quarter of the way (4500): the incoming picture holds columns 0..3.
+    struct Case {
+        std::int32_t Type;
+        bool IncludeBack;
+        QRgb Left, Right;
+    };
+    const Case cases[] = {
+        {0, false, Blue, Red}, // first (red) / last (blue)
+        {1, false, Red, Red},  // first / the scene now (red)
+        {2, false, Blue, Red}, // the scene now / last
+        {3, true, Red, Red},   // the target's own pixels on both sides
+    };
+    group_->FName = QStringLiteral("Reveal");
+    group_->FDirection = 4;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Type);
+        group_->FType = c.Type;
+        group_->FIncludeBack = c.IncludeBack;
+        const QImage frame = Paint(4500);
+        EXPECT_TRUE(Near(frame.pixel(1, 8), c.Left)) << Hex(frame.pixel(1, 8)).toStdString();
+        EXPECT_TRUE(Near(frame.pixel(12, 8), c.Right)) << Hex(frame.pixel(12, 8)).toStdString();
+    }
+}
