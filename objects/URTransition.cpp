@@ -154,7 +154,9 @@ void TRTransition::PaintOnScene(bool, bool) {
     frame.Centre = Matrix3x2::translation(float(target.width / 2), float(target.height / 2)) *
                    Matrix3x2::scale(1 / perDip, 1 / perDip);
 
-    const TRNeededImages needed = NeededImages(group->TType());
+    // An unknown blend type (a damaged file) blends first and last.
+    const std::int32_t type = group->TType() >= 0 && group->TType() <= 3 ? group->TType() : 0;
+    const TRNeededImages needed = NeededImages(type);
     const bool back = group->IncludeBack();
     if (needed.Current)
         RenderCurrent(frame, back);
@@ -165,7 +167,6 @@ void TRTransition::PaintOnScene(bool, bool) {
 
     dc->clear(ColorF{0, 0, 0, 0});
     FProject->PaintBackGroundOnTransition();
-    const std::int32_t type = group->TType();
     Blend(*group, frame, type >= 2 ? FCurrent.Image : FFirst.Image,
           type == 1 || type == 3 ? FCurrent.Image : FLast.Image);
     dc->setTransform(frame.Scene);

@@ -172,6 +172,7 @@ TEST_F(TransitionObjectTest, TheBlendTypeChoosesThePictures) {
         {1, false, Red, Red},  // first / the scene now (red)
         {2, false, Blue, Red}, // the scene now / last
         {3, true, Red, Red},   // the target's own pixels on both sides
+        {7, false, Blue, Red}, // an unknown type: first / last
     };
     group_->FName = QStringLiteral("Reveal");
     group_->FDirection = 4;
