@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <vector>
 
@@ -209,6 +210,14 @@ public:
     virtual bool OpenMedia() { return true; }
     virtual bool LoadMedia(const QString& fileName, std::int32_t& width, std::int32_t& height,
                            const QString& audioFileName);
+    // The camera recording of the project's temporary folder, with `audioFileName` as its
+    // sound; with a screen size (not 0) an overlay in the screen's bottom-right corner.
+    // `width` and `height` receive the camera picture size. Only camera kinds load one.
+    virtual bool LoadCamera(std::int32_t& /*width*/, std::int32_t& /*height*/,
+                            std::int32_t /*screenWidth*/, std::int32_t /*screenHeight*/,
+                            const QString& /*audioFileName*/) {
+        return false;
+    }
     virtual QString SaveToFile(const QString& fileName);
     virtual QDomElement SaveToXML(QDomNode parent) const;
     // The element TRObject::SaveToXML makes, written keyframe by keyframe: an object of many
@@ -296,6 +305,9 @@ public:
     virtual void PaintOnTimeline(bool mouseOver);
     // The waveform of sound kinds inside the clip body.
     virtual void PaintWaveForm() {}
+    // The media times of the mouse clicks of the object's cursor track, in ascending order;
+    // the clip shows a dot for each one inside its media window.
+    virtual std::span<const std::int32_t> CursorClickTimes() const { return {}; }
     TRHitTimeline TestHitOnTimeline(int x, int y);
     QString HintTimeline() const;
 

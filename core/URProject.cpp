@@ -167,6 +167,17 @@ TRObject* TRProject::InsertObject(std::int32_t index, std::unique_ptr<TRObject> 
     return FObjects.insert(FObjects.begin() + at, std::move(object))->get();
 }
 
+void TRProject::MoveObjectTo(const TRObject* object, std::int32_t index) {
+    const std::int32_t from = IndexOfObject(object);
+    if (from < 0)
+        return;
+    const auto last = static_cast<std::int32_t>(FObjects.size()) - 1;
+    const std::int32_t to = std::clamp(index, 0, last);
+    std::unique_ptr<TRObject> moving = std::move(FObjects[from]);
+    FObjects.erase(FObjects.begin() + from);
+    FObjects.insert(FObjects.begin() + to, std::move(moving));
+}
+
 TRObject* TRProject::FindObject(TRObjectType type, std::int32_t id) const {
     for (const auto& object : FObjects)
         if (object->ObjectType() == type && object->ObjectId() == id)

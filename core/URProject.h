@@ -137,6 +137,9 @@ public:
     std::int32_t IndexOfObject(const TRObject* object) const;
     // Inserts at that place in the paint order (clamped; -1 appends on top).
     TRObject* InsertObject(std::int32_t index, std::unique_ptr<TRObject> object);
+    // Moves an object of the project to that place in the paint order (clamped); nothing for
+    // an object that is not in the project.
+    void MoveObjectTo(const TRObject* object, std::int32_t index);
 
     // ---- files ----
     // Saves the package; empty on success or cancel, else the error text. A blank name saves
@@ -286,7 +289,20 @@ public:
     void MoveMultiSelect(float dx, float dy);
     bool MoveMultiSelectOnTimeLine(std::int32_t dtime, std::int32_t dtrack);
     void AlignMultiSelect(std::uint8_t type, bool alignToSelection);
+    // The groups every multi-selected object has (all of them with none selected).
+    void ComputeMultiSelectProperties(TRPropertiesChecked& props) const;
+    // Pastes the chosen copied groups into every multi-selected object; one undo step.
+    void MultiSelectPastePropertiesFromClipboard(const TRPropertiesChecked& props);
     TRObject* PasteObjectsFromClipboard();
+    // Recording: the raw tracks of a finished recording in TempFolder become objects at the
+    // playhead, one undo step; true when any was added. `width` and `height` receive the
+    // picture size, `selected` the object to select.
+    bool AddScreenRecorder(bool screen, bool camera, bool mic, bool sound, std::int32_t& width,
+                           std::int32_t& height, TRObject*& selected);
+    // Snap guides for the editor (URProjectGuides.cpp): of the selected object in the scene,
+    // and of the other clips' edges at `time` on the timeline.
+    void ComputeSceneHelperLines();
+    void ComputeTimeLineHelperLines(std::int32_t time);
 
     bool CreatedFromRecorder = false;
     TRObject* MouseOverObject = nullptr;

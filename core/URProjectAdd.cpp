@@ -22,13 +22,19 @@ bool OverlapsOnTrack(const TRProject& project, const TRObject& object) {
     return false;
 }
 
-// Appends with its own undo group; a clip that its media made longer than the default length
-// moves to a free track instead of running into the next clip.
-TRObject* AppendNew(TRProject& project, std::unique_ptr<TRObject> object) {
+// Appends the object; a clip that its media made longer than the default length moves to a
+// free track instead of running into the next clip.
+TRObject* AppendOnFreeTrack(TRProject& project, std::unique_ptr<TRObject> object, TUndoIndex undo) {
     if (OverlapsOnTrack(project, *object))
         object->SetTrack(project.GetNextTrack(object->TimeStart(), object->TimeEnd()));
     TRObject* added = project.AddObject(std::move(object));
-    project.History_AddInsertDelete(added, undoInsert, undoIncrement);
+    project.History_AddInsertDelete(added, undoInsert, undo);
+    return added;
+}
+
+// Appends with its own undo group.
+TRObject* AppendNew(TRProject& project, std::unique_ptr<TRObject> object) {
+    TRObject* added = AppendOnFreeTrack(project, std::move(object), undoIncrement);
     project.UpdateTimeEnd();
     project.SetModified(true);
     return added;
@@ -79,6 +85,75 @@ TRObject* TRProject::ImportScreenshots(const QStringList& fileNames) {
     UpdateTimeEnd();
     SetTimePosition(t0);
     return first;
+}
+
+// ---- a finished recording ----
+
+namespace {
+
+// One track of a recording as an object named `name` + its id (the kind's own name when
+// `name` is empty); nullptr when its files are missing or cannot be opened.
+template <class Load>
+TRObject* AddRecorded(TRProject& project, TRObjectType type, const QString& name, Load load) {
+    std::unique_ptr<TRObject> object = CreateObjectOfType(&project, type);
+    if (!object || !load(*object))
+        return nullptr;
+    if (!name.isEmpty())
+        object->SetObjectName(name + QString::number(object->ObjectId()));
+    return AppendOnFreeTrack(project, std::move(object), undoCurrent);
+}
+
+} // namespace
+
+bool TRProject::AddScreenRecorder(bool screen, bool camera, bool mic, bool sound,
+                                  std::int32_t& width, std::int32_t& height, TRObject*& selected) {
+    width = height = 0;
+    selected = nullptr;
+    History_Increment();
+    const QString micFile = TempFolder + QStringLiteral("mic.m4a");
+    const QString soundFile = TempFolder + QStringLiteral("sound.m4a");
+    bool added = false;
+    const auto took = [&](TRObject* object) {
+        if (object && !selected)
+            selected = object;
+        added = added || object;
+    };
+    if (screen) {
+        const QString audio = sound ? soundFile : mic && !camera ? micFile : QString();
+        std::int32_t w = 0, h = 0;
+        TRObject* recording = AddRecorded(*this, otScreenRecorder, {}, [&](TRObject& o) {
+            return o.LoadMedia(QString(), w, h, audio);
+        });
+        if (recording) {
+            width = w;
+            height = h;
+        }
+        took(recording);
+    }
+    if (camera) {
+        const QString audio = mic ? micFile : sound && !screen ? soundFile : QString();
+        std::int32_t w = 0, h = 0;
+        TRObject* video = AddRecorded(*this, otVideo, QStringLiteral("Camera "), [&](TRObject& o) {
+            return o.LoadCamera(w, h, width, height, audio);
+        });
+        if (video && width == 0) {
+            width = w;
+            height = h;
+        }
+        took(video);
+    }
+    std::int32_t w = 0, h = 0;
+    if (mic)
+        took(AddRecorded(*this, otAudio, QStringLiteral("Voice "),
+                         [&](TRObject& o) { return o.LoadMedia(micFile, w, h, QString()); }));
+    if (sound)
+        took(AddRecorded(*this, otAudio, QStringLiteral("Sound "),
+                         [&](TRObject& o) { return o.LoadMedia(soundFile, w, h, QString()); }));
+    if (added) {
+        SetModified(true);
+        UpdateTimeEnd();
+    }
+    return added;
 }
 
 // ---- the object clipboard ----

@@ -10,6 +10,7 @@
 #include "core/URUtils.h"
 
 #include <QDomDocument>
+#include <QPolygonF>
 #include <QSet>
 #include <algorithm>
 #include <cmath>
@@ -146,6 +147,16 @@ QStringList TRProject::CheckConsistency() const {
 
 // ---- paint order ----
 
+namespace {
+
+// The box around the object's outline in the scene: position, size, scale and rotation.
+QRectF SceneBounds(TRObject& object) {
+    const TRTransformedPoints p = object.GetTransformedPoints();
+    return QPolygonF({p[1], p[2], p[3], p[4]}).boundingRect();
+}
+
+} // namespace
+
 void TRProject::Arrange(std::int32_t type) {
     if (type < 0 || type > 3 || !SelectedObject || SelectedObject == this || FObjects.size() == 1)
         return;
@@ -159,26 +170,22 @@ void TRProject::Arrange(std::int32_t type) {
         target = n - 1;
     else if (type == 3)
         target = 0;
-    else if (auto* own =
-                 dynamic_cast<TRPlacementSource*>(SelectedObject->GetProperty(ptPlacement))) {
-        // The next object above (below) whose picture overlaps this one in the scene, else one
+    else if (SelectedObject->GetProperty(ptPlacement)) {
+        // The next object above (below) whose outline overlaps this one in the scene, else one
         // place up (down): the order changes by one step the user can see.
-        const QRectF a = own->BoundsRect().translated(own->Position());
+        const QRectF a = SceneBounds(*SelectedObject);
         const int step = type == 1 ? 1 : -1;
         target = std::clamp(i + step, 0, n - 1);
-        for (std::int32_t j = i + step; j >= 0 && j < n; j += step) {
-            auto* other = dynamic_cast<TRPlacementSource*>(FObjects[j]->GetProperty(ptPlacement));
-            if (other && a.intersects(other->BoundsRect().translated(other->Position()))) {
+        for (std::int32_t j = i + step; j >= 0 && j < n; j += step)
+            if (FObjects[j]->GetProperty(ptPlacement) && a.intersects(SceneBounds(*FObjects[j]))) {
                 target = j;
                 break;
             }
-        }
     }
     if (target == i)
         return;
-    std::unique_ptr<TRObject> moving = std::move(FObjects[i]);
-    FObjects.erase(FObjects.begin() + i);
-    FObjects.insert(FObjects.begin() + target, std::move(moving));
+    MoveObjectTo(SelectedObject, target);
+    History().AddArrange(SelectedObject, i);
 }
 
 void TRProject::HelperArrange(std::int32_t& pos, std::int32_t& total) {

@@ -3,6 +3,7 @@
 // playhead and telling the user why an edit is refused. The editor installs the hooks; without
 // them the project keeps its own selection and playhead and refuses silently.
 
+#include <QPointF>
 #include <QString>
 #include <cstdint>
 
@@ -20,6 +21,19 @@ extern TRSetPlayHeadFn SetPlayHeadHook;
 // Shows a warning about a refused edit.
 using TREditWarningFn = void (*)(const QString& text);
 extern TREditWarningFn EditWarningHook;
+
+// A snap guide of the scene from `From` to `To` (project pixels); `Selected` marks the guides
+// to the selected object's own keyframes.
+struct TRSceneHelperLine {
+    QPointF From, To;
+    float SnapX = 0, SnapY = 0;
+    bool Selected = false;
+};
+using TRSceneHelperLineFn = void (*)(TRProject& project, const TRSceneHelperLine& line);
+extern TRSceneHelperLineFn SceneHelperLineHook;
+// A snap guide of the timeline at a project time.
+using TRTimelineHelperLineFn = void (*)(TRProject& project, std::int32_t time);
+extern TRTimelineHelperLineFn TimelineHelperLineHook;
 
 // Through the hooks, or the project's own state without them.
 void SelectObject(TRProject& project, TRObject* object, bool unselect);

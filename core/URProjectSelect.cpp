@@ -313,3 +313,29 @@ void TRProject::AlignMultiSelect(std::uint8_t type, bool alignToSelection) {
             History_AddModify(object.get(), undoPlacement, undoCurrent);
         }
 }
+
+void TRProject::ComputeMultiSelectProperties(TRPropertiesChecked& props) const {
+    std::array<std::int32_t, PropertyTypeCount> count{};
+    std::int32_t n = 0;
+    for (const auto& object : FObjects) {
+        if (!object->MultiSelect())
+            continue;
+        ++n;
+        const TRPropertiesObject& row = ObjectPropertyGroups[object->ObjectType()];
+        // The name (entry 0) is every object's own.
+        for (std::size_t i = 1; i < row.size() && row[i] != ptBase; ++i)
+            if (row[i] > 0 && row[i] < PropertyTypeCount)
+                ++count[row[i]];
+    }
+    for (std::size_t t = 0; t < props.size(); ++t)
+        props[t] = count[t] == n;
+}
+
+void TRProject::MultiSelectPastePropertiesFromClipboard(const TRPropertiesChecked& props) {
+    History_Increment();
+    for (const auto& object : FObjects)
+        if (object->MultiSelect()) {
+            object->PastePropertiesFromClipboard(props);
+            History_AddModify(object.get(), undoPasteProperties, undoCurrent);
+        }
+}

@@ -6,11 +6,13 @@
 
 #include "core/URObject.h"
 #include "core/URProject.h"
+#include "core/URPropMediaSpeed.h"
 #include "core/URPropTransition.h"
 #include "core/URUtils.h"
 #include "platform/render/DeviceContext.h"
 #include "platform/render/Geometry.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace platform::render;
@@ -120,6 +122,7 @@ public:
         Keyframes();
         CurrentSpan();
         MediaMarks();
+        Clicks();
     }
 
 private:
@@ -248,6 +251,22 @@ private:
             path.addLines(points);
             path.endFigure(FigureEnd::Closed);
             dc.fillGeometry(*path.close(), back);
+        }
+    }
+
+    // A dot per mouse click inside the media window; the clicks are found by a binary search
+    // and the walk ends past the window or the clip, so only the shown clicks cost.
+    void Clicks() {
+        const std::span<const std::int32_t> clicks = o.CursorClickTimes();
+        for (auto click = std::lower_bound(clicks.begin(), clicks.end(), o.MediaStart());
+             click != clicks.end() && *click <= o.MediaEnd(); ++click) {
+            const std::int32_t tc =
+                o.TimeStart() + o.MediaSpeed()->ScaleDuration(*click - o.MediaStart());
+            if (tc > o.TimeEnd())
+                break;
+            const QRectF r = Span(tc, tc);
+            if (0 < r.left() && r.left() < c.Width)
+                dc.fillEllipse({P(r.center().x(), r.center().y()), 4, 4}, *c.m_brush_back);
         }
     }
 

@@ -10,7 +10,7 @@ namespace {
 const QString ObjectsElement = QStringLiteral("Objects");
 const QString ObjectElement = QStringLiteral("Object");
 
-enum class UndoClass { Initial, Appeared, Disappeared, Changed };
+enum class UndoClass { Initial, Appeared, Disappeared, Changed, Arranged };
 
 UndoClass ClassOf(TUndoType type) {
     switch (type) {
@@ -21,6 +21,8 @@ UndoClass ClassOf(TUndoType type) {
         return UndoClass::Appeared;
     case undoDelete:
         return UndoClass::Disappeared;
+    case undoArrange:
+        return UndoClass::Arranged;
     default:
         return UndoClass::Changed;
     }
@@ -79,6 +81,7 @@ void TRUndoHistory::AddInsertDelete(const TRObject* object, TUndoType type, TUnd
     SaveObject(record, *object);
     FRecords.push_back(std::move(record));
     ++FPosition;
+    ++FChanges;
     FProject.SetModified(true);
 }
 
@@ -89,9 +92,16 @@ void TRUndoHistory::AddModify(const TRObject* object, TUndoType type, TUndoIndex
     const bool atTop = !FRecords.empty() && FPosition == std::int32_t(FRecords.size()) - 1;
     if (atTop && FRecords.back().UniqueID == object->UniqueID() && FRecords.back().UType == type) {
         SaveObject(FRecords.back(), *object);
+        ++FChanges;
         return;
     }
     AddInsertDelete(object, type, index);
+}
+
+void TRUndoHistory::AddArrange(const TRObject* object, std::int32_t formerIndex) {
+    AddInsertDelete(object, undoArrange, undoIncrement);
+    if (object && FPosition >= 0)
+        FRecords[FPosition].FormerPaintIndex = formerIndex;
 }
 
 void TRUndoHistory::Init() {
@@ -193,6 +203,9 @@ void TRUndoHistory::UndoRecord(std::int32_t position) {
                 break;
             }
         break;
+    case UndoClass::Arranged:
+        FProject.MoveObjectTo(object, record.FormerPaintIndex);
+        break;
     case UndoClass::Initial:
         break;
     }
@@ -212,6 +225,9 @@ void TRUndoHistory::RedoRecord(std::int32_t position) {
     case UndoClass::Changed:
         if (object)
             UpdateObject(*object, record.UMStream);
+        break;
+    case UndoClass::Arranged:
+        FProject.MoveObjectTo(object, record.PaintIndex);
         break;
     case UndoClass::Initial:
         break;
@@ -247,6 +263,7 @@ void TRUndoHistory::Redo() {
 }
 
 void TRUndoHistory::Finish() {
+    ++FChanges;
     FProject.SetModified(true);
     FProject.UpdateTimeEnd();
 }

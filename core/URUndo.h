@@ -63,7 +63,9 @@ enum TUndoType : std::uint8_t {
     undoProgressBar,
     undoMediaSpeed,
     undoDrawing,
-    undoDuplicate
+    undoDuplicate,
+    // A change of the paint order: undone by putting the object back at its former place.
+    undoArrange
 };
 
 // Whether a record opens a new group or joins the current one.
@@ -77,6 +79,8 @@ struct TUndoRec {
     std::int32_t UGroupIndex = 0;
     // The object's place in the paint order when the record was made; -1 when it had none.
     std::int32_t PaintIndex = -1;
+    // For undoArrange: the place the object had before the change.
+    std::int32_t FormerPaintIndex = -1;
 };
 
 class TRUndoHistory {
@@ -86,6 +90,9 @@ public:
     void AddInsertDelete(const TRObject* object, TUndoType type, TUndoIndex index);
     // Merges with the top record when it is about the same object and the same kind.
     void AddModify(const TRObject* object, TUndoType type, TUndoIndex index);
+    // A new group recording that `object` moved in the paint order from `formerIndex` to its
+    // present place.
+    void AddArrange(const TRObject* object, std::int32_t formerIndex);
     void Increment() { ++FGroupIndex; }
     void Init();
     void ClearList();
@@ -98,6 +105,8 @@ public:
 
     const std::vector<TUndoRec>& Records() const { return FRecords; }
     std::int32_t Position() const { return FPosition; }
+    // Grows with every record, merge, undo and redo: the project's content may have changed.
+    std::uint64_t Changes() const { return FChanges; }
 
 private:
     void SaveObject(TUndoRec& record, const TRObject& object) const;
@@ -117,4 +126,5 @@ private:
     std::vector<TUndoRec> FRecords;
     std::int32_t FPosition = -1;
     std::int32_t FGroupIndex = 0;
+    std::uint64_t FChanges = 0;
 };

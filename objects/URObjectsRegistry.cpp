@@ -33,6 +33,7 @@
 #include "objects/URPropTextPath.h"
 #include "objects/URPropVideoAction.h"
 #include "objects/URPropZoomSource.h"
+#include "objects/URTransition.h"
 
 namespace {
 
@@ -99,6 +100,7 @@ void RegisterEngineKinds() {
     RegisterPropertyGroup(ptCaption, MakePropertyGroup<TRPropCaption>);
     RegisterPropertyGroup(ptProgressBar, MakePropertyGroup<TRPropProgressBar>);
     RegisterPropertyGroup(ptDrawing, MakePropertyGroup<TRPropDrawing>);
+    RegisterTransitionKind();
     RegisterNewProjectDefaults(SetProjectFillDefaults);
     RegisterNewProjectDefaults(SetProjectProgressBarDefaults);
 }

@@ -10,7 +10,9 @@
 #include "core/URPropTransition.h"
 #include "core/URTempFolders.h"
 #include "objects/URObjectsRegistry.h"
+#include "objects/URPropPlacement.h"
 
+#include <QFileInfo>
 #include <functional>
 
 namespace {
@@ -445,6 +447,281 @@ TEST_F(ProjectEditTest, ArrangeMovesOneVisibleStep) {
     project_->SetTimePosition(100);
     project_->HelperArrange(pos, total);
     EXPECT_EQ(pos, total);
+}
+
+// Places a shape's picture in the scene.
+TRObject* Placed(TRObject* object, QPointF at, QSizeF size) {
+    auto* placement = object->Get<TRPropPlacement>(ptPlacement);
+    placement->FPosition = at;
+    placement->FSize = size;
+    return object;
+}
+
+TEST_F(ProjectEditTest, ArrangeComparesSceneOutlinesAndUndoesInOneStep) {
+    // A and C cover each other at the left of the frame, B lies apart at the right.
+    TRObject* a = Placed(Clip(otShape, "A", 0, 5000, 0), {-300, 0}, {100, 100});
+    TRObject* b = Placed(Clip(otShape, "B", 0, 5000, 1), {300, 0}, {100, 100});
+    TRObject* c = Placed(Clip(otShape, "C", 0, 5000, 2), {-280, 20}, {100, 100});
+    project_->History_Init();
+    project_->SelectedObject = a;
+    project_->Arrange(1); // over C, passing B, which it does not touch
+    EXPECT_EQ(project_->IndexOfObject(b), 0);
+    EXPECT_EQ(project_->IndexOfObject(c), 1);
+    EXPECT_EQ(project_->IndexOfObject(a), 2);
+    project_->SelectedObject = b;
+    project_->Arrange(2); // nothing below it overlaps: one place down
+    EXPECT_EQ(project_->IndexOfObject(b), 0);
+    project_->SelectedObject = c;
+    project_->Arrange(0);
+    EXPECT_EQ(project_->IndexOfObject(c), 2);
+    ExpectConsistent("after arranging");
+    // Each arrangement is one undo step; redo repeats it.
+    project_->History_Undo();
+    EXPECT_EQ(project_->IndexOfObject(c), 1);
+    project_->History_Undo();
+    EXPECT_EQ(project_->IndexOfObject(a), 0);
+    EXPECT_EQ(project_->IndexOfObject(b), 1);
+    EXPECT_EQ(project_->IndexOfObject(c), 2);
+    EXPECT_FALSE(project_->History_CanUndo());
+    project_->History_Redo();
+    EXPECT_EQ(project_->IndexOfObject(a), 2);
+    ExpectConsistent("after undo and redo");
+}
+
+std::vector<TRSceneHelperLine>& SceneGuides() {
+    static std::vector<TRSceneHelperLine> guides;
+    return guides;
+}
+
+std::vector<std::int32_t>& TimelineGuides() {
+    static std::vector<std::int32_t> guides;
+    return guides;
+}
+
+TEST_F(ProjectEditTest, SnapGuidesOfTheSceneAndTheTimeline) {
+    SceneGuides().clear();
+    TimelineGuides().clear();
+    SceneHelperLineHook = [](TRProject&, const TRSceneHelperLine& line) {
+        SceneGuides().push_back(line);
+    };
+    TimelineHelperLineHook = [](TRProject&, std::int32_t time) {
+        TimelineGuides().push_back(time);
+    };
+    TRObject* selected = Placed(Clip(otShape, "S", 0, 5000, 0), {0, 0}, {100, 100});
+    // 20.5 px apart across rounds to 20 (halves to even) and counts; 21 px does not.
+    Placed(Clip(otShape, "Near", 0, 5000, 1), {20.5, 300}, {100, 100});
+    Placed(Clip(otShape, "Far", 0, 5000, 2), {-21, 300}, {100, 100});
+    // A keyframe at 3000 moves the selected object to (50, 40).
+    selected->AddNewTransformation(3000);
+    TRTransformation& key = selected->TransformationAt(1);
+    key.Properties->Get<TRPropPlacement>(ptPlacement)->FPosition = {50, 40};
+    key.AnimateDuration = 500;
+    project_->SetTimePosition(1000);
+    project_->SelectedObject = selected;
+    project_->ComputeSceneHelperLines();
+    ASSERT_EQ(SceneGuides().size(), 3U);
+    // To the next keyframe, snapping by P - Q.
+    EXPECT_EQ(SceneGuides()[0].To, QPointF(50, 40));
+    EXPECT_FLOAT_EQ(SceneGuides()[0].SnapX, -50);
+    EXPECT_FLOAT_EQ(SceneGuides()[0].SnapY, -40);
+    EXPECT_TRUE(SceneGuides()[0].Selected);
+    // Itself, then the near object.
+    EXPECT_FLOAT_EQ(SceneGuides()[1].SnapX, 0);
+    EXPECT_EQ(SceneGuides()[2].To, QPointF(20.5, 300));
+    EXPECT_FLOAT_EQ(SceneGuides()[2].SnapX, -20);
+    EXPECT_FALSE(SceneGuides()[2].Selected);
+
+    // Timeline: the other clips' edges, transition ends and keyframe animations, to the ms.
+    TRObject* other = Clip(otShape, "T", 6000, 9000, 0);
+    other->TrIn()->SetChecked(true);
+    other->TrIn()->FDuration = 500;
+    other->TrOut()->SetChecked(false);
+    other->AddNewTransformation(2000);
+    other->TransformationAt(1).AnimateDuration = 300;
+    for (std::int32_t time : {6000, 9000, 6500, 7700, 8000, 6501, 3000, 5000})
+        project_->ComputeTimeLineHelperLines(time);
+    // 5000 is the selected clip's own end and 3000 its keyframe: the selected clip is left out;
+    // the other shapes end at 5000 too.
+    EXPECT_EQ(TimelineGuides(), (std::vector<std::int32_t>{6000, 9000, 6500, 7700, 8000, 5000}));
+    SceneHelperLineHook = nullptr;
+    TimelineHelperLineHook = nullptr;
+}
+
+TEST_F(ProjectEditTest, MultiSelectionPropertiesAndPastingThem) {
+    TRPropertiesChecked props{};
+    project_->ComputeMultiSelectProperties(props);
+    EXPECT_TRUE(std::all_of(props.begin(), props.end(), [](bool b) { return b; }));
+    TRObject* shape = Clip(otShape, "S", 0, 5000, 0);
+    TRObject* text = Clip(otText, "T", 0, 5000, 1);
+    shape->SetMultiSelect(true);
+    text->SetMultiSelect(true);
+    project_->ComputeMultiSelectProperties(props);
+    for (TRPropertyType type :
+         {ptPlacement, ptShape, ptBackgroundFill, ptBackgroundBorder, ptShadow, ptReflection,
+          ptEffect, ptTrIn, ptTrOut, ptHTMLMarker, ptInteractivity})
+        EXPECT_TRUE(props[type]) << int(type);
+    for (TRPropertyType type : {ptText, ptName, ptBase, ptAudioV})
+        EXPECT_FALSE(props[type]) << int(type);
+
+    // The transition-in of a third object goes into both, its transition-out does not; one
+    // undo takes the paste back.
+    const std::int32_t before = shape->TrIn()->FDuration;
+    const std::int32_t out = shape->TrOut()->FDuration;
+    TRObject* source = Clip(otShape, "Source", 0, 5000, 2);
+    source->TrIn()->FDuration = 1200;
+    source->TrOut()->FDuration = 900;
+    source->CopyCurrentPropertiesToClipBoard();
+    project_->History_Init();
+    TRPropertiesChecked onlyTrIn{};
+    onlyTrIn[ptTrIn] = true;
+    project_->MultiSelectPastePropertiesFromClipboard(onlyTrIn);
+    EXPECT_EQ(shape->TrIn()->FDuration, 1200);
+    EXPECT_EQ(text->TrIn()->FDuration, 1200);
+    EXPECT_EQ(shape->TrOut()->FDuration, out);
+    project_->History_Undo();
+    EXPECT_EQ(Named("S")->TrIn()->FDuration, before);
+    EXPECT_EQ(Named("T")->TrIn()->FDuration, before);
+    EXPECT_FALSE(project_->History_CanUndo());
+    ExpectConsistent("after undoing the paste");
+    PropertiesClipboard = TRPropertiesClipboard{};
+}
+
+// The media kinds of a recording as far as adding it needs: each takes its raw track by
+// renaming it, as the real kinds do, and notes which raw files it took.
+QString TakeRaw(TRObject& object, const QString& fileName) {
+    if (fileName.isEmpty())
+        return {};
+    const QFileInfo raw(fileName);
+    if (!raw.exists())
+        throw std::runtime_error("missing");
+    const QString taken =
+        raw.path() + "/m" + QString::number(object.ObjectId()) + "_1_" + raw.fileName();
+    if (!QFile::rename(fileName, taken))
+        throw std::runtime_error("not taken");
+    return raw.fileName();
+}
+
+class FakeRecording : public TRObject {
+public:
+    using TRObject::TRObject;
+    bool LoadMedia(const QString&, std::int32_t& width, std::int32_t& height,
+                   const QString& audio) override {
+        const QString folder = Project()->TempFolder;
+        try {
+            SetMediaName(TakeRaw(*this, folder + "screen.tvf"));
+            SetAudioName(TakeRaw(*this, audio));
+        } catch (const std::exception&) {
+            return false;
+        }
+        width = 1920;
+        height = 1080;
+        SetTimeEnd(TimeStart() + 8000);
+        return true;
+    }
+    bool LoadCamera(std::int32_t& width, std::int32_t& height, std::int32_t, std::int32_t,
+                    const QString& audio) override {
+        const QString folder = Project()->TempFolder;
+        try {
+            SetMediaName(TakeRaw(*this, folder + "camera.mp4"));
+            SetAudioName(TakeRaw(*this, audio));
+        } catch (const std::exception&) {
+            return false;
+        }
+        width = 640;
+        height = 480;
+        SetTimeEnd(TimeStart() + 8000);
+        return true;
+    }
+};
+
+class FakeSound : public TRObject {
+public:
+    using TRObject::TRObject;
+    bool LoadMedia(const QString& fileName, std::int32_t&, std::int32_t&, const QString&) override {
+        try {
+            SetMediaName(TakeRaw(*this, fileName));
+        } catch (const std::exception&) {
+            return false;
+        }
+        SetTimeEnd(TimeStart() + 9000);
+        return true;
+    }
+};
+
+template <class T> std::unique_ptr<TRObject> Make(TRProject* project, TRObjectType type) {
+    return std::make_unique<T>(project, type);
+}
+
+// Installs the media kinds above for one test and takes them out again.
+struct FakeMediaKinds {
+    FakeMediaKinds() {
+        RegisterObjectKind(otScreenRecorder, Make<FakeRecording>);
+        RegisterObjectKind(otVideo, Make<FakeRecording>);
+        RegisterObjectKind(otAudio, Make<FakeSound>);
+    }
+    ~FakeMediaKinds() {
+        for (TRObjectType type : {otScreenRecorder, otVideo, otAudio})
+            RegisterObjectKind(type, nullptr);
+    }
+};
+
+TEST_F(ProjectEditTest, RecordingsBecomeObjectsInOneUndoStep) {
+    const FakeMediaKinds kinds;
+    struct Case {
+        bool Screen, Camera, Mic, Sound;
+        const char* Objects; // type:media+audio, in list order
+        int Width;
+    };
+    const Case cases[] = {
+        {true, false, false, false, "5:screen.tvf+", 1920},
+        {true, false, true, false, "5:screen.tvf+mic.m4a", 1920},
+        {true, false, true, true, "5:screen.tvf+sound.m4a Voice:mic.m4a+", 1920},
+        {true, true, true, true, "5:screen.tvf+sound.m4a Camera:camera.mp4+mic.m4a", 1920},
+        {true, true, false, true, "5:screen.tvf+sound.m4a Camera:camera.mp4+", 1920},
+        {false, true, true, true, "Camera:camera.mp4+mic.m4a Sound:sound.m4a+", 640},
+        {false, true, false, true, "Camera:camera.mp4+sound.m4a", 640},
+        {false, false, true, true, "Voice:mic.m4a+ Sound:sound.m4a+", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Objects);
+        project_ = std::make_unique<TRProject>();
+        project_->TempFolder = NewProjectTempFolder();
+        Clip(otShape, "Before", 0, 3000, 0);
+        for (const char* raw : {"screen.tvf", "camera.mp4", "mic.m4a", "sound.m4a"}) {
+            QFile file(project_->TempFolder + raw);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+        project_->SetTimePosition(1000);
+        project_->History_Init();
+        std::int32_t w = -1, h = -1;
+        TRObject* selected = nullptr;
+        ASSERT_TRUE(
+            project_->AddScreenRecorder(c.Screen, c.Camera, c.Mic, c.Sound, w, h, selected));
+        EXPECT_EQ(w, c.Width);
+        QStringList objects;
+        for (const auto& object : project_->Objects()) {
+            if (object->ObjectName() == "Before")
+                continue;
+            const QString name = object->ObjectName();
+            const QString kind = name.isEmpty() ? QString::number(object->ObjectType())
+                                                : name.left(name.indexOf(' '));
+            objects << kind + ":" + object->MediaName() + "+" + object->AudioName();
+            EXPECT_EQ(object->TimeStart(), 1000);
+        }
+        EXPECT_EQ(objects.join(' '), c.Objects);
+        EXPECT_EQ(selected, project_->Objects()[1].get());
+        ExpectConsistent("after adding the recording");
+        project_->History_Undo();
+        EXPECT_EQ(project_->Objects().size(), 1U);
+        EXPECT_FALSE(project_->History_CanUndo());
+    }
+    // A camera without its file adds nothing.
+    QFile::remove(project_->TempFolder + "camera.mp4");
+    std::int32_t w = -1, h = -1;
+    TRObject* selected = project_.get();
+    EXPECT_FALSE(project_->AddScreenRecorder(false, true, false, false, w, h, selected));
+    EXPECT_EQ(selected, nullptr);
+    EXPECT_EQ(w, 0);
 }
 
 } // namespace

@@ -8,6 +8,9 @@
 #include "platform/imaging/ImageFile.h"
 #include "tests/support/SourcePaths.h"
 
+#include <array>
+#include <span>
+
 using namespace painttest;
 
 namespace {
@@ -36,6 +39,16 @@ public:
 
 private:
     QString text_;
+};
+
+// A screen recording whose cursor track clicked at 500, 1500 and 2500 ms of its media.
+class RecordingClip : public TRObject {
+public:
+    explicit RecordingClip(TRProject* project) : TRObject(project, otScreenRecorder) {}
+    std::span<const std::int32_t> CursorClickTimes() const override { return clicks_; }
+
+private:
+    const std::array<std::int32_t, 3> clicks_{500, 1500, 2500};
 };
 
 class TimelineClipTest : public CoreTestEnvironment {
@@ -192,7 +205,7 @@ TEST_F(TimelineClipTest, GoldenTimeline) {
     QImage red(44, 22, QImage::Format_ARGB32_Premultiplied);
     red.fill(QColor(255, 0, 0));
     captioned->FBitmap = Bitmap::fromImage(red);
-    TRObject* video = project_->AddObject(CreateObjectOfType(project_.get(), otVideo));
+    TRObject* video = project_->AddObject(std::make_unique<RecordingClip>(project_.get()));
     video->SetObjectName({});
     video->SetTimeStartField(0);
     video->SetTimeEnd(4000);
@@ -205,6 +218,7 @@ TEST_F(TimelineClipTest, GoldenTimeline) {
     Control().m_object_textFormat =
         TextFormat::create({QStringLiteral("DejaVu Sans"), 400, FontStyle::Normal, 11});
     Control().m_object_textFormat->setParagraphAlignment(ParagraphAlignment::Center);
+    Control().Width = 440;
     const QImage timeline = PaintTimeline(440, 130);
 
     // Hand-computed pixels (track 0: 24.5..52.5, track 1: 56.5..84.5, track 2: 88.5..116.5).
@@ -222,6 +236,13 @@ TEST_F(TimelineClipTest, GoldenTimeline) {
     // Freeze-frame sign centred at (310.5, 102.5): its left bar covers columns 307 and 308.
     EXPECT_TRUE(Near(timeline.pixel(308, 102), Back));
     EXPECT_TRUE(Near(timeline.pixel(310, 102), Body));
+    // Click dots of radius 4 at 60.5 and 160.5 on the track's middle; the click at 2500 lies
+    // after the media window (it ends at 2000) and has none.
+    EXPECT_TRUE(Near(timeline.pixel(60, 102), Back));
+    EXPECT_TRUE(Near(timeline.pixel(62, 100), Back));
+    EXPECT_TRUE(Near(timeline.pixel(160, 104), Back));
+    EXPECT_TRUE(Near(timeline.pixel(60, 96), Body));
+    EXPECT_TRUE(Near(timeline.pixel(260, 100), Body));
 
     const QString path = QString::fromUtf8(kTestsSourceDir) + "/core/golden/timeline_clips.png";
     if (qEnvironmentVariableIsSet("TAVRIN_UPDATE_GOLDEN")) {

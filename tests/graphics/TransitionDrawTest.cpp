@@ -186,3 +186,74 @@ TEST_F(TransitionDraw, UnknownKindsNilInputAndDissolveWithoutStrengthChangeNothi
     EXPECT_FALSE(step.Output);
     EXPECT_FLOAT_EQ(step.Opacity, 1);
 }
+
+TEST_F(TransitionDraw, EffectKindsHalfWay) {
+    // The picture coming in at progress 0.5, so every strength below is half of BorderSize.
+    struct Case {
+        const char* name;
+        float border;
+        int x, y;
+        uint32_t expected;
+    };
+    const uint32_t Purple = opaque(128, 0, 128);
+    const Case cases[] = {
+        // Blocks of 16 px: the whole picture is one block, half red and half blue.
+        {"Pixelate", 32, 0, 8, Purple},
+        {"Pixelate", 32, 15, 15, Purple},
+        // Zoom 1 / (0.5 x 50 / 50 + 1) = 2/3 about the centre (8, 8): the pixel centred at 7.5
+        // shows 7.667 (a sixth of the way to the blue column 8.5), 8.5 shows 8.333.
+        {"Magnify", 50, 7, 8, opaque(212, 0, 42)},
+        {"Magnify", 50, 8, 8, opaque(42, 0, 212)},
+        {"Magnify", 50, 2, 8, Red},
+        // Genie half way into position 0.5: the top half is empty; row 12 (v = 0.781) is
+        // narrowed to 0.561 around x = 8 and samples row 9 (0.5625 of the way down).
+        {"Genie", 50, 8, 4, Clear},
+        {"Genie", 50, 2, 12, Clear},
+        {"Genie", 50, 6, 12, Red},
+        {"Genie", 50, 10, 12, Blue},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.x) + "," + std::to_string(c.y));
+        TRPropTransitionIn group;
+        group.FBorderSize = c.border;
+        const TRTransitionStep step = Draw(group, c.name, ptTrIn, 0.5f);
+        EXPECT_TRUE(near(At(step, c.x, c.y), c.expected, 3))
+            << hex(At(step, c.x, c.y)).toStdString();
+    }
+}
+
+TEST_F(TransitionDraw, MaskBordersHaveTheirWidth) {
+    // Half way with a solid green border of `width` px along the moving edge, outside the
+    // visible part: Reveal moving right shows columns 0..7, Rectangle Open the square
+    // 4..12 about the centre, Circle Open a disc of radius 5.66 about (8, 8).
+    const uint32_t Green = opaque(0, 255, 0);
+    struct Case {
+        const char* name;
+        float width;
+        int lastInside, firstBorder, firstClear; // columns on row 8; -1: not checked
+        uint32_t inside;
+    };
+    const Case cases[] = {
+        {"Reveal", 1, 7, 8, 9, Red},
+        {"Reveal", 3, 7, 8, 11, Red},
+        {"Rectangle Open", 2, 11, 12, 14, Blue},
+        {"Circle Open", 2, 12, 14, -1, Blue},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.width));
+        TRPropTransitionIn group;
+        group.FBorderSize = c.width;
+        group.FBorderType = 1;
+        group.FColor = 0x00FF00;
+        group.FDirection = 4;
+        const TRTransitionStep step = Draw(group, c.name, ptTrIn, 0.5f);
+        EXPECT_TRUE(near(At(step, c.lastInside, 8), c.inside, 3));
+        const int lastBorder = c.firstClear < 0 ? c.firstBorder : c.firstClear - 1;
+        for (int x = c.firstBorder; x <= lastBorder; ++x)
+            EXPECT_TRUE(near(At(step, x, 8), Green, 3))
+                << x << ": " << hex(At(step, x, 8)).toStdString();
+        if (c.firstClear >= 0) {
+            EXPECT_TRUE(near(At(step, c.firstClear, 8), Clear, 3));
+        }
+    }
+}
