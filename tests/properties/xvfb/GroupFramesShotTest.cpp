@@ -2,6 +2,7 @@
 // opened, compared with golden images that were looked at.
 #include "core/UREditorServices.h"
 #include "core/URProject.h"
+#include "core/URPropMediaSpeed.h"
 #include "core/URSettings.h"
 #include "objects/URObjectsRegistry.h"
 #include "objects/URPropBackgroundBorder.h"
