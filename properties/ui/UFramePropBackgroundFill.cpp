@@ -77,7 +77,7 @@ int TFramePropBackgroundFill::RowWidth() const {
 }
 
 int TFramePropBackgroundFill::RowHeight() const {
-    return Scaled(28, this);
+    return Scaled(26, this);
 }
 
 void TFramePropBackgroundFill::resizeEvent(QResizeEvent* event) {

@@ -28,7 +28,7 @@ void Shoot(TFramePropBase& frame, TRObject* object, TRPropBase* group, const cha
     frame.ShowProperties(object, group);
     frame.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-    QTest::qWait(50);
+    QTest::qWait(600); // the value editors slide to their values
     ExpectGolden(RenderWidget(frame, 1.0),
                  QString::fromUtf8(kTestsSourceDir) + "/properties/golden",
                  QString::fromLatin1(name));
@@ -61,6 +61,7 @@ TEST(GroupFramesShotTest, TheFramesInTheDarkStyle) {
     Shoot(borderFrame, text, border, "border_frame.png");
 
     auto* group = text->Get<TRPropText>(ptText);
+    group->SetChecked(true);
     group->FText = "Sample text\r\nwith <$te>";
     group->FUnderline = true;
     group->FOutlineSize = 3;
