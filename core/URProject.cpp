@@ -295,7 +295,8 @@ void TRProject::GetMediaObjectsArray(const TRObject* mediaObject,
     array.clear();
     for (const auto& object : FObjects)
         if (IsMediaKind(object->ObjectType()) && object.get() != mediaObject)
-            array.append({object->ObjectName(), ObjectCode(*object)});
+            array.append({object->ObjectName(), ObjectCode(*object), object->ObjectType(),
+                          object->ObjectId()});
 }
 
 void TRProject::GetMarkerObjectsArray(TRMarkerObjectsArray& array) const {

@@ -99,6 +99,9 @@ using TRPropertiesChecked = std::array<bool, PropertyTypeCount>;
 struct TRMediaObject {
     QString ObjectName;
     std::int32_t ObjectCode = 0; // ObjectType * 1000 + ObjectId
+    // The object's type and id apart: the code above is ambiguous for ids of 1000 and more.
+    TRObjectType ObjectType = otBase;
+    std::int32_t ObjectId = 0;
 };
 struct TRMarkerObject {
     QString ObjectName;

@@ -18,6 +18,8 @@ public:
     std::int32_t Speed() const { return FSpeed; }
     // Stores the speed held to MinMediaSpeed..MaxMediaSpeed.
     void SetSpeed(std::int32_t speed) { FSpeed = ClampMediaSpeed(speed); }
+    // The speed in whole percent, for display only: media arithmetic stays per mille.
+    std::int32_t SpeedDiv10() const { return FSpeed / 10; }
     bool PreservePitch() const { return FPreservePitch; }
     void SetPreservePitch(bool value) { FPreservePitch = value; }
 

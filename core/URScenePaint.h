@@ -68,6 +68,10 @@ public:
     virtual float Inflate() const = 0;
     // Caps and dashes of the stroke.
     virtual std::shared_ptr<platform::render::StrokeStyle> GetStrokeStyle() const = 0;
+    // The image to paint for an object: its border image (blurred as the group says) over the
+    // object's image; either may be null.
+    virtual platform::render::ImagePtr DrawBlurAndComposite(platform::render::ImagePtr input,
+                                                            platform::render::ImagePtr border) = 0;
 };
 
 // A group stroked along a shape (sketch, progress bar): its stroke thickness.

@@ -2,8 +2,7 @@
 
 #include "core/URXmlValues.h"
 
-#include <QtMath>
-#include <cmath>
+#include <algorithm>
 
 void TRColorStops::AddColor(TColor color, float position, float opacity) {
     FColors.push_back({color, position, opacity});
@@ -41,6 +40,8 @@ void TRColorStops::OpenFromXML(const QDomElement& element) {
         XmlReadFloat(child, QStringLiteral("Opacity"), running.Opacity);
         FColors.push_back(running);
     }
+    if (FColors.size() == 1)
+        FColors.push_back(running);
 }
 
 QColor StopColor(const TRColor& stop) {
@@ -48,49 +49,71 @@ QColor StopColor(const TRColor& stop) {
                   int((stop.Color >> 16) & 0xFF));
 }
 
+void TRColorStops::EaseFirstTwo(const TRColorStops& from, const TRColorStops& to, float pos) {
+    for (int i = 0; i < 2; ++i) {
+        const TRColor a = from.GetColor(i), b = to.GetColor(i);
+        SetColor(i, a.Color, EaseFloat(a.Position, b.Position, pos),
+                 EaseFloat(a.Opacity, b.Opacity, pos));
+    }
+}
+
+void TRColorStops::CopyFirstTwo(const TRColorStops& source) {
+    for (int i = 0; i < 2; ++i) {
+        const TRColor stop = source.GetColor(i);
+        SetColor(i, stop.Color, stop.Position, stop.Opacity);
+    }
+}
+
+float EaseFloat(float a, float b, float pos) {
+    return static_cast<float>(double(a) + double(pos) * (double(b) - double(a)));
+}
+
 namespace {
 
 using namespace platform::render;
 
-GradientStopsPtr GradientStops(const TRColorStops& stops) {
-    std::vector<GradientStop> list;
-    for (int i = 0; i < stops.GetNrColors(); ++i) {
-        const TRColor stop = stops.GetColor(i);
-        const QColor c = StopColor(stop);
-        list.push_back({stop.Position, ColorF{float(c.redF()), float(c.greenF()), float(c.blueF()),
-                                              stop.Opacity}});
-    }
-    return GradientStopCollection::create(std::move(list));
+ColorF StopColorF(const TRColor& stop, float alpha) {
+    return {float(stop.Color & 0xFF) / 255, float((stop.Color >> 8) & 0xFF) / 255,
+            float((stop.Color >> 16) & 0xFF) / 255, std::clamp(alpha, 0.0f, 1.0f)};
 }
 
-BrushPtr LinearBrush(const TRColorStops& stops, float rotation, float width, float height) {
-    const double angle = qDegreesToRadians(double(rotation));
-    const double dx = std::cos(angle), dy = std::sin(angle);
-    const double half = (std::abs(width * dx) + std::abs(height * dy)) / 2;
-    const PointF centre{width / 2, height / 2};
-    return LinearGradientBrush::create(
-        PointF{float(centre.x - dx * half), float(centre.y - dy * half)},
-        PointF{float(centre.x + dx * half), float(centre.y + dy * half)}, GradientStops(stops));
+GradientStopsPtr GradientStops(const TRColorStops& stops) {
+    const int n = stops.GetNrColors();
+    std::vector<GradientStop> list;
+    list.reserve(std::size_t(n) + 2);
+    const TRColor first = stops.GetColor(0), last = stops.GetColor(n - 1);
+    list.push_back({0, StopColorF(first, first.Opacity)});
+    for (int i = 0; i < n; ++i) {
+        const TRColor stop = stops.GetColor(i);
+        list.push_back({stop.Position, StopColorF(stop, stop.Opacity)});
+    }
+    list.push_back({1, StopColorF(last, last.Opacity)});
+    return GradientStopCollection::create(std::move(list), ExtendMode::Clamp);
 }
 
 } // namespace
 
-BrushPtr StopsBrush(const TRColorStops& stops, TRBrushStyle style, float rotation, float opacity,
-                    float width, float height, bool translate) {
+BrushPtr ColorStopsBrush(const TRColorStops& stops, TRBrushStyle style, float rotation,
+                         float opacity, float width, float height, bool translate) {
+    const float tx = translate ? width / 2 : 0, ty = translate ? height / 2 : 0;
+    const PointF centre{width / 2 - tx, height / 2 - ty};
     BrushPtr brush;
-    if (style == brsGradientLinear && stops.GetNrColors() > 1) {
-        brush = LinearBrush(stops, rotation, width, height);
-    } else if (style == brsGradientRadial && stops.GetNrColors() > 1) {
-        brush = RadialGradientBrush::create(PointF{width / 2, height / 2}, PointF{}, width / 2,
-                                            height / 2, GradientStops(stops));
-    } else {
-        const TRColor first = stops.GetColor(0);
-        const QColor c = StopColor(first);
-        brush = SolidColorBrush::create(
-            ColorF{float(c.redF()), float(c.greenF()), float(c.blueF()), first.Opacity});
+    switch (style) {
+    case brsSolid:
+        return SolidColorBrush::create(StopColorF(stops.GetColor(0), opacity));
+    case brsGradientLinear:
+        brush = LinearGradientBrush::create(PointF{-tx, -ty}, PointF{width - tx, -ty},
+                                            GradientStops(stops));
+        brush->setTransform(Matrix3x2::rotation(-(rotation - 90), centre));
+        break;
+    case brsGradientRadial:
+        brush = RadialGradientBrush::create(centre, PointF{}, width, height, GradientStops(stops));
+        break;
+    case brsMediaLibrary:
+    case brsEraseBackGround:
+        return nullptr;
     }
-    brush->setOpacity(opacity);
-    if (translate)
-        brush->setTransform(Matrix3x2::translation(-width / 2, -height / 2));
+    if (brush)
+        brush->setOpacity(opacity);
     return brush;
 }

@@ -30,8 +30,15 @@ public:
     // One "Color" child per stop, in list order.
     void SaveToXML(QDomElement& element) const;
     // Every child of the element gives a stop; an attribute it lacks repeats the previous
-    // stop's value. An element without children keeps the stops.
+    // stop's value. An element without children keeps the stops. A list read with a single
+    // stop repeats it, so every brush and animation finds the two stops it works with.
     void OpenFromXML(const QDomElement& element);
+
+    // Stops 0 and 1 between `from` and `to` at `pos` into this list: the colours of `from`,
+    // positions and opacities interpolated. Further stops keep their values.
+    void EaseFirstTwo(const TRColorStops& from, const TRColorStops& to, float pos);
+    // Stops 0 and 1 of `source` into this list.
+    void CopyFirstTwo(const TRColorStops& source);
 
 private:
     std::vector<TRColor> FColors;
@@ -56,11 +63,20 @@ public:
     TRColorStops FColors;
 };
 
-// The brush of a group's stops for an area of width x height: solid (first stop), linear
-// gradient across the area at `rotation` degrees, or radial gradient filling it; with
-// `translate` it covers the area centred on the origin. The group's opacity is the brush's.
-// Media-library bitmaps are not available here yet: they paint with the first stop's colour.
-platform::render::BrushPtr StopsBrush(const TRColorStops& stops, TRBrushStyle style, float rotation,
-                                      float opacity, float width, float height, bool translate);
+// a + pos (b - a), worked out in double precision.
+float EaseFloat(float a, float b, float pos);
+
+// The brush of a group's stops for a box of width x height, spanning (0, 0)..(width, height),
+// or centred on the origin with `translate`:
+// - solid: the first stop's colour at alpha `opacity` (the stop's own opacity is not used);
+// - linear: along the box's top edge from left to right, turned by -(rotation - 90) degrees
+//   about the box centre, so rotation 0 runs from top to bottom over a length of `width`;
+// - radial: about the box centre with radii width and height;
+// - media library and erase background: no brush (nullptr).
+// Gradients take n + 2 stops (the first and last repeated at 0 and 1) in list order, clamp
+// outside and interpolate premultiplied colours, at brush opacity `opacity`.
+platform::render::BrushPtr ColorStopsBrush(const TRColorStops& stops, TRBrushStyle style,
+                                           float rotation, float opacity, float width, float height,
+                                           bool translate);
 // The colour of a stop as a QColor (TColor is 0x00BBGGRR).
 QColor StopColor(const TRColor& stop);

@@ -19,21 +19,6 @@ std::function<bool()> TextAnimationRunning;
 
 namespace {
 
-ColorF ColorOf(TColor color, float opacity) {
-    return {static_cast<float>(color & 0xFF) / 255, static_cast<float>((color >> 8) & 0xFF) / 255,
-            static_cast<float>((color >> 16) & 0xFF) / 255, std::clamp(opacity, 0.f, 1.f)};
-}
-
-BrushPtr SolidBrush(TColor color, float opacity = 1) {
-    return SolidColorBrush::create(ColorOf(color, opacity));
-}
-
-// The glyph brush: the group's first colour stop at the group's opacity.
-BrushPtr TextBrush(const TRPropText& text) {
-    const TRColor first = text.FColors.GetColor(0);
-    return SolidBrush(first.Color, first.Opacity * text.FOpacity);
-}
-
 bool LaidAlongCurve(int pathType) {
     return pathType == tpCircle || pathType == tpEllipse || pathType == tpSpiral;
 }
@@ -97,16 +82,15 @@ GeometryPtr DrawObjectText(TRObject& object, const RectF& rect) {
 
     TRCustomTextRenderer renderer;
     renderer.m_Erase = text->FBrushStyle == brsEraseBackGround;
-    renderer.FillBrush = TextBrush(*text);
+    renderer.FillBrush = text->Brush(rect.right, rect.bottom, false, object.Project());
     renderer.OffsetOnPath = path->FOffset;
     renderer.PathRect = renderer.destRect = box;
     renderer.PathType = path->FPathType;
     renderer.PathAdjust = path->FAdjust;
     renderer.m_Underline = text->FUnderline;
-    renderer.m_UnderlineBrush =
-        text->FUnderlineTC ? renderer.FillBrush : SolidBrush(text->FUnderlineColor);
+    renderer.m_UnderlineBrush = text->FUnderlineTC ? renderer.FillBrush : text->UnderlineBrush();
     renderer.m_Strike = text->FStrike;
-    renderer.m_StrikeBrush = text->FStrikeTC ? renderer.FillBrush : SolidBrush(text->FStrikeColor);
+    renderer.m_StrikeBrush = text->FStrikeTC ? renderer.FillBrush : text->StrikeBrush();
     renderer.letter_height = text->FFontSize;
     renderer.Current_Time = object.TimePosition() - object.GetCurrentTransfTimeStart();
     renderer.propTextAnimation =
@@ -115,7 +99,7 @@ GeometryPtr DrawObjectText(TRObject& object, const RectF& rect) {
     const PointF origin{0, box.top};
     if (text->FOutlineSize != 0) {
         renderer.OutlineSize = text->FOutlineSize;
-        renderer.OutlineBrush = SolidBrush(text->FOutlineColor);
+        renderer.OutlineBrush = text->OutlineBrush();
         layout->draw(renderer, D2DContext.get(), origin);
         renderer.ResetCounters();
         renderer.OutlineSize = 0;

@@ -11,10 +11,45 @@ void VisitBrushFields(TRPropFields& fields, TRBrushStyle& style, float& rotation
     fields.Float("Opacity", opacity);
 }
 
+TREaseCase EaseCaseOf(const TRPropBase& from, const TRPropBase& to) {
+    if (from.Checked())
+        return to.Checked() ? TREaseCase::Both : TREaseCase::FromOnly;
+    return to.Checked() ? TREaseCase::ToOnly : TREaseCase::Neither;
+}
+
 void TRPropBrush::VisitFields(TRPropFields& fields) {
     VisitBrushFields(fields, FBrushStyle, FRotation, FOpacity);
 }
 
 platform::render::BrushPtr TRPropBrush::Brush(float width, float height, bool translate) const {
-    return StopsBrush(FColors, FBrushStyle, FRotation, FOpacity, width, height, translate);
+    return ColorStopsBrush(FColors, FBrushStyle, FRotation, FOpacity, width, height, translate);
+}
+
+void TRPropBrush::EaseTo(float pos, const TRPropBase* to, TRPropBase* destination) const {
+    const auto* target = dynamic_cast<const TRPropBrush*>(to);
+    auto* result = dynamic_cast<TRPropBrush*>(destination);
+    if (!target || !result)
+        return;
+    const auto copy = [result](const TRPropBrush& source, float opacity) {
+        result->FBrushStyle = source.FBrushStyle;
+        result->FRotation = source.FRotation;
+        result->FColors.CopyFirstTwo(source.FColors);
+        result->FOpacity = opacity;
+    };
+    switch (EaseCaseOf(*this, *target)) {
+    case TREaseCase::Both:
+        result->FBrushStyle = FBrushStyle;
+        result->FRotation = EaseFloat(FRotation, target->FRotation, pos);
+        result->FOpacity = EaseFloat(FOpacity, target->FOpacity, pos);
+        result->FColors.EaseFirstTwo(FColors, target->FColors, pos);
+        break;
+    case TREaseCase::FromOnly:
+        copy(*this, static_cast<float>(double(FOpacity) * (1.0 - pos)));
+        break;
+    case TREaseCase::ToOnly:
+        copy(*target, static_cast<float>(double(pos) * target->FOpacity));
+        break;
+    case TREaseCase::Neither:
+        break;
+    }
 }

@@ -9,11 +9,22 @@
 // "Style", "Rotation" and "Opacity", the attributes every brush group writes first.
 void VisitBrushFields(TRPropFields& fields, TRBrushStyle& style, float& rotation, float& opacity);
 
+// Which of two keyframes' groups are switched on, for the groups whose animation fades a
+// group in or out.
+enum class TREaseCase { Both, FromOnly, ToOnly, Neither };
+TREaseCase EaseCaseOf(const TRPropBase& from, const TRPropBase& to);
+
 class TRPropBrush : public TRPropWithStops<TRPropBase>, public TRBrushSource {
 public:
     TRPropBrush(TRPropertyType type, TRColorStops stops);
+    // The brush of the stops (ColorStopsBrush); none for the media-library and erase styles.
     platform::render::BrushPtr Brush(float width, float height, bool translate) const override;
     QColor FirstColor() const override { return StopColor(FColors.GetColor(0)); }
+
+    // Both groups on: the style and colours of this group, angle, opacity and the positions
+    // and opacities of stops 0 and 1 interpolated. Only one on: that group's style, angle and
+    // stops, its opacity fading out (this group) or in (`to`). Neither on: nothing.
+    void EaseTo(float pos, const TRPropBase* to, TRPropBase* destination) const override;
 
     TRBrushStyle FBrushStyle = brsSolid;
     float FRotation = 0;

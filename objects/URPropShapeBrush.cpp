@@ -14,5 +14,5 @@ void TRPropShapeBrush::VisitFields(TRPropFields& fields) {
 
 platform::render::BrushPtr TRPropShapeBrush::Brush(float width, float height,
                                                    bool translate) const {
-    return StopsBrush(FColors, FBrushStyle, FRotation, FOpacity, width, height, translate);
+    return ColorStopsBrush(FColors, FBrushStyle, FRotation, FOpacity, width, height, translate);
 }

@@ -15,5 +15,7 @@ public:
     float FMRight = 0;
     float FMBottom = 0;
 
+    // The path kind of this keyframe holds until the next one; offset, bend and margins move.
+    void EaseTo(float pos, const TRPropBase* to, TRPropBase* destination) const override;
     void VisitFields(TRPropFields& fields) override;
 };

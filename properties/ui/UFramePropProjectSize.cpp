@@ -7,7 +7,11 @@
 #include "core/ui/URGlyphButton.h"
 #include "core/ui/URGlyphs.h"
 #include "core/ui/URStyle.h"
+#include "properties/ui/UFramePropBackgroundBorder.h"
+#include "properties/ui/UFramePropMediaSpeed.h"
 #include "properties/ui/UFramePropShape.h"
+#include "properties/ui/UFramePropText.h"
+#include "properties/ui/UFramePropTextPath.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -167,11 +171,23 @@ void TFramePropProjectSize::LayoutControls() {
     PanelResize();
 }
 
+namespace {
+
+template <class Frame> TFramePropBase* NewFrame(QWidget* parent) {
+    return new Frame(parent);
+}
+
+} // namespace
+
 void RegisterPropertyFrames() {
     RegisterPropertyFrame(ptProjectSize, [](QWidget* parent) -> TFramePropBase* {
         return new TFramePropProjectSize(parent);
     });
     for (TRPropertyType type : {ptShape, ptMask})
-        RegisterPropertyFrame(
-            type, [](QWidget* parent) -> TFramePropBase* { return new TFramePropShape(parent); });
+        RegisterPropertyFrame(type, NewFrame<TFramePropShape>);
+    RegisterPropertyFrame(ptBackgroundFill, NewFrame<TFramePropBackgroundFill>);
+    RegisterPropertyFrame(ptBackgroundBorder, NewFrame<TFramePropBackgroundBorder>);
+    RegisterPropertyFrame(ptText, NewFrame<TFramePropText>);
+    RegisterPropertyFrame(ptTextPath, NewFrame<TFramePropTextPath>);
+    RegisterPropertyFrame(ptMediaSpeed, NewFrame<TFramePropMediaSpeed>);
 }
