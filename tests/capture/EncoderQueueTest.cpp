@@ -114,7 +114,7 @@ TEST(EncoderQueue, WritesAGifAndAWebPThatReadBack) {
         EXPECT_EQ(reader.GetWidth(), 16);
         EXPECT_NEAR(reader.GetDurationMs(), 2900, 100);
         std::vector<uint8_t> picture(16 * 8 * 4);
-        reader.GetFrame(2850, picture.data());
+        reader.GetFrame(2850, TFrameTarget{picture.data(), 16 * 4, 16, 8});
         EXPECT_NEAR(picture[0], 225, 12);
     }
 }

@@ -2,6 +2,7 @@
 // encoder: frames per second, gaps and catch-up frames, chunk sizes, mixing, sound after a
 // stalled source, the cursor hand-over and the outcomes of a recording that writes nothing.
 #include "capture/URVideoRecorder.h"
+#include "core/URServerMessages.h"
 #include "media/UCircleBuffer.h"
 #include "media/UMFencoder.h"
 
@@ -297,7 +298,11 @@ protected:
 
 TEST(VideoRecorderClock, AStopWithoutAFileSaysSo) {
     QTemporaryDir dir;
-    std::vector<QString> crumbs;
+    std::vector<QString> crumbs, reports;
+    SetServerMessageSink([&](const QString& status, bool) {
+        reports.push_back(status);
+        return QString();
+    });
     // A picture too large to draw: the set-up fails, nothing is composed or written.
     TRVideoRecorderOptions huge;
     huge.RecordScreen = true;
@@ -328,6 +333,13 @@ TEST(VideoRecorderClock, AStopWithoutAFileSaysSo) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_FALSE(refused.Stop());
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    SetServerMessageSink(nullptr);
+    // Both failures were reported with the file they were to write.
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_TRUE(reports[0].startsWith("Error:")) << reports[0].toStdString();
+    EXPECT_TRUE(reports[0].endsWith("88990001_10 : " + huge.OutputFileName + ".1"))
+        << reports[0].toStdString();
+    EXPECT_TRUE(reports[1].contains(small.OutputFileName)) << reports[1].toStdString();
 }
 
 } // namespace
