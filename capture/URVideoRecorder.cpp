@@ -330,7 +330,6 @@ void TRVideoRecorderThread::FinishAudio(TMFEncoder& encoder) {
 void TRVideoRecorderThread::RunQueue() {
     const TRVideoLayout& l = FCompositor.Layout();
     const int fps = FData.OutputFrameGIF > 0 ? FData.OutputFrameGIF : 10;
-    const int G = 1000 / fps;
     TREncoderThread queue(FData.OutputFormat, l.VideoW, l.VideoH, fps, FData.OutputVideoQuality,
                           FData.OutputGifOptimize, FData.OutputWebOptimize, FData.OutputGifColor,
                           FData.OutputFileName);
@@ -340,9 +339,9 @@ void TRVideoRecorderThread::RunQueue() {
     int sleep = 10;
     SetStatus(2);
     bool first = true;
+    int64_t frames = 0;
     while (!Terminated()) {
         if (Recording()) {
-            const int64_t t0 = FClock->NowMs();
             int64_t mt = 0;
             if (first) {
                 SetStatus(4);
@@ -355,7 +354,10 @@ void TRVideoRecorderThread::RunQueue() {
             SetStatus(first ? 3 : 4);
             first = false;
             PostSize(mt, queue.CompressedSize());
-            sleep = int(std::max<int64_t>(1, G + t0 - FClock->NowMs() - 3));
+            // Frames are taken on a grid of whole periods of media time: each fills one slot
+            // of the file, so the file lasts as long as the recording.
+            const int64_t due = ++frames * 1000 / fps;
+            sleep = int(std::max<int64_t>(1, due - UpdateMediaTime()));
         }
         FClock->SleepMs(sleep);
     }
