@@ -407,12 +407,31 @@ void TRVideoCompositor::DrawCamera(int ATime) {
 void TRVideoCompositor::DrawCameraBackground(int ATime) {
     if (!FData.CameraBack || !FBackBitmap)
         return;
-    UpdateBackgroundVideo(ATime);
+    if (m_videoreaderex) {
+        UpdateBackgroundVideo(ATime);
+        DrawPlacedBackground(*FContext);
+        return;
+    }
+    // A still background is scaled and blurred once; every frame draws the result.
+    if (!FBackCache) {
+        FBackCache = Bitmap::create({uint32_t(FLayout.VideoW), uint32_t(FLayout.VideoH)},
+                                    {AlphaMode::Premultiplied, 96, 96, BitmapOptions::Target});
+        auto context = DeviceContext::create(FFactory);
+        if (!FBackCache || !context)
+            return;
+        context->setTarget(FBackCache);
+        context->beginDraw();
+        DrawPlacedBackground(*context);
+        context->endDraw();
+    }
+    FContext->drawBitmap(*FBackCache, {}, 1, Interpolation::Nearest);
+}
+
+void TRVideoCompositor::DrawPlacedBackground(DeviceContext& dc) {
     const auto size = FBackBitmap->pixelSize();
     const TRBackgroundPlacement p =
         BackgroundPlacement(int(size.width), int(size.height), FLayout.VideoW, FLayout.VideoH,
                             FData.CameraBackScaleMode);
-    DeviceContext& dc = *FContext;
     if (m_blureffect && FData.CameraBackBlur > 0) {
         m_blureffect->setInput(0, FBackBitmap);
         m_blureffect->setValue(effects::GaussianBlurBorderMode, uint32_t(effects::BorderHard));

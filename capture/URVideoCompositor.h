@@ -90,6 +90,7 @@ private:
     void DrawCursorImage(platform::render::PointF at, const TPointerShape& shape);
     void DrawCamera(int ATime);
     void DrawCameraBackground(int ATime);
+    void DrawPlacedBackground(platform::render::DeviceContext& dc);
     void DrawLogo();
 
     TRVideoRecorderOptions FData;
@@ -98,6 +99,7 @@ private:
     std::shared_ptr<platform::render::DeviceContext> FContext;
     platform::render::BitmapPtr FTargetBitmap, FScreenBitmap, FCameraBitmap, FCursorBitmap,
         FBackBitmap, FLogoBitmap;
+    platform::render::BitmapPtr FBackCache; // a still background as every frame draws it
     platform::render::Matrix3x2 m_cameramatrix;
     platform::render::GeometryPtr m_camerageom;
     std::shared_ptr<platform::render::Brush> m_camerabrush;

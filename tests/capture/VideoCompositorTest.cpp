@@ -3,6 +3,7 @@
 // camera with masks, border, mirroring, opacity and chroma key over a background; logo).
 #include "capture/URVideoCompositor.h"
 #include "graphics/URCursorEffects.h"
+#include "media/UMFEncoderH264.h"
 #include "platform/imaging/ImageFile.h"
 
 #include <QImage>
@@ -415,6 +416,30 @@ TEST(ComposeCamera, ChromaKeyOverAnImageBackgroundInEachScaleMode) {
     EXPECT_GT(edge.r, 20);
     EXPECT_LT(edge.r, 235);
     EXPECT_EQ(edge.b, 255);
+}
+
+TEST(ComposeCamera, AVideoBackgroundLoops) {
+    QTemporaryDir dir;
+    // One second at 10 fps: red for half a second, then blue.
+    TMFEncoderH264Ex encoder;
+    encoder.SetParams(32, 32, 10, 0, false, 44100, 16000, dir.filePath("back"));
+    ASSERT_EQ(encoder.StartEncode(), MF_S_OK);
+    for (int i = 0; i < 10; ++i)
+        encoder.AddVideoFrame(Picture(32, 32, [i](int, int) { return i < 5 ? Red : Blue; }).data());
+    ASSERT_EQ(encoder.StopEncode(), MF_S_OK);
+    TRVideoRecorderOptions o = CameraOptions(0);
+    o.CameraChroma = true, o.CameraChColor = Green, o.CameraChTol = 10;
+    o.CameraBack = true, o.CameraBackFile = encoder.FileName();
+    TRVideoCompositor c(o);
+    ASSERT_TRUE(c.InitGraphics());
+    c.SetCameraPicture(Picture(40, 30, [](int, int) { return Green; }).data());
+    const std::pair<int, Rgb> times[] = {
+        {200, RgbOf(Red)}, {700, RgbOf(Blue)}, {1200, RgbOf(Red)}, {2700, RgbOf(Blue)}};
+    for (const auto& [ms, colour] : times) {
+        c.ComposeFrame(ms, nullptr);
+        SCOPED_TRACE(ms);
+        ExpectPixel(c, 20, 15, colour, 24);
+    }
 }
 
 TEST(ComposeCamera, LogoAtEveryPosition) {
