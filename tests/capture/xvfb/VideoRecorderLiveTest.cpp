@@ -1,8 +1,9 @@
 // The live video recorder end to end: an X server of the test's own with a painted block and
 // an XTest click, the screen worker handing its pictures over (mode 255) with its cursor
 // worker, and a 440 Hz tone played into the sound server's null sink and taken from its
-// monitor into the microphone ring. Each format's file is read back by ffprobe and by our
-// readers: streams, duration, the tone, the block's colour and the click's ring.
+// monitor (a null sink of the test's own) into the microphone ring. Each format's file is read back
+// by ffprobe and by our readers: streams, duration, the tone, the block's colour and the click's
+// ring.
 #include "capture/UMFScreenRecorder.h"
 #include "capture/URVideoRecorder.h"
 #include "media/UAudioReader.h"
@@ -27,14 +28,36 @@ const QRect Area(0, 0, 320, 240);
 constexpr uint32_t BlockColour = 0xC02020; // 0xRRGGBB on the X server
 constexpr int Fps = 15;
 
-// Plays a tone into the default sink and copies its monitor into a ring while it lives.
+// A null sink of the test's own on the sound server, so that other tests' sounds stay out of
+// its monitor; unloaded again at the end.
+class OwnNullSink {
+public:
+    OwnNullSink() : Name("tavrin_live_" + std::to_string(QCoreApplication::applicationPid())) {
+        QProcess pactl;
+        pactl.start("pactl", {"load-module", "module-null-sink",
+                              QString::fromStdString("sink_name=" + Name)});
+        pactl.waitForFinished(10000);
+        Module = pactl.readAllStandardOutput().trimmed();
+    }
+    ~OwnNullSink() {
+        if (!Module.isEmpty())
+            QProcess::execute("pactl", {"unload-module", QString::fromLatin1(Module)});
+    }
+    bool Ok() const { return !Module.isEmpty(); }
+    const std::string Name;
+
+private:
+    QByteArray Module;
+};
+
+// Plays a tone into the sink and copies its monitor into a ring while it lives.
 class ToneIntoRing {
 public:
-    explicit ToneIntoRing(TCircleBufferThread* ring)
-        : Thread([this, ring] {
+    ToneIntoRing(const std::string& sink, TCircleBufferThread* ring)
+        : Thread([this, sink, ring] {
               using namespace platform::audio;
-              PlaybackStream play({44100, 2}, "");
-              CaptureStream monitor({44100, 2}, "tavrin_null.monitor");
+              PlaybackStream play({44100, 2}, sink);
+              CaptureStream monitor({44100, 2}, sink + ".monitor");
               play.start();
               // One second of 440 whole cycles, played round and round.
               const std::vector<int16_t> tone = signals::sine(440, 44100, 2, 44100, 0.3);
@@ -98,7 +121,8 @@ struct Recording {
 };
 
 // Five seconds of the area in `format`; the click at 2 s.
-Recording Record(const QByteArray& display, const QString& base, int format) {
+Recording Record(const QByteArray& display, const std::string& sink, const QString& base,
+                 int format) {
     TRVideoRecorderOptions o;
     o.RecordScreen = true;
     o.ScreenWidth = Area.width(), o.ScreenHeight = Area.height();
@@ -124,7 +148,7 @@ Recording Record(const QByteArray& display, const QString& base, int format) {
     recorder.SetCursorRecorderThread(screen.CursorRecorderThread());
     std::unique_ptr<ToneIntoRing> tone;
     if (recorder.GetMicBuffer())
-        tone = std::make_unique<ToneIntoRing>(recorder.GetMicBuffer());
+        tone = std::make_unique<ToneIntoRing>(sink, recorder.GetMicBuffer());
     const int64_t start = CaptureClockMs();
     screen.SetStartTime(start);
     recorder.SetStartTime(start);
@@ -151,6 +175,8 @@ TEST(VideoRecorderLive, FourFormatsFromTheScreenWithToneAndClick) {
     XPainter painter(server.Display);
     painter.PaintBlocks(0, 0, 20, std::vector<uint32_t>(20 * 15, 0x303030));
     painter.PaintBlocks(192, 32, 2, std::vector<uint32_t>(4, BlockColour));
+    OwnNullSink sink;
+    ASSERT_TRUE(sink.Ok());
     QTemporaryDir dir;
     const std::pair<int, QString> formats[] = {{VideoOutputH264, "h264"},
                                                {VideoOutputHEVC, "hevc"},
@@ -158,7 +184,7 @@ TEST(VideoRecorderLive, FourFormatsFromTheScreenWithToneAndClick) {
                                                {VideoOutputWebP, "webp"}};
     for (const auto& [format, codec] : formats) {
         SCOPED_TRACE(codec.toStdString());
-        const Recording r = Record(server.Display, dir.filePath(codec), format);
+        const Recording r = Record(server.Display, sink.Name, dir.filePath(codec), format);
         ASSERT_FALSE(r.file.isEmpty());
         // The size messages (6589) arrived while it recorded.
         EXPECT_GE(r.sizeKB, 0);
