@@ -5,6 +5,7 @@
 // cursor at a media time instead while a live recording runs.
 
 #include "capture/UCaptureWorker.h"
+#include "capture/URCursorSource.h"
 #include "media/UCursorReader.h"
 
 #include <QByteArray>
@@ -20,7 +21,7 @@ class PointerWatcher;
 // Shape kind of a colour pointer with straight alpha.
 inline constexpr uint32_t PointerShapeColour = 82;
 
-class TCursorRecorderThread : public TCaptureWorker {
+class TCursorRecorderThread : public TCaptureWorker, public TRCursorSource {
 public:
     // `display` names the X display (empty: $DISPLAY).
     TCursorRecorderThread(QPoint origin, const QString& outputFileName, int framePS,
@@ -31,7 +32,7 @@ public:
     // height 0 when hidden or unknown) and the latest left and right clicks; false while fewer
     // than two samples exist.
     bool GetCursor(int ATimeMs, TCursorRecord& ACursor, TPointerShape& APointer,
-                   TCursorRecord& ALastLCcursor, TCursorRecord& ALastRCcursor);
+                   TCursorRecord& ALastLCcursor, TCursorRecord& ALastRCcursor) override;
     // The sampling interval of a frame rate.
     static int SampleInterval(int framePS);
     // The file's bytes for a shape table and samples.

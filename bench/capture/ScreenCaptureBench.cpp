@@ -2,8 +2,12 @@
 // over a static desktop) at 60 fps into a screen-video file, on an X server of its own: CPU
 // time per frame of the recorder together with the X server's, and the frame slots that got
 // no picture. Beside it, ffmpeg grabbing the same screen with x11grab into lossless
-// libx264rgb. The recording length is the benchmark's argument in seconds.
+// libx264rgb. The same for the live recorder's H.264 at 30 fps beside ffmpeg's libx264. The
+// recording length is the benchmark's argument in seconds.
 #include "capture/UMFScreenRecorder.h"
+#include "capture/URVideoRecorder.h"
+#include "media/UMFencoder.h"
+#include "media/UVideoReader.h"
 #include "media/UVideoReaderTVC.h"
 #include "tests/support/OwnXServer.h"
 #include "tests/support/XPainter.h"
@@ -104,52 +108,99 @@ void BM_RecordScreenTvf(benchmark::State& state) {
     }
 }
 
+// ffmpeg grabbing the moving screen with x11grab at `fps` into `codec` arguments, for
+// `seconds`: its CPU per frame together with the X server's, and the slots without a frame.
+void RunFfmpegX11grab(benchmark::State& state, int seconds, int fps, const QStringList& codec) {
+    OwnXServer server({}, "1920x1080x24");
+    QTemporaryDir dir;
+    MovingPanel panel(server.Display);
+    const double x0 = ProcessCpu(server.Pid()), children0 = SelfCpu(RUSAGE_CHILDREN);
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg",
+                 QStringList{"-hide_banner", "-nostats", "-y", "-f", "x11grab", "-framerate",
+                             QString::number(fps), "-video_size", "1920x1080", "-i",
+                             QString::fromLatin1(server.Display), "-t", QString::number(seconds)} +
+                     codec + QStringList{dir.filePath("peer.mkv")});
+    ffmpeg.waitForFinished(seconds * 1000 + 60000);
+    const double xcpu = ProcessCpu(server.Pid()) - x0;
+    const double cpu = SelfCpu(RUSAGE_CHILDREN) - children0;
+    QProcess probe;
+    probe.start("ffprobe",
+                {"-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                 "stream=nb_read_frames", "-of", "csv=p=0", dir.filePath("peer.mkv")});
+    probe.waitForFinished(60000);
+    const int frames = probe.readAllStandardOutput().trimmed().toInt();
+    state.counters["frames"] = frames;
+    state.counters["dropped_slots"] = std::max(0, seconds * fps - frames);
+    state.counters["cpu_ms_per_frame"] = 1000 * (cpu + xcpu) / std::max(1, frames);
+    state.counters["xserver_cpu_ms_per_frame"] = 1000 * xcpu / std::max(1, frames);
+}
+
 void BM_FfmpegX11grab(benchmark::State& state) {
+    for (auto _ : state)
+        RunFfmpegX11grab(state, int(state.range(0)), Fps,
+                         {"-c:v", "libx264rgb", "-qp", "0", "-preset", "ultrafast"});
+}
+
+// The live recorder writing H.264 at 30 fps from the whole screen (mode 255, with the cursor
+// worker), beside ffmpeg's libx264 at the same bit rate.
+constexpr int LiveFps = 30;
+
+void BM_RecordScreenLiveH264(benchmark::State& state) {
     const int seconds = int(state.range(0));
     for (auto _ : state) {
         OwnXServer server({}, "1920x1080x24");
         QTemporaryDir dir;
         MovingPanel panel(server.Display);
-        const double x0 = ProcessCpu(server.Pid()), children0 = SelfCpu(RUSAGE_CHILDREN);
-        QProcess ffmpeg;
-        ffmpeg.start("ffmpeg", {"-hide_banner",
-                                "-nostats",
-                                "-y",
-                                "-f",
-                                "x11grab",
-                                "-framerate",
-                                QString::number(Fps),
-                                "-video_size",
-                                "1920x1080",
-                                "-i",
-                                QString::fromLatin1(server.Display),
-                                "-t",
-                                QString::number(seconds),
-                                "-c:v",
-                                "libx264rgb",
-                                "-qp",
-                                "0",
-                                "-preset",
-                                "ultrafast",
-                                dir.filePath("peer.mkv")});
-        ffmpeg.waitForFinished(seconds * 1000 + 60000);
-        const double xcpu = ProcessCpu(server.Pid()) - x0;
-        const double cpu = SelfCpu(RUSAGE_CHILDREN) - children0;
-        QProcess probe;
-        probe.start("ffprobe",
-                    {"-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
-                     "stream=nb_read_frames", "-of", "csv=p=0", dir.filePath("peer.mkv")});
-        probe.waitForFinished(60000);
-        const int frames = probe.readAllStandardOutput().trimmed().toInt();
+        TRVideoRecorderOptions o;
+        o.RecordScreen = true;
+        o.ScreenWidth = 1920, o.ScreenHeight = 1080;
+        o.OutputFileName = dir.filePath("live");
+        o.OutputFramePS = LiveFps;
+        TRVideoRecorder recorder;
+        recorder.Breadcrumb = [](const QString&) {};
+        recorder.SetParams(o);
+        const double cpu0 = SelfCpu(), x0 = ProcessCpu(server.Pid());
+        recorder.Start();
+        TMFScreenRecorder screen;
+        screen.Display = server.Display;
+        screen.Breadcrumb = [](const QString&) {};
+        screen.SetParams(QRect(0, 0, 1920, 1080), o.OutputFileName, ScreenModeLive, false,
+                         CaptureMethodChanges, LiveFps, 80, 0, recorder.VideoRecorderThread());
+        screen.StartRecord();
+        recorder.SetCursorRecorderThread(screen.CursorRecorderThread());
+        const int64_t start = CaptureClockMs();
+        screen.SetStartTime(start);
+        recorder.SetStartTime(start);
+        screen.SetRecording(true);
+        recorder.SetRecording(true);
+        std::this_thread::sleep_for(std::chrono::seconds(seconds));
+        recorder.SetCursorRecorderThread(nullptr);
+        screen.Terminate();
+        screen.StopRecord();
+        recorder.Stop();
+        const double painting = panel.Finish();
+        const double cpu = SelfCpu() - cpu0 - painting, xcpu = ProcessCpu(server.Pid()) - x0;
+        TVideoReaderEx reader(recorder.FileName());
+        const int frames = reader.IsValid() ? reader.Reader()->FNrFrames : 0;
         state.counters["frames"] = frames;
-        state.counters["dropped_slots"] = std::max(0, seconds * Fps - frames);
+        state.counters["dropped_slots"] = std::max(0, seconds * LiveFps - frames);
         state.counters["cpu_ms_per_frame"] = 1000 * (cpu + xcpu) / std::max(1, frames);
         state.counters["xserver_cpu_ms_per_frame"] = 1000 * xcpu / std::max(1, frames);
     }
 }
 
+void BM_FfmpegX11grabH264(benchmark::State& state) {
+    const QString rate = QString::number(BitRateForHeight(1080));
+    for (auto _ : state)
+        RunFfmpegX11grab(state, int(state.range(0)), LiveFps,
+                         {"-c:v", "libx264", "-preset", "ultrafast", "-b:v", rate});
+}
+
 BENCHMARK(BM_RecordScreenTvf)->Arg(10)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK(BM_FfmpegX11grab)->Arg(10)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_RecordScreenLiveH264)->Arg(10)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_FfmpegX11grabH264)->Arg(10)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 } // namespace
 
