@@ -21,6 +21,7 @@
 #include "graphics/URCustomEffects.h"
 #include "graphics/URDX12Base.h"
 #include "media/UMFApi.h"
+#include "media/UREncoderProbe.h"
 #include "objects/URObjectText.h"
 #include "objects/URObjectsRegistry.h"
 #include "platform/system/NamedMutex.h"
@@ -196,6 +197,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName("Tavrin");
     sendStartReport();
     SaveLastStep(SettingsRecord, nullptr, "Start");
+    TestEncodersASync();
     SaveLastStep(SettingsRecord, nullptr, "Start_Splash");
     auto splash = std::make_unique<TsplashScreen>();
     SplashScreen = splash.get();

@@ -154,6 +154,7 @@ void VisitExportFields(TRPropFields& f, TRProjectExportOptions& o) {
     f.Int("AudioBitrate", o.AudioBitrate);
     f.Int("AudioBitrateMP3", o.AudioBitrateMP3);
     f.Bool("AudioPitch", o.AudioPitch);
+    f.Bool("AudioPitchReversed", o.AudioPitchReversed);
     f.Bool("AudioNormalizeLoudness", o.AudioNormalizeLoudness);
     f.Float("AudioLoudness", o.AudioLoudness);
     f.Float("AudioVolume", o.AudioVolume);

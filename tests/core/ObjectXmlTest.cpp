@@ -150,6 +150,11 @@ TEST_F(ObjectXmlTest, DamagedDescriptionsOpenWithAnErrorOrSaneValues) {
              EXPECT_EQ(p.ExportOptions().MediaSpeed, 2500);
              EXPECT_EQ(p.InterfaceOptions.Timeline_PixelPS, 90);
          }},
+        {"reversed pitch missing keeps it", "<Project><Export AudioPitch='false'/></Project>", "",
+         [](TRProject& p) {
+             EXPECT_FALSE(p.ExportOptions().AudioPitch);
+             EXPECT_TRUE(p.ExportOptions().AudioPitchReversed);
+         }},
         {"older attributes beyond their range",
          "<Project><Export VideoSpeed='1.5'/><Interface Timeline_PixelPF='12'/></Project>", "",
          [](TRProject& p) {

@@ -111,6 +111,7 @@ TEST_F(ProjectXmlNames, ReaderTakesEveryValueUnderItsName) {
     EXPECT_EQ(e.AudioBitrate, 2);
     EXPECT_EQ(e.AudioBitrateMP3, 5);
     EXPECT_FALSE(e.AudioPitch);
+    EXPECT_FALSE(e.AudioPitchReversed);
     EXPECT_TRUE(e.AudioNormalizeLoudness);
     EXPECT_FLOAT_EQ(e.AudioLoudness, -16.5f);
     EXPECT_FLOAT_EQ(e.AudioVolume, 0.75f);
