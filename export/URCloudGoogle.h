@@ -50,6 +50,9 @@ protected:
     virtual platform::net::LoopbackAnswer TakeRedirect(const QUrlQuery& query) = 0;
     // Not authorised, the failure text, the auth form closed and the token event raised.
     void AuthFailed();
+    // Stops the listener. A client's final class calls it when it goes, so that no redirect
+    // reaches a client whose own parts are gone.
+    void StopSignIn() { FHttpServer.stop(); }
 
     TCoreCloudHeaders BearerHeaders(bool json) const;
     // The reply of a GET as an object; empty when there is none.

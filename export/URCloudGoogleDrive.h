@@ -57,6 +57,7 @@ public:
     static constexpr int MaxListPages = 100;
 
     TRGoogleDrive();
+    ~TRGoogleDrive() override { StopSignIn(); }
 
     TRGoogleDriveItems* GDrive() { return static_cast<TRGoogleDriveItems*>(Drive()); }
 

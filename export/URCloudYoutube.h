@@ -23,6 +23,7 @@ public:
 class TRYoutube : public TRGoogleStorage {
 public:
     TRYoutube();
+    ~TRYoutube() override { StopSignIn(); }
 
     TRYoutubeItems* GDrive() { return static_cast<TRYoutubeItems*>(Drive()); }
 
