@@ -16,6 +16,7 @@
 #include "editor/ui/URCopyProperties.h"
 #include "editor/ui/URPasteProperties.h"
 #include "editor/ui/URTiming.h"
+#include "export/URCloudClients.h"
 #include "export/ui/URExport.h"
 #include "export/ui/URExportSummary.h"
 #include "graphics/URCustomEffects.h"
@@ -193,6 +194,7 @@ int main(int argc, char** argv) {
     SetSettingsSaveEnabled(FirstInstance);
 
     RegisterEngineKinds();
+    InstallGoogleCloudClients();
     QApplication::setApplicationName("Tavrin");
     QApplication::setApplicationDisplayName("Tavrin");
     sendStartReport();

@@ -38,6 +38,10 @@ TROrderedJson& TROrderedJson::Add(const QString& name, std::int64_t number) {
     return AddRaw(name, QByteArray::number(qint64(number)));
 }
 
+TROrderedJson& TROrderedJson::AddBool(const QString& name, bool value) {
+    return AddRaw(name, value ? "true" : "false");
+}
+
 TROrderedJson& TROrderedJson::Add(const QString& name, const TROrderedJson& object) {
     return AddRaw(name, object.Text());
 }

@@ -14,6 +14,7 @@ public:
     TROrderedJson& Add(const QString& name, const QString& text);
     TROrderedJson& Add(const QString& name, const char* text) { return Add(name, QString(text)); }
     TROrderedJson& Add(const QString& name, std::int64_t number);
+    TROrderedJson& AddBool(const QString& name, bool value);
     TROrderedJson& Add(const QString& name, const TROrderedJson& object);
     TROrderedJson& Add(const QString& name, const QStringList& texts);
     TROrderedJson& Add(const QString& name, const std::vector<TROrderedJson>& objects);

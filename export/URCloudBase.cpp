@@ -272,9 +272,9 @@ int TRCloudBase::HttpsDelete(const QString& serverName, const QString& resource,
     return SendWithBody("DELETE", false, serverName, resource, headers, nullptr, response);
 }
 
-bool TRCloudBase::Get(const QString& url, const TCoreCloudHeaders& headers,
-                      const std::function<void(const char*, qsizetype)>& sink, qint64 size,
-                      bool reportProgress) {
+HttpReply TRCloudBase::Get(const QString& url, const TCoreCloudHeaders& headers,
+                           const std::function<void(const char*, qsizetype)>& sink, qint64 size,
+                           bool reportProgress) {
     HttpRequest request;
     request.url = url;
     request.headers = HeaderLines(headerText(headers));
@@ -293,7 +293,7 @@ bool TRCloudBase::Get(const QString& url, const TCoreCloudHeaders& headers,
         DoConnectionError("Unable to initialize Wininet");
     else if (!reply.completed())
         DoConnectionError(QString("Cannot open URL %1").arg(url));
-    return reply.completed();
+    return reply;
 }
 
 QByteArray TRCloudBase::HttpsGet(const QString& url) {
@@ -309,15 +309,20 @@ QByteArray TRCloudBase::HttpsGet(const QString& url, const TCoreCloudHeaders& he
 }
 
 QByteArray TRCloudBase::HttpsGet(const QString& url, const QString& fileName, qint64 size) {
-    QByteArray body;
-    if (!Get(
-            url, {}, [&body](const char* data, qsizetype count) { body.append(data, count); }, size,
-            true))
-        return {};
-    QSaveFile file(fileName);
-    if (file.open(QIODevice::WriteOnly) && file.write(body) == body.size())
-        file.commit();
+    HttpsGetFile(url, {}, fileName, size);
     return {};
+}
+
+bool TRCloudBase::HttpsGetFile(const QString& url, const TCoreCloudHeaders& headers,
+                               const QString& fileName, qint64 size) {
+    QByteArray body;
+    const HttpReply reply = Get(
+        url, headers, [&body](const char* data, qsizetype count) { body.append(data, count); },
+        size, true);
+    if (!reply.succeeded())
+        return false;
+    QSaveFile file(fileName);
+    return file.open(QIODevice::WriteOnly) && file.write(body) == body.size() && file.commit();
 }
 
 QByteArray TRCloudBase::HttpsGet(const QString& url, QIODevice& stream, qint64 size) {

@@ -166,8 +166,12 @@ public:
                     QByteArray& response);
     QByteArray HttpsGet(const QString& url);
     QByteArray HttpsGet(const QString& url, const TCoreCloudHeaders& headers);
-    // The body saved to the file when the whole reply arrived; the result is empty.
+    // The body saved to the file as HttpsGetFile does; the result is empty.
     QByteArray HttpsGet(const QString& url, const QString& fileName, qint64 size);
+    // The body written to the file when the whole reply arrived with a 2xx status (an error
+    // reply never replaces the file); true when the file was written.
+    bool HttpsGetFile(const QString& url, const TCoreCloudHeaders& headers, const QString& fileName,
+                      qint64 size);
     // The body appended to the stream; the result is empty.
     QByteArray HttpsGet(const QString& url, QIODevice& stream, qint64 size);
     // Uploads tgtdir/tgtfn (no file when tgtfn is empty; nothing is sent when it is missing).
@@ -223,10 +227,10 @@ private:
     int SendWithBody(const QByteArray& method, bool http10, const QString& serverName,
                      const QString& resource, const TCoreCloudHeaders& headers,
                      const QByteArray* postData, QByteArray& response);
-    // A GET into the sink; false when it did not complete (reported once).
-    bool Get(const QString& url, const TCoreCloudHeaders& headers,
-             const std::function<void(const char*, qsizetype)>& sink, qint64 size,
-             bool reportProgress);
+    // A GET into the sink; a failure to complete is reported once.
+    platform::net::HttpReply Get(const QString& url, const TCoreCloudHeaders& headers,
+                                 const std::function<void(const char*, qsizetype)>& sink,
+                                 qint64 size, bool reportProgress);
     platform::net::HttpOptions Options() const;
     void ReportFailure(const platform::net::HttpReply& reply);
 

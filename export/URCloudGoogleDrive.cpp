@@ -1,27 +1,13 @@
 #include "export/URCloudGoogleDrive.h"
 
 #include "export/URCloudHelpers.h"
-#include "platform/system/Clock.h"
 
-#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QRandomGenerator>
-#include <QUrlQuery>
 
 namespace {
 
 const QString ListFields = "files(id,name,mimeType,parents,webViewLink,webContentLink)";
-const QString Unsuccessful = "The authorization process was unsuccessful.";
-const QString FormType = "application/x-www-form-urlencoded";
-
-// name=value pairs joined by "&", each value URL-encoded.
-QString FormText(const std::vector<std::pair<QString, QString>>& pairs) {
-    QStringList members;
-    for (const auto& [name, value] : pairs)
-        members << name + "=" + URLEncode(value);
-    return members.join('&');
-}
 
 QString ShareLinkOf(const QString& viewLink) {
     return QString(viewLink).replace("usp=drivesdk", "usp=sharing", Qt::CaseInsensitive);
@@ -29,18 +15,6 @@ QString ShareLinkOf(const QString& viewLink) {
 
 QString MediaLinkOf(const QString& downloadLink) {
     return QString(downloadLink).replace("export=download", "export=view", Qt::CaseInsensitive);
-}
-
-// base64url without padding of random or hashed bytes.
-QString Base64Url(const QByteArray& bytes) {
-    return QString::fromLatin1(
-        bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
-}
-
-QString RandomText(int bytes) {
-    QByteArray data(bytes, Qt::Uninitialized);
-    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(data.data()), bytes / 4);
-    return Base64Url(data);
 }
 
 } // namespace
@@ -66,45 +40,15 @@ void TRGoogleDriveItem::Assign(const TRCloudItem& source) {
     DownloadURL = drive->DownloadURL;
 }
 
-std::unique_ptr<TRCloudItem> TRGoogleDriveItems::GetItemClass() const {
-    return std::make_unique<TRGoogleDriveItem>();
-}
-
 // Client.
 
-TRGoogleDrive::TRGoogleDrive()
-    : Now([] { return qint64(platform::system::monotonicMilliseconds() / 1000); }) {
+TRGoogleDrive::TRGoogleDrive() {
     FAPIBase = CloudBaseAddress(TRCloudEndpoint::GoogleApi) + "/drive/v3/files/";
-    FCallBackURL = "http://127.0.0.1:8889/";
     FScopes = {"https://www.googleapis.com/auth/drive.file"};
 }
 
 std::unique_ptr<TRCloudItems> TRGoogleDrive::CreateItems() {
     return std::make_unique<TRGoogleDriveItems>();
-}
-
-TCoreCloudHeaders TRGoogleDrive::BearerHeaders(bool json) const {
-    TCoreCloudHeaders headers;
-    AddCloudHeader(headers, "Authorization", "Bearer " + FToken_Access + "\r\n");
-    if (json)
-        AddCloudHeader(headers, "Content-Type", "application/json\r\n");
-    return headers;
-}
-
-QJsonObject TRGoogleDrive::GetObject(const QString& url) {
-    try {
-        return ParseJSONObject(HttpsGet(url, BearerHeaders(false)));
-    } catch (const std::exception&) {
-        return {};
-    }
-}
-
-QByteArray TRGoogleDrive::PostForm(TRCloudEndpoint role, const QString& path, const QString& form) {
-    TCoreCloudHeaders headers;
-    AddCloudHeader(headers, "Content-Type", FormType);
-    QByteArray response;
-    HttpsPost(CloudServer(role), path, headers, form.toUtf8(), response);
-    return response;
 }
 
 void TRGoogleDrive::CheckTokenValidAndRefressAccess() {
@@ -116,17 +60,11 @@ bool TRGoogleDrive::TestTokens() {
     ValidUntil = 0;
     if (FToken_Access.trimmed().isEmpty())
         return false;
-    const QByteArray reply = PostForm(TRCloudEndpoint::GoogleApi, "/oauth2/v1/tokeninfo",
-                                      FormText({{"access_token", FToken_Access}}));
-    try {
-        const QJsonObject object = ParseJSONObject(reply);
-        if (!object.contains("expires_in"))
-            return false;
-        ValidUntil = StrToIntT(GetJSONProp(object, "expires_in")) + Now();
-        return true;
-    } catch (const std::exception&) {
+    const QJsonObject info = TokenInfo();
+    if (!info.contains("expires_in"))
         return false;
-    }
+    ValidUntil = StrToIntT(GetJSONProp(info, "expires_in")) + Now();
+    return true;
 }
 
 bool TRGoogleDrive::RefreshAccess() {
@@ -157,21 +95,9 @@ bool TRGoogleDrive::RefreshAccess() {
 
 void TRGoogleDrive::DoAuth() {
     TRCloudStorage::DoAuth();
-    FState.clear();
-    const bool listening = FHttpServer.start(
-        ListenerPort, [this](const QByteArray& target) { return HandleAuthRedirect(target); },
-        AuthTimeout, [this] { AuthFailed(); });
-    if (!listening) {
-        AuthFailed();
+    const QString pkce = StartSignIn();
+    if (pkce.isEmpty())
         return;
-    }
-    FCallBackURL = "http://127.0.0.1:" + QString::number(FHttpServer.port()) + "/";
-    FState = RandomText(24);
-    FCodeVerifier = RandomText(48);
-    const QString challenge =
-        Base64Url(QCryptographicHash::hash(FCodeVerifier.toLatin1(), QCryptographicHash::Sha256));
-    const QString pkce =
-        "state=" + FState + "&code_challenge=" + challenge + "&code_challenge_method=S256";
     if (FApp.ClientId.isEmpty()) {
         FAuthURL = CloudBaseAddress(TRCloudEndpoint::Vendor) + "/api/googledrive/auth.php?" + pkce;
         return;
@@ -182,26 +108,12 @@ void TRGoogleDrive::DoAuth() {
                "&response_type=code&client_id=" + FApp.ClientId + "&" + pkce;
 }
 
-void TRGoogleDrive::AuthFailed() {
-    FAuthorized = false;
-    ErrorMessage = Unsuccessful;
-    CloseAuthForm();
-    DoReceivedAccessToken();
-}
-
 QByteArray TRGoogleDrive::VendorStatusPage(const QString& status) const {
     return (CloudBaseAddress(TRCloudEndpoint::Vendor) + "/uploadtogoogledrive?status=" + status)
         .toUtf8();
 }
 
-platform::net::LoopbackAnswer TRGoogleDrive::HandleAuthRedirect(const QByteArray& target) {
-    const qsizetype mark = target.indexOf('?');
-    if (mark < 0 || target.left(mark) != "/")
-        return {404, {}, false};
-    const QUrlQuery query(QString::fromUtf8(target.mid(mark + 1)));
-    if (FState.isEmpty() || query.queryItemValue("state", QUrl::FullyDecoded) != FState)
-        return {400, {}, false};
-    FState.clear(); // one redirect per sign-in
+platform::net::LoopbackAnswer TRGoogleDrive::TakeRedirect(const QUrlQuery& query) {
     ErrorMessage.clear();
     FToken_Auth = query.queryItemValue("code", QUrl::FullyDecoded);
     if (FToken_Auth.isEmpty()) {
@@ -221,14 +133,14 @@ void TRGoogleDrive::ExchangeCode() {
                                  ? PostForm(TRCloudEndpoint::Vendor, "/api/googledrive/token.php",
                                             FormText({{"code", FToken_Auth},
                                                       {"redirect_uri", FCallBackURL},
-                                                      {"code_verifier", FCodeVerifier}}))
+                                                      {"code_verifier", CodeVerifier()}}))
                                  : PostForm(TRCloudEndpoint::GoogleOAuth, "/token",
                                             FormText({{"code", FToken_Auth},
                                                       {"client_id", FApp.ClientId},
                                                       {"client_secret", FApp.Secret},
                                                       {"redirect_uri", FCallBackURL},
                                                       {"grant_type", "authorization_code"},
-                                                      {"code_verifier", FCodeVerifier}}));
+                                                      {"code_verifier", CodeVerifier()}}));
     FAuthorized = false;
     ValidUntil = 0;
     QJsonObject object;
@@ -298,23 +210,12 @@ void TRGoogleDrive::GetDriveInfo() {
     BuildFolderTree(list);
 }
 
-TRGoogleDriveItem& TRGoogleDrive::PlaceCopy(TRGoogleDriveItems& into, TRGoogleDriveItem& source) {
-    source.InTree = true;
-    TRGoogleDriveItem* copy = into.Add();
-    copy->Assign(source);
-    copy->ParentRoot = source.ParentRoot;
-    copy->ParentID = source.ParentID;
-    copy->InTree = true;
-    copy->SetFolder(std::make_unique<TRGoogleDriveItems>(copy));
-    return *copy;
-}
-
 void TRGoogleDrive::BuildFolderTree(TRGoogleDriveItems& list) {
     for (int i = 0; i < list.Count(); ++i) {
         TRGoogleDriveItem& item = *list.Items(i);
         if (!item.ParentRoot)
             continue;
-        TRGoogleDriveItem& copy = PlaceCopy(*GDrive(), item);
+        TRGoogleDriveItem& copy = PlaceTreeCopy(*GDrive(), item);
         if (copy.IsFolder())
             AddChildItems(list, copy);
     }
@@ -326,7 +227,7 @@ void TRGoogleDrive::AddChildItems(TRGoogleDriveItems& list, TRGoogleDriveItem& f
         if (item.InTree || item.ParentID != folder.ID)
             continue;
         TRGoogleDriveItem& copy =
-            PlaceCopy(*static_cast<TRGoogleDriveItems*>(folder.Folder()), item);
+            PlaceTreeCopy(*static_cast<TRGoogleDriveItems*>(folder.Folder()), item);
         if (copy.IsFolder())
             AddChildItems(list, copy);
     }
@@ -357,7 +258,7 @@ QString TRGoogleDrive::FindRootFolder() {
                                 .Text();
     QByteArray response;
     HttpsPost(ExtractServer(FAPIBase), RemoveServer(FAPIBase), BearerHeaders(true), body, response);
-    const QString id = GetJSONProp(ExtractJSONText(QString::fromUtf8(response)).toUtf8(), "id");
+    const QString id = GetJSONProp(CutJSONObject(response), "id");
     if (!id.isEmpty()) {
         TRGoogleDriveItem folder;
         folder.ID = id;
@@ -376,11 +277,7 @@ TRGoogleDriveItem* TRGoogleDrive::CreateFolderEx(const QString& folderParent,
                                 .Text();
     QByteArray response;
     HttpsPost(ExtractServer(FAPIBase), RemoveServer(FAPIBase), BearerHeaders(true), body, response);
-    QJsonObject reply;
-    try {
-        reply = ParseJSONObject(ExtractJSONText(QString::fromUtf8(response)).toUtf8());
-    } catch (const std::exception&) {
-    }
+    const QJsonObject reply = CutJSONObject(response);
     if (GetJSONProp(reply, "id").isEmpty()) {
         ErrorMessage = QString::fromUtf8(response);
         return nullptr;
@@ -404,7 +301,7 @@ bool TRGoogleDrive::Rename(TRCloudItem* item, const QString& newName) {
     QByteArray response;
     HttpsUpdate("PATCH", ExtractServer(FAPIBase), RemoveServer(FAPIBase) + drive->ID,
                 BearerHeaders(true), TROrderedJson().Add("name", newName).Text(), response);
-    const QString id = GetJSONProp(ExtractJSONText(QString::fromUtf8(response)).toUtf8(), "id");
+    const QString id = GetJSONProp(CutJSONObject(response), "id");
     if (!id.isEmpty() && id == drive->ID)
         return true;
     ErrorMessage = QString::fromUtf8(response);
@@ -443,7 +340,7 @@ void TRGoogleDrive::GetLinks(TRCloudItem* item, QString& downloadLink, QString& 
     QByteArray response;
     HttpsPost(ExtractServer(FAPIBase), RemoveServer(FAPIBase) + drive->ID + "/permissions",
               BearerHeaders(true), body, response);
-    ErrorMessage = GetJSONProp(ExtractJSONText(QString::fromUtf8(response)).toUtf8(), "error");
+    ErrorMessage = GetJSONProp(CutJSONObject(response), "error");
     if (!ErrorMessage.isEmpty())
         return;
     const QJsonObject links =

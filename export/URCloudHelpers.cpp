@@ -5,7 +5,9 @@
 #include <QMimeDatabase>
 #include <QStandardPaths>
 #include <cstdlib>
+#include <cstring>
 #include <stdexcept>
+#include <type_traits>
 
 namespace {
 
@@ -18,6 +20,14 @@ bool isUrlSafe(char c) {
 QString withoutScheme(const QString& url) {
     const qsizetype scheme = url.indexOf("://", 0, Qt::CaseInsensitive);
     return scheme < 0 ? url : url.mid(scheme + 3);
+}
+
+// The address without its scheme and without a "user@" before the host.
+QString withoutUserInfo(const QString& url) {
+    const QString rest = withoutScheme(url);
+    const qsizetype at = rest.indexOf('@');
+    const qsizetype slash = rest.indexOf('/');
+    return at >= 0 && (slash < 0 || at < slash) ? rest.mid(at + 1) : rest;
 }
 
 QString jsonText(const QJsonValue& value) {
@@ -40,7 +50,24 @@ QString jsonText(const QJsonValue& value) {
     }
 }
 
-// A text as a JSON string, quoted and escaped.
+// Each unit kept when it is URL-safe or one of `alsoKept`, else "%" and its number in
+// hexadecimal (at least two digits).
+template <class Units>
+QString percentEncoded(const Units& units, const char* alsoKept, bool upper = true) {
+    QString encoded;
+    for (const auto unit : units) {
+        const auto code = std::make_unsigned_t<decltype(unit)>(unit);
+        const char c = code < 128 ? char(code) : '\0';
+        if (c != '\0' && (isUrlSafe(c) || std::strchr(alsoKept, c))) {
+            encoded += QLatin1Char(c);
+            continue;
+        }
+        const QString hex = QString::number(uint(code), 16).rightJustified(2, '0');
+        encoded += '%' + (upper ? hex.toUpper() : hex);
+    }
+    return encoded;
+}
+
 QString twoDigits(int value) {
     return QString::number(value).rightJustified(2, '0');
 }
@@ -48,33 +75,18 @@ QString twoDigits(int value) {
 } // namespace
 
 QString ExtractServer(const QString& url) {
-    QString host = withoutScheme(url);
-    const qsizetype at = host.indexOf('@');
-    const qsizetype slash = host.indexOf('/');
-    if (at >= 0 && (slash < 0 || at < slash))
-        host = host.mid(at + 1);
-    const qsizetype end = host.indexOf('/');
-    return end < 0 ? host : host.left(end);
+    const QString rest = withoutUserInfo(url);
+    return rest.left(rest.indexOf('/'));
 }
 
 QString RemoveServer(const QString& url) {
-    QString path = withoutScheme(url);
-    const qsizetype at = path.indexOf('@');
-    if (at >= 0)
-        path = path.mid(at + 1);
-    const qsizetype slash = path.indexOf('/');
-    return slash < 0 ? path : path.mid(slash);
+    const QString rest = withoutUserInfo(url);
+    const qsizetype slash = rest.indexOf('/');
+    return slash < 0 ? rest : rest.mid(slash);
 }
 
 QString URLEncode(const QString& text) {
-    QString encoded;
-    for (const char c : text.toUtf8()) {
-        if (isUrlSafe(c))
-            encoded += QLatin1Char(c);
-        else
-            encoded += '%' + QString::number(uchar(c), 16).toUpper().rightJustified(2, '0');
-    }
-    return encoded;
+    return percentEncoded(text.toUtf8(), "");
 }
 
 QString URLEncodeRFC3986(const QString& text) {
@@ -86,27 +98,11 @@ QString SpaceEncode(const QString& text) {
 }
 
 QString URLEncodeTilde(const QString& text) {
-    QString encoded;
-    for (const QChar c : text) {
-        if (c.unicode() < 128 && (isUrlSafe(char(c.unicode())) || c == '~'))
-            encoded += c;
-        else
-            encoded += '%' + QString::number(c.unicode(), 16).toUpper().rightJustified(2, '0');
-    }
-    return encoded;
+    return percentEncoded(QList<char16_t>(text.utf16(), text.utf16() + text.size()), "~");
 }
 
 QByteArray HTTPEncode(const QByteArray& text) {
-    QByteArray encoded;
-    for (const char c : text) {
-        if (isUrlSafe(c))
-            encoded += c;
-        else if (c == ' ')
-            encoded += '+';
-        else
-            encoded += '%' + QByteArray::number(uchar(c), 16).rightJustified(2, '0');
-    }
-    return encoded;
+    return percentEncoded(text, "", false).replace("%20", "+").toLatin1();
 }
 
 QString ExtractJSONText(const QString& text) {

@@ -25,7 +25,15 @@ TRCloudItem* TRCloudItems::Add() {
 
 TRCloudItem* TRCloudItems::Insert(int index) {
     const int at = std::clamp(index, 0, Count());
-    return items_.insert(items_.begin() + at, GetItemClass())->get();
+    TRCloudItem* item = items_.insert(items_.begin() + at, GetItemClass())->get();
+    item->FCollection = this;
+    return item;
+}
+
+int TRCloudItems::IndexOf(const TRCloudItem* item) const {
+    const auto found = std::find_if(items_.begin(), items_.end(),
+                                    [item](const auto& held) { return held.get() == item; });
+    return found == items_.end() ? -1 : int(found - items_.begin());
 }
 
 std::unique_ptr<TRCloudItem> TRCloudItems::GetItemClass() const {

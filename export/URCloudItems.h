@@ -31,9 +31,13 @@ public:
     // The sub-collection of a folder item: none for files until a caller makes one.
     TRCloudItems* Folder() const { return FFolder.get(); }
     void SetFolder(std::unique_ptr<TRCloudItems> folder);
+    // The collection that holds this item; none for an item made on its own.
+    TRCloudItems* Collection() const { return FCollection; }
 
 private:
+    friend class TRCloudItems;
     std::unique_ptr<TRCloudItems> FFolder;
+    TRCloudItems* FCollection = nullptr;
 };
 
 // A collection of items; a descendant collection makes its own item class.
@@ -52,6 +56,8 @@ public:
     // Replaces the fields of the item at `index` with those of `item` (as Assign does).
     void SetItems(int index, const TRCloudItem& item) { Items(index)->Assign(item); }
     int Count() const { return int(items_.size()); }
+    // The position of an item in this collection; -1 when it is not here.
+    int IndexOf(const TRCloudItem* item) const;
     void Clear() { items_.clear(); }
 
 protected:
@@ -59,4 +65,19 @@ protected:
 
 private:
     std::vector<std::unique_ptr<TRCloudItem>> items_;
+};
+
+// A collection of one item class, owned by the folder item `Folder` (none for the top level).
+template <class Item> class TRCloudItemsOf : public TRCloudItems {
+public:
+    explicit TRCloudItemsOf(Item* folder = nullptr) : Folder(folder) {}
+
+    Item* Folder;
+
+    Item* Add() { return static_cast<Item*>(TRCloudItems::Add()); }
+    Item* Insert(int index) { return static_cast<Item*>(TRCloudItems::Insert(index)); }
+    Item* Items(int index) const { return static_cast<Item*>(TRCloudItems::Items(index)); }
+
+protected:
+    std::unique_ptr<TRCloudItem> GetItemClass() const override { return std::make_unique<Item>(); }
 };

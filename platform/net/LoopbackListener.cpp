@@ -15,6 +15,8 @@ constexpr qsizetype MaxHead = 16 * 1024;
 
 QByteArray reasonOf(int status) {
     switch (status) {
+    case 200:
+        return "OK";
     case 302:
         return "Found";
     case 400:

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <QUrl>
+#include <mutex>
 
 namespace platform::system {
 
@@ -33,6 +34,9 @@ QStandardPaths::StandardLocation locationOf(KnownFolder folder) {
     return QStandardPaths::TempLocation;
 }
 
+std::mutex openerMutex;
+UrlOpener installedOpener;
+
 } // namespace
 
 QString knownFolderPath(KnownFolder folder) {
@@ -43,7 +47,17 @@ QString knownFolderPath(KnownFolder folder) {
 }
 
 bool openUrl(const QString& url) {
-    return QDesktopServices::openUrl(QUrl(url));
+    UrlOpener opener;
+    {
+        std::lock_guard lock(openerMutex);
+        opener = installedOpener;
+    }
+    return opener ? opener(url) : QDesktopServices::openUrl(QUrl(url));
+}
+
+void setUrlOpener(UrlOpener opener) {
+    std::lock_guard lock(openerMutex);
+    installedOpener = std::move(opener);
 }
 
 bool openPath(const QString& path) {

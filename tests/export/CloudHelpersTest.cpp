@@ -8,12 +8,12 @@ TEST(CloudHelpers, ServerAndPathOfAnAddress) {
         const char* server;
         const char* path;
     };
-    // RemoveServer drops everything up to an "@" wherever it stands.
+    // An "@" after the host (in the path or query) is no user name: the path keeps it.
     const Case cases[] = {
         {"https://www.host.com/drive/v3/files?q=1", "www.host.com", "/drive/v3/files?q=1"},
         {"HTTPS://user:pw@host:8443/a@b", "host:8443", "/a@b"},
         {"host.com/x/y", "host.com", "/x/y"},
-        {"https://host/p?mail=a@b.c", "host", "b.c"},
+        {"https://host/p?mail=a@b.c", "host", "/p?mail=a@b.c"},
         {"https://host", "host", "host"},
     };
     for (const Case& c : cases) {

@@ -1,5 +1,5 @@
 #include "export/URCloudThread.h"
-#include "platform/system/Messages.h"
+#include "tests/export/CloudNotes.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -7,32 +7,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct Note {
-    int message;
-    std::int64_t wParam = 0;
-    std::int64_t lParam = 0;
-    bool operator==(const Note&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Note& note) {
-    return out << "{" << note.message << "," << note.wParam << "," << note.lParam << "}";
-}
-
-// Collects the notifications posted to it.
-class Receiver : public QObject {
-public:
-    std::vector<Note> notes;
-
-protected:
-    bool event(QEvent* event) override {
-        if (event->type() != platform::system::PostedMessage::eventType())
-            return QObject::event(event);
-        const auto* posted = static_cast<platform::system::PostedMessage*>(event);
-        notes.push_back({posted->message, posted->wParam, posted->lParam});
-        return true;
-    }
-};
 
 // One progress report of a scripted upload at a given tick count, or a network failure.
 struct Step {
@@ -116,20 +90,6 @@ struct Case {
     std::vector<int> commands;
     std::vector<Note> expected;
 };
-
-// Runs the worker until it says it ended and has deleted itself.
-void runToEnd(QPointer<TRCloudThread> worker, const std::vector<Note>& notes) {
-    QElapsedTimer clock;
-    clock.start();
-    const auto ended = [&] {
-        return !notes.empty() && notes.back().message == CN_THREADENDED && !worker;
-    };
-    while (!ended() && clock.elapsed() < 10000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    EXPECT_TRUE(ended());
-}
 
 const std::uint32_t Start = 0xFFFFF000u; // the tick count wraps during the upload
 

@@ -1,11 +1,18 @@
 #include "export/URCloudEndpoints.h"
 #include "export/URCloudGoogleDrive.h"
+#include "export/URCloudTokens.h"
+#include "platform/net/Http.h"
+#include "platform/system/Shell.h"
+#include "tests/export/CloudNotes.h"
 #include "tests/support/net/TlsTestServer.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QUrlQuery>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -135,4 +142,152 @@ TEST_F(DriveSignIn, TimeOutAndPortInUseEndTheSignInAsFailed) {
     drive_.DoAuth();
     EXPECT_EQ(ended_, 2);
     EXPECT_EQ(drive_.ErrorMessage, "The authorization process was unsuccessful.");
+}
+
+namespace {
+
+QByteArray s256(const QByteArray& verifier) {
+    return QCryptographicHash::hash(verifier, QCryptographicHash::Sha256)
+        .toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
+}
+
+unsigned fileMode(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 0777 : 0;
+}
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The vendor's relay on the fake server: the consent start takes the state and S256 challenge
+// and sends the browser back to the client's loopback address with a code; the token script
+// gives tokens only for that code with the verifier of that challenge.
+class FakeRelay {
+public:
+    FakeRelay(TlsTestServer& server, std::function<QString()> callback) {
+        server.route("GET", "/api/googledrive/auth.php", [this, callback](const TlsRequest& r) {
+            const QUrlQuery query(QUrl::fromEncoded("http://x" + r.target));
+            state_ = query.queryItemValue("state");
+            challenge_ = query.queryItemValue("code_challenge").toLatin1();
+            if (state_.isEmpty() || query.queryItemValue("code_challenge_method") != "S256")
+                return TlsResponse{400, "no state or challenge", {}};
+            return TlsResponse{
+                302,
+                "",
+                {"Location: " + callback().toUtf8() + "?state=" + state_.toUtf8() + "&code=c%2F1"}};
+        });
+        server.route("POST", "/api/googledrive/token.php", [this](const TlsRequest& r) {
+            const QUrlQuery form(QString::fromLatin1(r.body));
+            const QByteArray verifier = form.queryItemValue("code_verifier").toLatin1();
+            if (form.queryItemValue("code", QUrl::FullyDecoded) != "c/1" ||
+                s256(verifier) != challenge_)
+                return TlsResponse{400, R"({"error":"invalid_grant"})", {}};
+            return TlsResponse{200, Tokens, {}};
+        });
+        server.route("GET", "/uploadtogoogledrive", {200, "signed in", {}});
+    }
+
+private:
+    QString state_;
+    QByteArray challenge_;
+};
+
+// The worker with a Drive client on a free listener port, its tokens kept in a scratch
+// configuration folder, and the test playing the browser through the shell's hook.
+class DriveSignInThroughTheWorker : public testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.filePath("config")));
+        SetCloudBaseAddress(TRCloudEndpoint::Vendor, server_.base());
+        platform::system::setUrlOpener([this](const QString& url) {
+            platform::net::HttpOptions options;
+            options.caFile = server_.caFile();
+            QByteArray page;
+            landed_ = platform::net::get(url, page, options).status;
+            return true;
+        });
+    }
+    void TearDown() override {
+        platform::system::setUrlOpener({});
+        SetCloudBaseAddress(TRCloudEndpoint::Vendor, {});
+        qputenv("XDG_CONFIG_HOME", saved_);
+    }
+
+    // A worker whose Drive client waits `timeout` on `port`.
+    TRCloudThread* StartWorker(quint16 port, std::chrono::milliseconds timeout) {
+        TRCloudClientMakers makers;
+        makers.googleDrive = [this, port, timeout] {
+            auto drive = std::make_unique<TRGoogleDrive>();
+            drive->SetCertificateAuthorities(server_.caFile());
+            drive->ListenerPort = port;
+            drive->AuthTimeout = timeout;
+            client_ = drive.get();
+            return drive;
+        };
+        auto* worker = new TRCloudThread(&receiver_, makers);
+        worker->SetStorageType(StorageGoogleDrive);
+        return worker;
+    }
+    QString Config(const QString& path) const { return dir_.filePath("config/Tavrin/" + path); }
+
+    QTemporaryDir dir_;
+    QByteArray saved_;
+    TlsTestServer server_;
+    Receiver receiver_;
+    TRGoogleDrive* client_ = nullptr;
+    int landed_ = 0;
+};
+
+} // namespace
+
+TEST_F(DriveSignInThroughTheWorker, TheBrowserSignsInAndThePrivateTokenFilesAreWritten) {
+    FakeRelay relay(server_, [this] { return client_->CallbackURL(); });
+    QPointer<TRCloudThread> worker = StartWorker(0, std::chrono::seconds(20));
+    worker->Post(CT_CHECKLOGIN);
+    ASSERT_TRUE(receiver_.WaitFor(CN_NEEDLOGIN));
+    worker->Post(CT_AUTHORIZE);
+    ASSERT_TRUE(receiver_.WaitFor(CN_AUTHPAGE));
+    // What the wizard does on its Authorize button.
+    EXPECT_TRUE(platform::system::openUrl(client_->AuthURL()));
+    ASSERT_TRUE(receiver_.WaitFor(CN_AUTHORIZED));
+    worker->Post(CT_QUIT);
+    runToEnd(worker, receiver_.notes);
+    EXPECT_EQ(
+        receiver_.notes,
+        (std::vector<Note>{
+            {CN_NEEDLOGIN}, {CN_AUTHPAGE}, {CN_AUTHCODE}, {CN_AUTHORIZED}, {CN_THREADENDED}}));
+    // The browser landed on the vendor's page for a successful sign-in.
+    EXPECT_EQ(landed_, 200);
+    EXPECT_EQ(server_.requests().back().target, "/uploadtogoogledrive?status=authorized");
+    EXPECT_EQ(contents(Config("GoogleDrive/ACCESS_TOKEN")), ScrambleToken("a", TokenStartKey));
+    EXPECT_EQ(contents(Config("GoogleDrive/REFRESH_TOKEN")), ScrambleToken("r", TokenStartKey));
+    for (const char* name : {"GoogleDrive/ACCESS_TOKEN", "GoogleDrive/REFRESH_TOKEN"})
+        EXPECT_EQ(fileMode(Config(name)), 0600u) << name;
+}
+
+TEST_F(DriveSignInThroughTheWorker, ATimeOutOrABusyPortEndsAsFailedInsideTheWorker) {
+    platform::net::LoopbackListener holder;
+    ASSERT_TRUE(holder.start(0, [](const QByteArray&) { return platform::net::LoopbackAnswer{}; },
+                             std::chrono::seconds(20), {}));
+    struct Case {
+        const char* name;
+        quint16 port;
+        std::vector<Note> notes;
+    } cases[] = {
+        {"nobody returns", 0, {{CN_AUTHPAGE}, {CN_AUTHFAILED}, {CN_THREADENDED}}},
+        {"port in use", holder.port(), {{CN_AUTHFAILED}, {CN_AUTHPAGE}, {CN_THREADENDED}}},
+    };
+    for (const Case& c : cases) {
+        receiver_.notes.clear();
+        QPointer<TRCloudThread> worker = StartWorker(c.port, std::chrono::milliseconds(300));
+        worker->Post(CT_AUTHORIZE);
+        EXPECT_TRUE(receiver_.WaitFor(CN_AUTHFAILED)) << c.name;
+        worker->Post(CT_QUIT);
+        runToEnd(worker, receiver_.notes);
+        EXPECT_EQ(receiver_.notes, c.notes) << c.name;
+    }
+    EXPECT_FALSE(QFile::exists(Config("GoogleDrive/ACCESS_TOKEN")));
 }

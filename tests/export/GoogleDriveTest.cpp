@@ -314,3 +314,61 @@ TEST_F(GoogleDrive, CodeExchangeCarriesTheVerifierAndNeedsBothTokens) {
         }
     }
 }
+
+TEST_F(GoogleDrive, AccountNameAndFreeSpace) {
+    struct Case {
+        const char* name;
+        TlsResponse reply;
+        QString user;
+        qint64 quota;
+    } cases[] = {
+        {"whole",
+         {200,
+          R"({"name":"Ann","quotaBytesTotal":"16106127360","quotaBytesUsedAggregate":"106127360"})",
+          {}},
+         "Ann",
+         16000000000},
+        {"no used bytes: the quota stays",
+         {200, R"({"name":"Bo","quotaBytesTotal":"5"})", {}},
+         "Bo",
+         16000000000},
+        {"no object: nothing changes", {200, "[1]", {}}, "Bo", 16000000000},
+    };
+    for (const Case& c : cases) {
+        server_.route("GET", "/drive/v2/about", c.reply);
+        drive_->GetAccountInfo();
+        EXPECT_EQ(drive_->UserName, c.user) << c.name;
+        EXPECT_EQ(drive_->Quota, c.quota) << c.name;
+        const TlsRequest sent = server_.requests().back();
+        EXPECT_EQ(sent.target, "/drive/v2/about") << c.name;
+        expectBearer(sent);
+    }
+}
+
+TEST_F(GoogleDrive, AFileIsSharedAndItsThreeLinksReturned) {
+    TRGoogleDriveItem item;
+    item.ID = "v1";
+    server_.route("POST", Files + "v1/permissions", {200, "x{\"id\":\"p\"}y", {}});
+    server_.route("GET", Files + "v1?fields=webViewLink%2CwebContentLink",
+                  {200,
+                   R"({"webViewLink":"https://v/v1/view?usp=DriveSDK",)"
+                   R"("webContentLink":"https://d/uc?id=v1&Export=Download"})",
+                   {}});
+    QString download, share, media;
+    drive_->GetLinks(&item, download, share, media);
+    EXPECT_EQ(share, "https://v/v1/view?usp=sharing");
+    EXPECT_EQ(download, "https://d/uc?id=v1&Export=Download");
+    EXPECT_EQ(media, "https://d/uc?id=v1&export=view");
+    EXPECT_EQ(item.Link, "https://v/v1/view?usp=DriveSDK");
+    const auto requests = server_.requests(2);
+    EXPECT_EQ(requests[0].body, R"({"kind":"drive#permission","role":"reader","type":"anyone"})");
+    EXPECT_EQ(requests[0].header("Content-Type"), "application/json");
+
+    // A plain "error" member stops before the links are read.
+    server_.route("POST", Files + "v1/permissions", {403, R"({"error":"forbidden"})", {}});
+    drive_->GetLinks(&item, download, share, media);
+    EXPECT_EQ(drive_->ErrorMessage, "forbidden");
+    EXPECT_EQ(download, "");
+    EXPECT_EQ(share, "");
+    EXPECT_EQ(server_.requests().size(), 3u);
+}

@@ -168,8 +168,12 @@ TlsTestServer::~TlsTestServer() {
 }
 
 void TlsTestServer::route(const QByteArray& method, const QByteArray& path, TlsResponse response) {
+    route(method, path, [response](const TlsRequest&) { return response; });
+}
+
+void TlsTestServer::route(const QByteArray& method, const QByteArray& path, TlsHandler handler) {
     std::lock_guard lock(mutex_);
-    routes_[method + " " + path] = std::move(response);
+    routes_[method + " " + path] = std::move(handler);
 }
 
 std::vector<TlsRequest> TlsTestServer::requests(std::size_t atLeast) const {
@@ -273,9 +277,14 @@ TlsResponse TlsTestServer::answerFor(const TlsRequest& request) const {
     const QByteArray path = query < 0 ? request.target : request.target.left(query);
     if (query >= 0 && carriesSecret(request.target.mid(query + 1)))
         return {400, "secret in URL", {}};
-    std::lock_guard lock(mutex_);
-    auto found = routes_.find(request.method + " " + request.target);
-    if (found == routes_.end())
-        found = routes_.find(request.method + " " + path);
-    return found != routes_.end() ? found->second : TlsResponse{404, "missing", {}};
+    TlsHandler handler;
+    {
+        std::lock_guard lock(mutex_);
+        auto found = routes_.find(request.method + " " + request.target);
+        if (found == routes_.end())
+            found = routes_.find(request.method + " " + path);
+        if (found != routes_.end())
+            handler = found->second;
+    }
+    return handler ? handler(request) : TlsResponse{404, "missing", {}};
 }

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -36,6 +37,9 @@ struct TlsResponse {
     QList<QByteArray> headerLines;
 };
 
+// Answers a request that a route matched (a fake service that checks what it is sent).
+using TlsHandler = std::function<TlsResponse(const TlsRequest& request)>;
+
 class TlsTestServer {
 public:
     // `subjectAltName` names the server certificate's names ("IP:127.0.0.1", "DNS:other.test").
@@ -47,6 +51,8 @@ public:
     // The answer to `method` on `path`: a path with its query is matched before the bare path.
     // A request naming "access_token" or "key" in its query is answered 400.
     void route(const QByteArray& method, const QByteArray& path, TlsResponse response);
+    // The same with an answer made for each request (on the server's thread).
+    void route(const QByteArray& method, const QByteArray& path, TlsHandler handler);
 
     quint16 port() const { return port_; }
     QString host() const { return "127.0.0.1:" + QString::number(port_); }
@@ -78,7 +84,7 @@ private:
     std::atomic<bool> keepBodies_{true};
     mutable std::mutex mutex_;
     mutable std::condition_variable arrived_;
-    std::map<QByteArray, TlsResponse> routes_;
+    std::map<QByteArray, TlsHandler> routes_;
     std::vector<TlsRequest> requests_;
     std::thread thread_;
 };
