@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QImage>
 #include <QString>
+#include <QWidget>
 #include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
