@@ -63,7 +63,9 @@ enum TUndoType : std::uint8_t {
     undoProgressBar,
     undoMediaSpeed,
     undoDrawing,
-    undoDuplicate
+    undoDuplicate,
+    // Edits of the reflection, kept apart from the shadow's so the two never merge.
+    undoReflection
 };
 
 // Whether a record opens a new group or joins the current one.

@@ -7,6 +7,7 @@
 #include "core/ui/URGlyphButton.h"
 #include "core/ui/URGlyphs.h"
 #include "core/ui/URStyle.h"
+#include "properties/ui/UFramesEffectGroups.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -167,6 +168,7 @@ void TFramePropProjectSize::LayoutControls() {
 }
 
 void RegisterPropertyFrames() {
+    RegisterEffectGroupFrames();
     RegisterPropertyFrame(ptProjectSize, [](QWidget* parent) -> TFramePropBase* {
         return new TFramePropProjectSize(parent);
     });
