@@ -46,7 +46,7 @@ TRGPEditEx* TFramePropRows::AddEditor(const TREditorRow& row) {
 QWidget* TFramePropRows::AddRow(const QString& caption, std::initializer_list<QWidget*> widgets) {
     auto* row = new QWidget(Container());
     auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(Scaled(10, this), 0, Scaled(10, this), 0);
+    layout->setContentsMargins(Scaled(30, this), 0, Scaled(20, this), 0);
     layout->setSpacing(Scaled(6, this));
     auto* label = new QLabel(caption, row);
     label->setFixedWidth(Scaled(70, this));

@@ -40,7 +40,7 @@ const TREditorRow ZoomRows[] = {
 } // namespace
 
 TFramePropZoomAndPan::TFramePropZoomAndPan(QWidget* parent)
-    : TFramePropRows(undoZoomAndPan, "TFramePropZoomAndPan", "panelZoomAndPan", "Zoom && Pan",
+    : TFramePropRows(undoZoomAndPan, "TFramePropZoomAndPan", "panelZoomAndPan", "Zoom & Pan",
                      parent) {
     for (const TREditorRow& row : ZoomRows)
         AddEditor(row);
