@@ -7,6 +7,7 @@
 #include "properties/ui/UFramePropFlipOpacity.h"
 #include "properties/ui/UFramePropReflection.h"
 #include "properties/ui/UFramePropShadow.h"
+#include "properties/ui/UFramePropTransition.h"
 #include "properties/ui/UFramePropZoomAndPan.h"
 
 namespace {
@@ -26,4 +27,15 @@ void RegisterEffectGroupFrames() {
     RegisterPropertyFrame(ptColorAdjust, MakeFrame<TFramePropColorAdjust>);
     RegisterPropertyFrame(ptChromaKey, MakeFrame<TFramePropChromaKey>);
     RegisterPropertyFrame(ptBlur, MakeFrame<TFramePropBlur>);
+    RegisterPropertyFrame(ptTrIn, MakeFrame<TFramePropTransition>);
+    RegisterPropertyFrame(ptTrOut, [](QWidget* parent) -> TFramePropBase* {
+        auto* frame = new TFramePropTransition(parent);
+        frame->SetSide(ptTrOut, otImage);
+        return frame;
+    });
+    RegisterPropertyFrame(ptTransitionObj, [](QWidget* parent) -> TFramePropBase* {
+        auto* frame = new TFramePropTransition(parent);
+        frame->SetSide(ptTransitionObj, otTransition);
+        return frame;
+    });
 }

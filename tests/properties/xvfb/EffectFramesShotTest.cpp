@@ -1,6 +1,7 @@
 // The frames of the effect groups in the dark style on the X server, expanded with values set,
 // compared with golden images that were looked at.
 #include "core/URProject.h"
+#include "core/URPropTransition.h"
 #include "core/URSettings.h"
 #include "objects/URObjectsRegistry.h"
 #include "properties/ui/UFramePropBase.h"
@@ -27,12 +28,15 @@ TEST(EffectFramesShotTest, EveryFrameExpanded) {
         {ptFlipOpacity, "media"},    {ptShadow, "shadow"},
         {ptZoomAndPan, "zoom_pan"},  {ptColorAdjust, "colour_adjust"},
         {ptChromaKey, "chroma_key"}, {ptBlur, "blur"},
+        {ptTrIn, "transition_in"},   {ptTransitionObj, "transition_object"},
     };
     const QString folder = QString::fromUtf8(kTestsSourceDir) + "/properties/golden";
     for (const auto& [type, name] : frames) {
         SCOPED_TRACE(name);
         std::unique_ptr<TRPropBase> group = CreatePropertyGroup(type);
         group->SetChecked(true);
+        if (auto* transition = dynamic_cast<TRPropTransition*>(group.get()))
+            transition->FName = type == ptTrIn ? "Circle Open" : "Custom In";
         group->SetExpanded(true);
         std::unique_ptr<TFramePropBase> frame(CreatePropertyFrame(type, nullptr));
         ASSERT_TRUE(frame);
