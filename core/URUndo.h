@@ -65,7 +65,9 @@ enum TUndoType : std::uint8_t {
     undoDrawing,
     undoDuplicate,
     // A change of the paint order: undone by putting the object back at its former place.
-    undoArrange
+    undoArrange,
+    // Edits of the reflection, kept apart from the shadow's so the two never merge.
+    undoReflection
 };
 
 // Whether a record opens a new group or joins the current one.

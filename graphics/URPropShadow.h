@@ -1,9 +1,9 @@
 #pragma once
-// The drop shadow of an object.
-// This class holds the settings and their XML form; the effect chain that draws them belongs
-// to the graphics engine.
+// The drop shadow of an object: a soft shadow of its picture in one colour, offset at an angle
+// that turns with the object.
 
 #include "core/URPropBase.h"
+#include "platform/render/Effect.h"
 
 class TRPropShadow : public TRPropBase {
 public:
@@ -16,4 +16,15 @@ public:
     float FBlur = 10;
 
     void VisitFields(TRPropFields& fields) override;
+    void EaseTo(float pos, const TRPropBase* to, TRPropBase* destination) const override;
+
+    // The shadow of `input` (not composited: the caller draws it, then the object over it) for
+    // an object turned by `rotation` degrees and drawn at `opacity`; `input` when the effects
+    // cannot be made. The output stays valid until the next call on this group.
+    platform::render::ImagePtr ComputeShadow(const platform::render::ImagePtr& input,
+                                             float rotation, float opacity) const;
+
+private:
+    mutable platform::render::EffectPtr FShadowEffect;
+    mutable platform::render::EffectPtr FAffineTransform;
 };

@@ -12,6 +12,7 @@
 #include "properties/ui/UFramePropShape.h"
 #include "properties/ui/UFramePropText.h"
 #include "properties/ui/UFramePropTextPath.h"
+#include "properties/ui/UFramesEffectGroups.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -180,6 +181,7 @@ template <class Frame> TFramePropBase* NewFrame(QWidget* parent) {
 } // namespace
 
 void RegisterPropertyFrames() {
+    RegisterEffectGroupFrames();
     RegisterPropertyFrame(ptProjectSize, [](QWidget* parent) -> TFramePropBase* {
         return new TFramePropProjectSize(parent);
     });
