@@ -108,6 +108,9 @@ void TIKFilter::Draw(TIKProgram&, const TIKRenderInfo& info) {
     const TIKRect& in = info.InputRect;
     const TIKRect& out = info.OutputExtent;
     TDXRenderHelper& render = FOutputTarget->Render();
+    // An input without area maps to no texture coordinates: nothing to draw.
+    if (in.Width == 0 || in.Height == 0)
+        return;
     if (info.MapToTarget)
         render.TexRect({0, 0, float(FOutputTarget->Width()), float(FOutputTarget->Height())},
                        {-in.X / in.Width, -in.Y / in.Height, out.Width / in.Width,

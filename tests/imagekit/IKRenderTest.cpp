@@ -24,8 +24,12 @@ void registerTestPrograms() {
 // Leaves the shared device as a test found it.
 class IKRender : public ::testing::Test {
 protected:
-    void SetUp() override { registerTestPrograms(); }
-    void TearDown() override {
+    void SetUp() override {
+        registerTestPrograms();
+        Reset();
+    }
+    void TearDown() override { Reset(); }
+    static void Reset() {
         kd::Device& device = *TDXRenderContext::SharedDevice();
         device.setConstantBuffer(kd::Stage::Vertex, nullptr);
         device.setConstantBuffer(kd::Stage::Pixel, nullptr);
