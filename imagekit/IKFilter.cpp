@@ -42,8 +42,8 @@ TIKRenderInfo IKRenderInfo(const TIKRect& outputExtent, const TIKRect& inputRect
     return {outputExtent, inputRect, std::move(prepare), true};
 }
 
-TIKRenderInfo IKRenderInfo(const TIKRect& outputExtent, const TIKRect& inputRect,
-                           bool mapToTarget, std::function<void(TIKProgram&, int)> prepare) {
+TIKRenderInfo IKRenderInfo(const TIKRect& outputExtent, const TIKRect& inputRect, bool mapToTarget,
+                           std::function<void(TIKProgram&, int)> prepare) {
     return {outputExtent, inputRect, std::move(prepare), mapToTarget};
 }
 
@@ -112,9 +112,9 @@ void TIKFilter::Draw(TIKProgram&, const TIKRenderInfo& info) {
     if (in.Width == 0 || in.Height == 0)
         return;
     if (info.MapToTarget)
-        render.TexRect({0, 0, float(FOutputTarget->Width()), float(FOutputTarget->Height())},
-                       {-in.X / in.Width, -in.Y / in.Height, out.Width / in.Width,
-                        out.Height / in.Height});
+        render.TexRect(
+            {0, 0, float(FOutputTarget->Width()), float(FOutputTarget->Height())},
+            {-in.X / in.Width, -in.Y / in.Height, out.Width / in.Width, out.Height / in.Height});
     else
         render.TexRect(in, {0, 0, 1, 1});
 }

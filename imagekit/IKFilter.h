@@ -25,8 +25,8 @@ struct TIKRenderInfo {
 };
 TIKRenderInfo IKRenderInfo(const TIKRect& outputExtent, const TIKRect& inputRect,
                            std::function<void(TIKProgram&, int)> prepare = {});
-TIKRenderInfo IKRenderInfo(const TIKRect& outputExtent, const TIKRect& inputRect,
-                           bool mapToTarget, std::function<void(TIKProgram&, int)> prepare);
+TIKRenderInfo IKRenderInfo(const TIKRect& outputExtent, const TIKRect& inputRect, bool mapToTarget,
+                           std::function<void(TIKProgram&, int)> prepare);
 
 // A registered filter class.
 struct TIKFilterClass {
@@ -82,8 +82,7 @@ protected:
     TIKImage* RenderKernel(TIKProgram& program, const TIKRenderInfo& info,
                            const QStringList& inputNames);
     void PrepareInputs(const QStringList& inputNames);
-    void BindInputs(TIKProgram& program, const TIKRenderInfo& info,
-                    const QStringList& inputNames);
+    void BindInputs(TIKProgram& program, const TIKRenderInfo& info, const QStringList& inputNames);
     void UnbindInputs(TIKProgram& program, const QStringList& inputNames);
     // The kernel cached under `className`, made by `make` the first time.
     static TIKProgram& Kernel(const QString& className,

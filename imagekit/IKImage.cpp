@@ -4,7 +4,6 @@
 #include "imagekit/IKFilter.h"
 #include "imagekit/IKRender.h"
 #include "imagekit/IKTextures.h"
-
 #include "platform/imaging/ImageFile.h"
 
 #include <vector>
@@ -18,8 +17,8 @@ std::uint32_t MulDiv(std::uint32_t a, std::uint32_t b, std::uint32_t c) {
     return (a * b + c / 2) / c;
 }
 
-template <class... Args> std::unique_ptr<TIKImage> Made(void (TIKImage::*init)(Args...),
-                                                        Args... args) {
+template <class... Args>
+std::unique_ptr<TIKImage> Made(void (TIKImage::*init)(Args...), Args... args) {
     auto image = std::make_unique<TIKImage>();
     (image.get()->*init)(args...);
     return image;
@@ -49,10 +48,10 @@ std::unique_ptr<TIKImage> TIKImage::CreateWithTexture(std::unique_ptr<TIKTexture
     return image;
 }
 
-std::unique_ptr<TIKImage> TIKImage::CreateWithBits(const std::uint8_t* bits,
-                                                   TIKPixelFormat format, int width, int height) {
+std::unique_ptr<TIKImage> TIKImage::CreateWithBits(const std::uint8_t* bits, TIKPixelFormat format,
+                                                   int width, int height) {
     return Made<const std::uint8_t*, TIKPixelFormat, int, int>(&TIKImage::InitWithBits, bits,
-                                                                format, width, height);
+                                                               format, width, height);
 }
 
 std::unique_ptr<TIKImage> TIKImage::CreateWithBitmap(const QImage& bitmap) {
@@ -96,8 +95,7 @@ QSize TIKImage::ShrunkSize(int width, int height) {
     const int limit = TDXRenderContext::TextureSize();
     if (width <= limit && height <= limit)
         return {width, height};
-    const auto scale =
-        float(0.9 * std::min(double(limit) / width, double(limit) / double(height)));
+    const auto scale = float(0.9 * std::min(double(limit) / width, double(limit) / double(height)));
     return {int(float(width) * scale), int(float(height) * scale)};
 }
 

@@ -25,8 +25,8 @@ public:
 
     static std::unique_ptr<TIKImage> CreateEmpty();
     static std::unique_ptr<TIKImage> CreateWithTexture(std::unique_ptr<TIKTexture> texture);
-    static std::unique_ptr<TIKImage> CreateWithBits(const std::uint8_t* bits,
-                                                    TIKPixelFormat format, int width, int height);
+    static std::unique_ptr<TIKImage> CreateWithBits(const std::uint8_t* bits, TIKPixelFormat format,
+                                                    int width, int height);
     static std::unique_ptr<TIKImage> CreateWithBitmap(const QImage& bitmap);
     static std::unique_ptr<TIKImage> CreateWithGPBitmap(const QImage& bitmap);
     static std::unique_ptr<TIKImage> CreateWithGraphic(const QImage& graphic);

@@ -35,8 +35,7 @@ Device* TDXRenderContext::SharedDevice() {
     return &Device::shared();
 }
 
-TDXConstantBuffer::TDXConstantBuffer(TIKProgramType type, int size)
-    : FType(type), FBuffer(size) {}
+TDXConstantBuffer::TDXConstantBuffer(TIKProgramType type, int size) : FType(type), FBuffer(size) {}
 
 void TDXConstantBuffer::DefineVariable(const QString& name, int offset, int length) {
     auto variable = std::make_unique<TDXShaderVariable>(offset, length);
@@ -54,8 +53,7 @@ bool TDXConstantBuffer::WriteVariable(const QString& name, const void* data, int
     return true;
 }
 
-void TDXConstantBuffer::SetVariable(const QString& name, const void* data, int offset,
-                                    int length) {
+void TDXConstantBuffer::SetVariable(const QString& name, const void* data, int offset, int length) {
     if (WriteVariable(name, data, offset, length))
         UploadBuffer();
 }
@@ -91,8 +89,7 @@ void TDXShader::DefineBuffer(TIKProgramType type, int size) {
     FBuffers[type] = std::make_unique<TDXConstantBuffer>(type, size);
 }
 
-void TDXShader::DefineVariable(TIKProgramType type, const QString& name, int offset,
-                               int length) {
+void TDXShader::DefineVariable(TIKProgramType type, const QString& name, int offset, int length) {
     FBuffers[type]->DefineVariable(name, offset, length);
 }
 
@@ -141,8 +138,8 @@ void TDXShader::SetValue(const QString& name, const TIKMatrix& value) {
         bool written = false;
         for (int column = 0; column < 3; ++column)
             for (int row = 0; row < 3; ++row)
-                written |= buffer->WriteVariable(
-                    name, &value.M[std::size_t(row * 3 + column)], column * 16 + row * 4, 4);
+                written |= buffer->WriteVariable(name, &value.M[std::size_t(row * 3 + column)],
+                                                 column * 16 + row * 4, 4);
         if (written)
             buffer->UploadBuffer();
     }

@@ -4,7 +4,6 @@
 
 #include "imagekit/IKDictionary.h"
 #include "imagekit/IKTypes.h"
-
 #include "platform/kitdevice/Device.h"
 
 #include <array>
@@ -68,15 +67,12 @@ class TDXShader : public TIKProgram {
 public:
     // Raises "Can't create vertex shader" or "Can't create pixel shader" when the program has
     // no such function, "Can't create input layout" for a layout other than IKVertexLayout.
-    TDXShader(const QString& programName,
-              std::span<const TIKInputElement> layout = IKVertexLayout);
+    TDXShader(const QString& programName, std::span<const TIKInputElement> layout = IKVertexLayout);
 
     void DefineBuffer(TIKProgramType type, int size);
     // The buffer of that stage must have been defined.
     void DefineVariable(TIKProgramType type, const QString& name, int offset, int length);
-    const TDXConstantBuffer* Buffer(TIKProgramType type) const {
-        return FBuffers[type].get();
-    }
+    const TDXConstantBuffer* Buffer(TIKProgramType type) const { return FBuffers[type].get(); }
 
     void Activate() override;
     void Deactivate() override;

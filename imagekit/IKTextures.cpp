@@ -138,8 +138,7 @@ void TDXRenderTexture::ReadPixels(std::uint8_t* bits, const TIKIntRect& rect, bo
     for (int y = top; y < bottom; ++y) {
         const int source = flip ? FHeight - 1 - y : y;
         IKConvertPixels(FTexture->row(source) + std::size_t(left) * 4,
-                        IKPackedPixel(bits, format, FWidth, left, y), right - left, pfBGRA,
-                        format);
+                        IKPackedPixel(bits, format, FWidth, left, y), right - left, pfBGRA, format);
     }
 }
 
@@ -199,9 +198,9 @@ void TDXRenderHelper::SetBlendMode(TIKBlendMode mode) {
 }
 
 void TDXRenderHelper::SetViewport(const TIKRect& viewport) {
-    TDXRenderContext::SharedDevice()->setViewport(
-        {int(viewport.X), int(viewport.Y), int(std::nearbyint(viewport.Width)),
-         int(std::nearbyint(viewport.Height))});
+    TDXRenderContext::SharedDevice()->setViewport({int(viewport.X), int(viewport.Y),
+                                                   int(std::nearbyint(viewport.Width)),
+                                                   int(std::nearbyint(viewport.Height))});
 }
 
 TIKPoint TDXRenderHelper::Transform(const TIKPoint& p) const {
@@ -215,8 +214,8 @@ void TDXRenderHelper::FillTriangles(const void* vertices, const std::uint16_t* i
         throw EDXContextException("Can't upload device buffers");
     std::vector<kd::Vertex> copied(static_cast<std::size_t>(vertexCount));
     for (int i = 0; i < vertexCount; ++i)
-        std::memcpy(&copied[std::size_t(i)], static_cast<const std::uint8_t*>(vertices) + i * stride,
-                    sizeof(kd::Vertex));
+        std::memcpy(&copied[std::size_t(i)],
+                    static_cast<const std::uint8_t*>(vertices) + i * stride, sizeof(kd::Vertex));
     std::vector<std::uint16_t> safe;
     safe.reserve(std::size_t(indexCount));
     for (int i = 0; i + 2 < indexCount; i += 3)

@@ -3,7 +3,6 @@
 // textures that are drawn into and read back.
 
 #include "imagekit/IKRender.h"
-
 #include "platform/kitdevice/Texture.h"
 
 class TDXRenderHelper;

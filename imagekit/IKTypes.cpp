@@ -252,5 +252,5 @@ TIKVector IKTransformVector(const TIKVector& v, const TIKMatrix& m) {
 }
 
 TIKTexture::TIKTexture(TIKTextureAttrs attrs, int width, int height, TIKPixelFormat format)
-    : FWidth(width), FHeight(height), FBytesPerPixel(IKBytesPerPixel[format]),
-      FPixelFormat(format), FAttrs(attrs) {}
+    : FWidth(width), FHeight(height), FBytesPerPixel(IKBytesPerPixel[format]), FPixelFormat(format),
+      FAttrs(attrs) {}

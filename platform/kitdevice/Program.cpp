@@ -46,6 +46,7 @@ Vertex flipVertex(const Vertex& in, const std::uint8_t*) {
     return {in.x, -in.y, in.u, in.v};
 }
 
-ConstantBuffer::ConstantBuffer(int size) : bytes_(std::size_t((std::max(size, 0) + 15) / 16 * 16)) {}
+ConstantBuffer::ConstantBuffer(int size)
+    : bytes_(std::size_t((std::max(size, 0) + 15) / 16 * 16)) {}
 
 } // namespace platform::kitdevice

@@ -39,8 +39,8 @@ Color4 texel(const Texture& texture, int x, int y, const std::array<float, 256>&
     return {unit[p[2]], unit[p[1]], unit[p[0]], unit[p[3]]};
 }
 
-void pointSpan(const Texture& t, Address address, float u, float v, float du, float dv,
-               int count, Color4* out) {
+void pointSpan(const Texture& t, Address address, float u, float v, float du, float dv, int count,
+               Color4* out) {
     const auto& unit = unitTable();
     const auto w = float(t.width());
     const auto h = float(t.height());
@@ -58,8 +58,8 @@ Color4 mix(const Color4& a, const Color4& b, float f) {
             a.a + (b.a - a.a) * f};
 }
 
-void linearSpan(const Texture& t, Address address, float u, float v, float du, float dv,
-                int count, Color4* out) {
+void linearSpan(const Texture& t, Address address, float u, float v, float du, float dv, int count,
+                Color4* out) {
     const auto& unit = unitTable();
     const auto w = float(t.width());
     const auto h = float(t.height());
@@ -110,8 +110,8 @@ void Texture::clear(const Color4& color) {
             bits_[i + c] = pixel[c];
 }
 
-void sampleSpan(const Texture& texture, SamplerState sampler, float u, float v, float du,
-                float dv, int count, Color4* out) {
+void sampleSpan(const Texture& texture, SamplerState sampler, float u, float v, float du, float dv,
+                int count, Color4* out) {
     if (sampler.filter == Filter::Point) {
         pointSpan(texture, sampler.address, u, v, du, dv, count, out);
         return;

@@ -56,8 +56,8 @@ private:
 
 /// Samples `count` points starting at texture coordinate (u, v), stepping (du, dv), the way a
 /// Direct3D sampler does: texel centres lie at (i + 0.5) / size.
-void sampleSpan(const Texture& texture, SamplerState sampler, float u, float v, float du,
-                float dv, int count, Color4* out);
+void sampleSpan(const Texture& texture, SamplerState sampler, float u, float v, float du, float dv,
+                int count, Color4* out);
 
 /// An 8-bit channel value rounded from 0..1, clamped.
 inline std::uint8_t quantize(float value) {

@@ -1,13 +1,12 @@
 // The filter base with a counting test kernel: lazy rendering once per change, extents and
 // target sizes, the registry and kernel cache, chains, and texture channels.
-#include "imagekit/IKContext.h"
 #include "imagekit/IKFilter.h"
-#include "imagekit/IKTextures.h"
 
+#include "imagekit/IKContext.h"
+#include "imagekit/IKTextures.h"
 #include "platform/kitdevice/Device.h"
 
 #include <gtest/gtest.h>
-
 #include <optional>
 
 namespace kd = platform::kitdevice;
@@ -46,10 +45,9 @@ public:
     TIKImage* GetOutputImage() override {
         const TIKRect in = InputExtent(FInputImage);
         const TIKRect out = Forced ? *Forced : in;
-        return RenderKernel(*FKernel,
-                            IKRenderInfo(out, {in.X - out.X, in.Y - out.Y, in.Width, in.Height},
-                                         Prepare),
-                            {"InputImage", "Amount"});
+        return RenderKernel(
+            *FKernel, IKRenderInfo(out, {in.X - out.X, in.Y - out.Y, in.Width, in.Height}, Prepare),
+            {"InputImage", "Amount"});
     }
     void Draw(TIKProgram& program, const TIKRenderInfo& info) override {
         ++Draws;
@@ -84,10 +82,12 @@ public:
     }
     TIKImage* GetOutputImage() override {
         const TIKRect out{0, 0, 4, 4};
-        return RenderKernel(*FKernel, IKRenderInfo(out, out, [this](TIKProgram&, int) {
-                                Bound = {kd::Device::shared().texture(0).texture,
-                                         kd::Device::shared().texture(1).texture};
-                            }),
+        return RenderKernel(*FKernel,
+                            IKRenderInfo(out, out,
+                                         [this](TIKProgram&, int) {
+                                             Bound = {kd::Device::shared().texture(0).texture,
+                                                      kd::Device::shared().texture(1).texture};
+                                         }),
                             {"InputImage", "InputBackgroundImage"});
     }
     TIKImage* FInputImage;

@@ -1,12 +1,12 @@
 // Images from memory, bitmaps and pictures; reading them back; the context stack and drawing
 // through the three kinds of context.
-#include "imagekit/IKContext.h"
 #include "imagekit/IKImage.h"
+
+#include "imagekit/IKContext.h"
 #include "imagekit/IKTextures.h"
 
-#include <gtest/gtest.h>
-
 #include <QPainter>
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,11 +1,9 @@
 // Programs, constant buffers, render passes, rectangles and read-back of the kit's device.
 #include "imagekit/IKTextures.h"
-
 #include "platform/kitdevice/Device.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace kd = platform::kitdevice;
 
@@ -144,8 +142,10 @@ TEST_F(IKRender, RectanglesCoverEachPixelOnce) {
     for (const int count : Coverage(13, 7, {{0, 0, 13, 7}}))
         ASSERT_EQ(count, 1);
     // Four rectangles meeting on fractional edges, some through pixel centres.
-    const std::vector<TIKRect> tiles = {
-        {0, 0, 6.5f, 3.5f}, {6.5f, 0, 13.5f, 3.5f}, {0, 3.5f, 6.5f, 6.5f}, {6.5f, 3.5f, 13.5f, 6.5f}};
+    const std::vector<TIKRect> tiles = {{0, 0, 6.5f, 3.5f},
+                                        {6.5f, 0, 13.5f, 3.5f},
+                                        {0, 3.5f, 6.5f, 6.5f},
+                                        {6.5f, 3.5f, 13.5f, 6.5f}};
     for (const int count : Coverage(20, 10, tiles))
         ASSERT_EQ(count, 1);
     const std::vector<TIKRect> thirds = {{0, 0, 3.3f, 5}, {3.3f, 0, 3.4f, 5}, {6.7f, 0, 3.3f, 5}};

@@ -1,12 +1,12 @@
 // The kit's base types: pixel converters, colour packing, comparisons, rectangles and
 // matrices, the two dictionaries and named properties.
-#include "imagekit/IKDictionary.h"
-#include "imagekit/IKPersistent.h"
 #include "imagekit/IKTypes.h"
 
-#include <gtest/gtest.h>
+#include "imagekit/IKDictionary.h"
+#include "imagekit/IKPersistent.h"
 
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -3,10 +3,9 @@
 #include "platform/kitdevice/Device.h"
 #include "platform/kitdevice/FloatingPointGuard.h"
 
-#include <gtest/gtest.h>
-
 #include <cfenv>
 #include <cstring>
+#include <gtest/gtest.h>
 
 using namespace platform::kitdevice;
 
