@@ -1,5 +1,6 @@
 #include "imagekit/IKTextures.h"
 
+#include "platform/kitdevice/Device.h"
 #include "platform/kitdevice/FloatingPointGuard.h"
 
 #include <cmath>
@@ -55,6 +56,24 @@ void ComposePixels(const kd::PixelSpan& span, kd::Color4* out) {
         return;
     for (int i = 0; i < span.count; ++i)
         out[i] = {out[i].r * opacity, out[i].g * opacity, out[i].b * opacity, out[i].a * opacity};
+}
+
+// 1:1 compositing at full opacity: the texels themselves, blended as bytes.
+bool ComposeRow(const kd::PixelSpan& span, std::uint8_t* dst, kd::BlendMode blend) {
+    const kd::TextureBinding& binding = (*span.textures)[0];
+    if (!binding.texture || blend == kd::BlendMode::Additive || span.constant<float>(0) != 1.0f)
+        return false;
+    int x = 0;
+    int y = 0;
+    if (!kd::texelRun(*binding.texture, binding.sampler, span.u, span.v, span.du, span.dv,
+                      span.count, x, y))
+        return false;
+    const std::uint8_t* src = binding.texture->row(y) + std::size_t(x) * 4;
+    if (blend == kd::BlendMode::Disable)
+        std::memcpy(dst, src, std::size_t(span.count) * 4);
+    else
+        kd::blendRowSourceOver(dst, src, span.count);
+    return true;
 }
 
 void CopyToImage(const TDXRenderTexture& texture, QImage& dest) {
@@ -251,7 +270,7 @@ void TDXRenderHelper::ComposeRect(const TIKRect& r, const TIKTexture& texture) {
 
 TIKProgram& TDXRenderHelper::ComposeShader() {
     static const std::unique_ptr<TDXShader> shader = [] {
-        kd::registerProgram("Compose", {kd::flipVertex, ComposePixels});
+        kd::registerProgram("Compose", {kd::flipVertex, ComposePixels, ComposeRow});
         auto s = std::make_unique<TDXShader>("Compose");
         s->DefineBuffer(ptPixel, 16);
         s->DefineVariable(ptPixel, "Opacity", 0, 4);

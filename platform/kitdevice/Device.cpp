@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace platform::kitdevice {
 
@@ -140,7 +141,32 @@ const std::uint8_t* zeroConstants() {
     return zeros.data();
 }
 
+// Two channels in the 16-bit lanes of `lanes` (0x00ff00ff positions) times a / 255, rounded.
+std::uint32_t laneMul(std::uint32_t lanes, std::uint32_t a) {
+    const std::uint32_t t = lanes * a + 0x00800080u;
+    return ((t + ((t >> 8) & 0x00ff00ffu)) >> 8) & 0x00ff00ffu;
+}
+
+// Saturates each 16-bit lane (at most 510) to 255.
+std::uint32_t laneSaturate(std::uint32_t lanes) {
+    return (lanes | (0x01000100u - ((lanes >> 8) & 0x00010001u))) & 0x00ff00ffu;
+}
+
 } // namespace
+
+void blendRowSourceOver(std::uint8_t* dst, const std::uint8_t* src, int count) {
+    auto* __restrict d = reinterpret_cast<std::uint32_t*>(dst);
+    const auto* __restrict s = reinterpret_cast<const std::uint32_t*>(src);
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t keep = 255 - (s[i] >> 24);
+        // Saturated, so that colour beyond its alpha cannot carry into the next channel.
+        const std::uint32_t low =
+            laneSaturate(laneMul(d[i] & 0x00ff00ffu, keep) + (s[i] & 0x00ff00ffu));
+        const std::uint32_t high =
+            laneSaturate(laneMul((d[i] >> 8) & 0x00ff00ffu, keep) + ((s[i] >> 8) & 0x00ff00ffu));
+        d[i] = low | high << 8;
+    }
+}
 
 Device& Device::shared() {
     static Device device;
@@ -202,6 +228,7 @@ void Device::drawTriangle(const Vertex (&clip)[3]) {
     base.du = float(pu.a);
     base.dv = float(pv.a);
     const PixelFunction pixel = program_->pixel;
+    const RowFunction rowFunction = program_->row;
     const BlendMode blend = blend_;
     Texture& target = *target_;
     platform::render::parallelRows(y1 - y0, x1 - x0, [&](int first, int last) {
@@ -220,8 +247,11 @@ void Device::drawTriangle(const Vertex (&clip)[3]) {
                 span.count = std::min(kSpanPixels, hi - x);
                 span.u = float(pu.at(x + 0.5, yc));
                 span.v = float(pv.at(x + 0.5, yc));
+                std::uint8_t* dst = target.row(y) + std::size_t(x) * 4;
+                if (rowFunction && rowFunction(span, dst, blend))
+                    continue;
                 pixel(span, colors);
-                blendSpan(target.row(y) + std::size_t(x) * 4, colors, span.count, blend);
+                blendSpan(dst, colors, span.count, blend);
             }
         }
     });

@@ -12,6 +12,10 @@ enum class Stage : std::uint8_t { Vertex, Pixel };
 /// Disable writes the source; Normal is premultiplied source-over; Additive adds, saturated.
 enum class BlendMode : std::uint8_t { Disable, Normal, Additive };
 
+/// Premultiplied source-over of 8-bit pixels, each channel rounded: d = s + d (255 - sa) / 255.
+/// The same bytes as blending the colours in floating point and rounding.
+void blendRowSourceOver(std::uint8_t* dst, const std::uint8_t* src, int count);
+
 struct Viewport {
     int x = 0;
     int y = 0;

@@ -50,9 +50,16 @@ using VertexFunction = Vertex (*)(const Vertex& in, const std::uint8_t* constant
 /// Writes `span.count` premultiplied colours.
 using PixelFunction = void (*)(const PixelSpan& span, Color4* out);
 
+enum class BlendMode : std::uint8_t;
+
+/// Optionally draws a span straight into the target row `dst` (8-bit BGRA) with the blend
+/// mode; returns false to leave the span to the pixel function.
+using RowFunction = bool (*)(const PixelSpan& span, std::uint8_t* dst, BlendMode blend);
+
 struct ProgramCode {
     VertexFunction vertex = nullptr;
     PixelFunction pixel = nullptr;
+    RowFunction row = nullptr;
 };
 
 /// Adds a program under `name`; a name already present keeps its first program.

@@ -1,7 +1,11 @@
 #include "platform/kitdevice/Texture.h"
 
+#include "platform/render/Parallel.h"
+
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 namespace platform::kitdevice {
 
@@ -93,6 +97,24 @@ bool onTexelCentres(const Texture& t, float u, float v, float du, float dv) {
 
 } // namespace
 
+bool texelRun(const Texture& texture, SamplerState sampler, float u, float v, float du, float dv,
+              int count, int& x, int& y) {
+    const float fx = u * float(texture.width());
+    const float fy = v * float(texture.height());
+    // Linear filtering reads one texel only at its centre; a point sampler anywhere inside it,
+    // and away from the texel's edges every step lands in the next one.
+    const float tolerance = sampler.filter == Filter::Linear ? 1e-3f : 0.25f;
+    const auto nearCentre = [tolerance](float f) {
+        return std::fabs(f - std::floor(f) - 0.5f) < tolerance;
+    };
+    if (dv != 0.0f || std::fabs(du * float(texture.width()) - 1.0f) > 1e-6f || !nearCentre(fx) ||
+        !nearCentre(fy))
+        return false;
+    x = int(std::floor(fx));
+    y = int(std::floor(fy));
+    return x >= 0 && y >= 0 && y < texture.height() && x + count <= texture.width();
+}
+
 std::unique_ptr<Texture> Texture::create(int width, int height) {
     if (width < 1 || height < 1 || width > kMaxTextureSize || height > kMaxTextureSize)
         return nullptr;
@@ -103,11 +125,15 @@ Texture::Texture(int width, int height)
     : width_(width), height_(height), bits_(std::size_t(width) * std::size_t(height) * 4) {}
 
 void Texture::clear(const Color4& color) {
-    const std::uint8_t pixel[4] = {quantize(color.b), quantize(color.g), quantize(color.r),
+    const std::uint8_t bytes[4] = {quantize(color.b), quantize(color.g), quantize(color.r),
                                    quantize(color.a)};
-    for (std::size_t i = 0; i < bits_.size(); i += 4)
-        for (std::size_t c = 0; c < 4; ++c)
-            bits_[i + c] = pixel[c];
+    std::uint32_t pixel;
+    std::memcpy(&pixel, bytes, 4);
+    const std::size_t rowPixels = std::size_t(width_);
+    platform::render::parallelRows(height_, width_, [&](int first, int last) {
+        for (int y = first; y < last; ++y)
+            std::fill_n(reinterpret_cast<std::uint32_t*>(row(y)), rowPixels, pixel);
+    });
 }
 
 void sampleSpan(const Texture& texture, SamplerState sampler, float u, float v, float du, float dv,

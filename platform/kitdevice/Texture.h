@@ -59,6 +59,13 @@ private:
 void sampleSpan(const Texture& texture, SamplerState sampler, float u, float v, float du, float dv,
                 int count, Color4* out);
 
+/// When the `count` samples of a span read whole texels one after another along one row, the
+/// way the sampler would (texel centres for linear filtering), sets the first texel's column
+/// and row and returns true; false when the samples fall between texels, step otherwise or
+/// leave the texture.
+bool texelRun(const Texture& texture, SamplerState sampler, float u, float v, float du, float dv,
+              int count, int& x, int& y);
+
 /// An 8-bit channel value rounded from 0..1, clamped.
 inline std::uint8_t quantize(float value) {
     const float scaled = value * 255.0f + 0.5f;

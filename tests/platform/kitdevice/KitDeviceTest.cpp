@@ -3,9 +3,12 @@
 #include "platform/kitdevice/Device.h"
 #include "platform/kitdevice/FloatingPointGuard.h"
 
+#include <algorithm>
 #include <cfenv>
+#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace platform::kitdevice;
 
@@ -132,6 +135,50 @@ TEST(Device, BlendModesRoundToEightBits) {
     device.setProgram(nullptr);
     device.setRenderTarget(nullptr);
     device.setBlendMode(BlendMode::Normal);
+}
+
+TEST(Device, ByteSourceOverRoundsEveryChannelLikeTheFormula) {
+    // d' = s + round(d (255 - sa) / 255) for every destination value and source alpha, with a
+    // source colour at half its alpha; colour beyond its alpha saturates.
+    for (int alpha = 0; alpha < 256; ++alpha) {
+        std::vector<std::uint8_t> dst(256 * 4);
+        std::vector<std::uint8_t> src(256 * 4);
+        for (int d = 0; d < 256; ++d) {
+            const auto c = std::uint8_t(alpha / 2);
+            const std::uint8_t s[4] = {c, 0, c, std::uint8_t(alpha)};
+            const std::uint8_t t[4] = {std::uint8_t(d), std::uint8_t(d), 255, std::uint8_t(d)};
+            std::copy(s, s + 4, src.begin() + d * 4);
+            std::copy(t, t + 4, dst.begin() + d * 4);
+        }
+        blendRowSourceOver(dst.data(), src.data(), 256);
+        for (int d = 0; d < 256; ++d) {
+            const int kept = int(std::lround(d * (255 - alpha) / 255.0));
+            ASSERT_EQ(dst[std::size_t(d) * 4 + 1], kept) << d << " under " << alpha;
+            ASSERT_EQ(dst[std::size_t(d) * 4], std::min(255, alpha / 2 + kept));
+            ASSERT_EQ(dst[std::size_t(d) * 4 + 3], std::min(255, alpha + kept));
+        }
+    }
+    std::uint8_t over[4] = {200, 0, 0, 0};
+    const std::uint8_t glow[4] = {100, 0, 0, 0};
+    blendRowSourceOver(over, glow, 1);
+    EXPECT_EQ(over[0], 255);
+    EXPECT_EQ(over[1], 0);
+}
+
+TEST(Sampler, TexelRunsOnlyWhereSamplesAreWholeTexels) {
+    const auto texture = Texture::create(4, 2);
+    int x = -1;
+    int y = -1;
+    const SamplerState linear{Filter::Linear, Address::Border};
+    EXPECT_TRUE(texelRun(*texture, linear, 0.125f, 0.75f, 0.25f, 0, 4, x, y));
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 1);
+    EXPECT_FALSE(texelRun(*texture, linear, 0.2f, 0.75f, 0.25f, 0, 2, x, y));
+    EXPECT_FALSE(texelRun(*texture, linear, 0.375f, 0.75f, 0.25f, 0, 4, x, y));
+    EXPECT_FALSE(texelRun(*texture, linear, 0.125f, 0.75f, 0.125f, 0, 2, x, y));
+    EXPECT_TRUE(
+        texelRun(*texture, {Filter::Point, Address::Clamp}, 0.35f, 0.7f, 0.25f, 0, 3, x, y));
+    EXPECT_EQ(x, 1);
 }
 
 } // namespace
