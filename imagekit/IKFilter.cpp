@@ -265,3 +265,9 @@ TIKRect TIKFilter::InputExtent(TIKImage* image) {
         image->Filter()->GetOutputImage();
     return image->Extent();
 }
+
+TIKImage* TIKFilter::RenderOverInput(TIKProgram& program, TIKImage* input,
+                                     const QStringList& inputNames) {
+    const TIKRect extent = InputExtent(input);
+    return RenderKernel(program, IKRenderInfo(extent, IKOriginRect(extent)), inputNames);
+}

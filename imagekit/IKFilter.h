@@ -89,6 +89,8 @@ protected:
                               const std::function<std::unique_ptr<TIKProgram>()>& make);
     // The extent of an input image, first brought up to date when a filter makes it.
     static TIKRect InputExtent(TIKImage* image);
+    // Renders over the extent of `input`, each output pixel reading the input at its place.
+    TIKImage* RenderOverInput(TIKProgram& program, TIKImage* input, const QStringList& inputNames);
 
 private:
     // The image held by an image-typed property; false when `name` is not one.
