@@ -96,10 +96,10 @@ void TRPropBackgroundBorder::EaseTo(float pos, const TRPropBase* to,
         result->FThickness = EaseFloat(FThickness, target->FThickness, pos);
         result->FBlur = EaseFloat(FBlur, target->FBlur, pos);
         break;
-    case TREaseCase::FromOnly:
+    case TREaseCase::FadeOut:
         result->CopyStrokeFrom(*this);
         break;
-    case TREaseCase::ToOnly:
+    case TREaseCase::FadeIn:
         result->CopyStrokeFrom(*target);
         break;
     case TREaseCase::Neither:

@@ -11,12 +11,6 @@ void VisitBrushFields(TRPropFields& fields, TRBrushStyle& style, float& rotation
     fields.Float("Opacity", opacity);
 }
 
-TREaseCase EaseCaseOf(const TRPropBase& from, const TRPropBase& to) {
-    if (from.Checked())
-        return to.Checked() ? TREaseCase::Both : TREaseCase::FromOnly;
-    return to.Checked() ? TREaseCase::ToOnly : TREaseCase::Neither;
-}
-
 void TRPropBrush::VisitFields(TRPropFields& fields) {
     VisitBrushFields(fields, FBrushStyle, FRotation, FOpacity);
 }
@@ -43,10 +37,10 @@ void TRPropBrush::EaseTo(float pos, const TRPropBase* to, TRPropBase* destinatio
         result->FOpacity = EaseFloat(FOpacity, target->FOpacity, pos);
         result->FColors.EaseFirstTwo(FColors, target->FColors, pos);
         break;
-    case TREaseCase::FromOnly:
+    case TREaseCase::FadeOut:
         copy(*this, static_cast<float>(double(FOpacity) * (1.0 - pos)));
         break;
-    case TREaseCase::ToOnly:
+    case TREaseCase::FadeIn:
         copy(*target, static_cast<float>(double(pos) * target->FOpacity));
         break;
     case TREaseCase::Neither:

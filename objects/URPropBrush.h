@@ -4,15 +4,11 @@
 // own attributes.
 
 #include "core/URScenePaint.h"
+#include "graphics/UREffectGroup.h"
 #include "objects/URColorStops.h"
 
 // "Style", "Rotation" and "Opacity", the attributes every brush group writes first.
 void VisitBrushFields(TRPropFields& fields, TRBrushStyle& style, float& rotation, float& opacity);
-
-// Which of two keyframes' groups are switched on, for the groups whose animation fades a
-// group in or out.
-enum class TREaseCase { Both, FromOnly, ToOnly, Neither };
-TREaseCase EaseCaseOf(const TRPropBase& from, const TRPropBase& to);
 
 class TRPropBrush : public TRPropWithStops<TRPropBase>, public TRBrushSource {
 public:
