@@ -7,6 +7,7 @@
 #include "platform/render/DeviceContext.h"
 #include "tests/platform/render/EffectsTestSupport.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace effectstest;
@@ -255,5 +256,85 @@ TEST_F(TransitionDraw, MaskBordersHaveTheirWidth) {
         if (c.firstClear >= 0) {
             EXPECT_TRUE(near(At(step, c.firstClear, 8), Clear, 3));
         }
+    }
+}
+
+TEST_F(TransitionDraw, LensKindsHalfWay) {
+    // Coming in at progress 0.5 on 16x16 pictures: the lens radius is 16 (the larger side), the
+    // centre (8, 8) or, moved by 1/16, the middle (8.5, 8.5) of pixel (8, 8).
+    const uint32_t White = opaque(255, 255, 255), Green = opaque(0, 255, 0);
+    const uint32_t Purple = opaque(128, 0, 128);
+    // Quarters about (8, 8): red top left, green top right, blue bottom right, white bottom
+    // left.
+    const auto quarters = [=](int x, int y) {
+        return y < 8 ? (x < 8 ? Red : Green) : (x < 8 ? White : Blue);
+    };
+    // Red rising by 16 a column: column x holds 16x, so at a position p between pixel
+    // middles bilinear sampling gives 16 (p - 0.5).
+    const auto ramp = [](int x, int) { return opaque(16 * x, 0, 0); };
+    // Red rows above row 8, purple row 8, blue rows below.
+    const auto bands = [=](int, int y) { return y < 8 ? Red : y == 8 ? Purple : Blue; };
+    struct Case {
+        const char* name;
+        float border;
+        bool pixelCentre;
+        std::function<uint32_t(int, int)> picture;
+        int x, y;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        // Twist (1 - 0.5) x 40 / 5 = 4 rad, faded by ((16 - d) / 16)^2; each pixel samples
+        // its position turned by that angle about (8, 8).
+        // (11.5, 11.5): d = 4.95, angle 4 x 0.691^2 = 1.91 rad (109 deg), from 45 to 154 deg:
+        // (8 - 4.46, 8 + 2.15) = (3.54, 10.15) in the white quarter.
+        {"Swirl", 40, false, quarters, 11, 11, White},
+        // (4.5, 4.5): from 225 to 334 deg: (12.46, 5.85) in the green quarter.
+        {"Swirl", 40, false, quarters, 4, 4, Green},
+        // (15.5, 15.5): d = 10.61, angle 4 x 0.337^2 = 0.455 rad (26 deg), from 45 to 71 deg:
+        // (11.45, 18.03), kept inside the picture at (11.45, 15.5): still blue.
+        {"Swirl", 40, false, quarters, 15, 15, Blue},
+        // Strength (1 - 0.5) x 200 / 100 = 1: each pixel averages samples spread evenly over
+        // the first quarter of its way to (8.5, 8.5), so on row 8 the ramp gives the value
+        // at the segment's middle.
+        // (15.5, 8.5): 15.5 .. 13.75, middle 14.625: 16 x 14.125 = 226 (was 240).
+        {"Radial Blur", 200, true, ramp, 15, 8, opaque(226, 0, 0)},
+        // (0.5, 8.5): 0.5 .. 2.5, middle 1.5: 16 (was 0).
+        {"Radial Blur", 200, true, ramp, 0, 8, opaque(16, 0, 0)},
+        // Column 8 runs along the ramp's constant direction, the centre pixel stays put: 128.
+        {"Radial Blur", 200, true, ramp, 8, 0, opaque(128, 0, 0)},
+        {"Radial Blur", 200, true, ramp, 8, 8, opaque(128, 0, 0)},
+        // Spin (1 - 0.5) x 800 / 100 = 4 rad: each pixel averages ceil(d x 0.5) + 1 samples
+        // spread evenly over an arc of 4 / 8 = 0.5 rad (28.6 deg) about (8.5, 8.5) centred
+        // on it.
+        // (15.5, 7.5): d = 7.07 at -8.13 deg, 5 samples at -22.45, -15.29, -8.13, -0.97 and
+        // 6.19 deg, rows 8.5 + 7.07 sin: 5.80, 6.64, 7.50 (red), 8.38 (0.12 red, 0.88
+        // purple: 143, 0, 113) and 9.26 (0.24 purple, 0.76 blue: 30, 0, 225); the mean is
+        // ((3 x 255 + 143 + 30) / 5, 0, (113 + 225) / 5) = (188, 0, 68).
+        {"Spin Blur", 800, true, bands, 15, 7, opaque(188, 0, 68)},
+        // (15.5, 8.5): the arc lies evenly about the purple row, red and blue balance out.
+        {"Spin Blur", 800, true, bands, 15, 8, Purple},
+        // (15.5, 4.5): d = 8.06 at -29.7 deg, the arc's lowest sample at -15.4 deg is on
+        // row 8.5 - 2.14 = 6.36: red throughout.
+        {"Spin Blur", 800, true, bands, 15, 4, Red},
+        // Strength (1 - 0.5) x 100 / 100 = 0.5: a pixel at distance d from (8.5, 8.5)
+        // samples at the fraction (d / 16)^0.5 of that distance.
+        // (12.5, 8.5): d = 4, fraction 0.5: 10.5, 16 x 10 = 160 (was 192).
+        {"Fisheye Lens", 100, true, ramp, 12, 8, opaque(160, 0, 0)},
+        // (4.5, 8.5): d = 4: 6.5, 96 (was 64).
+        {"Fisheye Lens", 100, true, ramp, 4, 8, opaque(96, 0, 0)},
+        // (15.5, 8.5): d = 7, fraction 0.661: 8.5 + 4.63 = 13.13, 16 x 12.63 = 202 (was 240).
+        {"Fisheye Lens", 100, true, ramp, 15, 8, opaque(202, 0, 0)},
+        // The centre stays put: 128.
+        {"Fisheye Lens", 100, true, ramp, 8, 8, opaque(128, 0, 0)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.x) + "," + std::to_string(c.y));
+        picture_ = bitmapFrom(16, 16, c.picture);
+        TRPropTransitionIn group;
+        group.FBorderSize = c.border;
+        group.FCenterX = group.FCenterY = c.pixelCentre ? 1.0f / 16 : 0;
+        const TRTransitionStep step = Draw(group, c.name, ptTrIn, 0.5f);
+        EXPECT_TRUE(near(At(step, c.x, c.y), c.expected, 3))
+            << hex(At(step, c.x, c.y)).toStdString();
     }
 }
