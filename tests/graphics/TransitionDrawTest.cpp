@@ -7,6 +7,7 @@
 #include "platform/render/DeviceContext.h"
 #include "tests/platform/render/EffectsTestSupport.h"
 
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -45,13 +46,14 @@ protected:
         TransitionDrawHook = nullptr;
     }
 
-    // The group of `name` drawn for `side` at `position` on the picture centred on a 64x64
-    // scene.
+    // The group of `name` drawn for `side` at `position` on the `size` x `size` picture
+    // centred on a scene four times as large.
     TRTransitionStep Draw(TRPropTransition& group, const QString& name, TRPropertyType side,
-                          float position) {
+                          float position, float size = 16) {
         group.FName = name;
         TRTransitionStep step;
-        DrawTransition(group, side, position, {picture_, 0, 0, 16, 16, 64, 64}, step);
+        DrawTransition(group, side, position, {picture_, 0, 0, size, size, 4 * size, 4 * size},
+                       step);
         return step;
     }
 
@@ -337,4 +339,38 @@ TEST_F(TransitionDraw, LensKindsHalfWay) {
         EXPECT_TRUE(near(At(step, c.x, c.y), c.expected, 3))
             << hex(At(step, c.x, c.y)).toStdString();
     }
+}
+
+TEST_F(TransitionDraw, DissolveKeepsOrClearsEachPixelByTheNoise) {
+    // Each pixel is the picture where the noise lies below t and clear elsewhere. The noise
+    // (128 x 128 for a 64 x 64 picture, base frequency 30 / 200 = 0.15, about ten cells a
+    // side) spreads evenly about 0.5: about half the pixels are shown half way, almost none
+    // at a quarter, none at the start, and a pixel once shown stays.
+    constexpr int N = 64;
+    picture_ = bitmapFrom(N, N, [](int x, int) { return x < N / 2 ? Red : Blue; });
+    const ImageTile original = picture_->render(RectL{0, 0, N, N});
+    TRPropTransitionIn group;
+    group.FBorderSize = 30;
+    const auto shown = [&](float position) {
+        const TRTransitionStep step = Draw(group, "Dissolve", ptTrIn, position, N);
+        const ImageTile pixels = step.Output->render(RectL{0, 0, N, N});
+        std::vector<bool> kept;
+        for (int y = 0; y < N; ++y)
+            for (int x = 0; x < N; ++x) {
+                const uint32_t p = pixels.pixelAt(x, y);
+                EXPECT_TRUE(p == Clear || p == original.pixelAt(x, y)) << x << "," << y;
+                kept.push_back(p != Clear);
+            }
+        return kept;
+    };
+    const std::vector<bool> quarter = shown(0.25f), half = shown(0.5f);
+    const auto count = [](const std::vector<bool>& v) {
+        return std::count(v.begin(), v.end(), true);
+    };
+    EXPECT_GT(count(half), N * N * 4 / 10);
+    EXPECT_LT(count(half), N * N * 6 / 10);
+    EXPECT_LT(count(quarter), N * N / 20);
+    for (size_t i = 0; i < half.size(); ++i)
+        EXPECT_TRUE(!quarter[i] || half[i]) << i;
+    EXPECT_EQ(count(shown(0)), 0);
 }
