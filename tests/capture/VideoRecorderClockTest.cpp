@@ -3,10 +3,13 @@
 // stalled source, the cursor hand-over and the outcomes of a recording that writes nothing.
 #include "capture/URVideoRecorder.h"
 #include "core/URServerMessages.h"
+#include "media/UAudioReader.h"
 #include "media/UCircleBuffer.h"
 #include "media/UMFencoder.h"
+#include "tests/support/AudioSignals.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <atomic>
 #include <future>
@@ -242,6 +245,49 @@ TEST(VideoRecorderClock, FormatAndBitRateTables) {
                                          {3, 24000}, {4, 24000}, {-1, 24000}};
     for (const auto& [code, rate] : rates)
         EXPECT_EQ(RecorderAudioBytesPS(code), rate) << code;
+}
+
+TEST(VideoRecorderClock, AGifWithoutPictureRecordsOnlyTheSoundAsM4a) {
+    // Neither screen nor camera: the GIF request becomes a sound-only recording through the
+    // real encoder, fed at the sound's own pace with a 440 Hz tone.
+    QTemporaryDir dir;
+    TRVideoRecorderOptions o;
+    o.RecordMic = true;
+    o.OutputFormat = VideoOutputGIF;
+    o.OutputFramePS = 30;
+    o.OutputFileName = dir.filePath("voice");
+    TRVideoRecorder recorder;
+    recorder.Breadcrumb = [](const QString&) {};
+    recorder.SetParams(o);
+    recorder.Start();
+    ASSERT_NE(recorder.GetMicBuffer(), nullptr);
+    const std::vector<int16_t> tone = signals::sine(440, 44100, 2, 441 * 150, 0.3);
+    recorder.SetStartTime(CaptureClockMs());
+    recorder.SetRecording(true);
+    // 1.5 s in 10-ms pieces of whole cycles.
+    for (size_t at = 0; at < tone.size(); at += 441 * 2) {
+        recorder.GetMicBuffer()->Write(tone.data() + at, 441 * 4);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(recorder.Stop());
+    EXPECT_EQ(recorder.FileName(), o.OutputFileName + ".m4a");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"voice.m4a"});
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-show_entries", "stream=codec_type,codec_name", "-of",
+                            "csv=p=0", recorder.FileName()});
+    probe.waitForFinished(60000);
+    EXPECT_EQ(probe.readAllStandardOutput().trimmed(), "aac,audio");
+    TAudioReader audio;
+    ASSERT_TRUE(audio.OpenFile(recorder.FileName()));
+    ASSERT_TRUE(audio.SetFormat(44100, 2, 16));
+    EXPECT_NEAR(double(audio.Duration()), 1500, 250);
+    // The second half second holds the tone.
+    std::vector<int16_t> pcm(44100);
+    uint32_t flags = 0;
+    for (int half = 0; half < 2; ++half)
+        audio.LoadData(22050, reinterpret_cast<uint8_t*>(pcm.data()), flags);
+    EXPECT_NEAR(signals::frequency(pcm.data(), 22050, 2, 44100), 440, 5);
+    EXPECT_GT(signals::rms(pcm.data(), 22050, 2), 0.1);
 }
 
 // A pointer source whose calls block until the test lets them go.
