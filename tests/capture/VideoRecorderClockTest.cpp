@@ -262,11 +262,15 @@ TEST(VideoRecorderClock, AGifWithoutPictureRecordsOnlyTheSoundAsM4a) {
     recorder.Start();
     ASSERT_NE(recorder.GetMicBuffer(), nullptr);
     const std::vector<int16_t> tone = signals::sine(440, 44100, 2, 441 * 150, 0.3);
-    recorder.SetStartTime(CaptureClockMs());
+    const int64_t start = CaptureClockMs();
+    recorder.SetStartTime(start);
     recorder.SetRecording(true);
-    // 1.5 s in 10-ms pieces of whole cycles.
-    for (size_t at = 0; at < tone.size(); at += 441 * 2) {
-        recorder.GetMicBuffer()->Write(tone.data() + at, 441 * 4);
+    // 1.5 s in 10-ms pieces of whole cycles, as many as the time passed asks for, so that a
+    // late wake-up on a busy machine leaves no gap.
+    for (size_t at = 0; at < tone.size();) {
+        const size_t due = std::min(size_t(CaptureClockMs() - start) / 10 * 441 * 2, tone.size());
+        for (; at < due; at += 441 * 2)
+            recorder.GetMicBuffer()->Write(tone.data() + at, 441 * 4);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     ASSERT_TRUE(recorder.Stop());
