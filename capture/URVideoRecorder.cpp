@@ -53,6 +53,7 @@ std::unique_ptr<TMFEncoder> CreateRecorderEncoder(int format) {
     else
         encoder = std::make_unique<TMFEncoderH264Ex>();
     encoder->UseHardware = format == VideoOutputH264Hardware || format == VideoOutputHEVCHardware;
+    encoder->RealTime = true;
     return encoder;
 }
 

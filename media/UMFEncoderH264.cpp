@@ -4,8 +4,11 @@ using namespace platform::media;
 
 namespace {
 
-// Speed of the software encoders: an export should keep up with its frame rate at 1080p.
-constexpr const char* SoftwarePreset = "veryfast";
+// Speed of the software encoders: an export should keep up with its frame rate at 1080p, and a
+// live recording must never fall behind the screen, whatever else the machine does.
+const char* SoftwarePreset(bool realTime) {
+    return realTime ? "ultrafast" : "veryfast";
+}
 
 } // namespace
 
@@ -19,7 +22,7 @@ VideoEncoderSettings TMFEncoderH264::CreateVideoOutputType() {
 EncoderOptions TMFEncoderH264::GetEncodingParameters() {
     if (UseHardware)
         return {};
-    return {{"preset", SoftwarePreset}};
+    return {{"preset", SoftwarePreset(RealTime)}};
 }
 
 TMFEncoderH265::TMFEncoderH265() {
@@ -35,7 +38,7 @@ VideoEncoderSettings TMFEncoderH265::CreateVideoOutputType() {
 EncoderOptions TMFEncoderH265::GetEncodingParameters() {
     if (UseHardware)
         return {};
-    return {{"preset", SoftwarePreset}, {"x265-params", "log-level=error:bframes=0"}};
+    return {{"preset", SoftwarePreset(RealTime)}, {"x265-params", "log-level=error:bframes=0"}};
 }
 
 TMFEncoderH264Camera::TMFEncoderH264Camera(PixelFormat input) {

@@ -112,6 +112,8 @@ public:
     bool UseTransparency = false;  // unchanged pixels become transparent (GIF)
     uint32_t TransparentColor = 0; // key colour as a pixel value (GIF)
     bool Animation = false;        // animated container (WebP)
+    bool RealTime = false;         // fed live (a recording): software encoders take their fastest
+                                   // preset so that they keep pace on any machine
 
 protected:
     // The encoded video stream: encoder, size, rate, bit rate, colour encoding.
