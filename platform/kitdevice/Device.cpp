@@ -8,10 +8,6 @@
 #include <optional>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace platform::kitdevice {
 
 namespace {
@@ -168,50 +164,53 @@ std::uint32_t blendPixel(std::uint32_t d, std::uint32_t s) {
     return low | high << 8;
 }
 
-#if defined(__SSE2__)
-// Four pixels widened to 16-bit channels: the same rounding and saturation as blendPixel().
-__m128i blendHalf(__m128i d, __m128i s, __m128i keep) {
-    const __m128i t = _mm_add_epi16(_mm_mullo_epi16(d, keep), _mm_set1_epi16(128));
-    return _mm_add_epi16(_mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8), s);
-}
+// Eight pixels as 32 channel bytes, and widened to 16 bits a channel.
+using ChannelBytes = std::uint8_t __attribute__((vector_size(32)));
+using ChannelWords = std::uint16_t __attribute__((vector_size(64)));
 
-// The source alpha of two pixels, spread over their four 16-bit channels.
-__m128i alphaLanes(__m128i s) {
-    const __m128i a = _mm_shufflelo_epi16(s, _MM_SHUFFLE(3, 3, 3, 3));
-    return _mm_shufflehi_epi16(a, _MM_SHUFFLE(3, 3, 3, 3));
-}
+#if defined(__x86_64__)
+#define TAVRIN_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define TAVRIN_VECTOR_CLONES
+#endif
 
-// Blends whole groups of four pixels and returns how many pixels it did. Opaque groups are
-// copied and empty ones skipped, as the formula would leave them.
-int blendVectorised(std::uint32_t* d, const std::uint32_t* s, int count) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i full = _mm_set1_epi16(255);
-    const int whole = count & ~3;
-    for (int i = 0; i < whole; i += 4) {
-        const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        const __m128i alphas = _mm_srli_epi32(sv, 24);
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, _mm_set1_epi32(255))) == 0xffff) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), sv);
+// Blends whole groups of eight pixels and returns how many pixels it did: the same rounding and
+// saturation as blendPixel(), written on vectors so that each instruction set gets its own
+// clone. Opaque groups are copied and empty ones skipped, as the formula would leave them.
+TAVRIN_VECTOR_CLONES int blendVectorised(std::uint32_t* d, const std::uint32_t* s, int count) {
+    constexpr int kGroup = 8;
+    const int whole = count / kGroup * kGroup;
+    for (int i = 0; i < whole; i += kGroup) {
+        std::uint32_t all = ~0u;
+        std::uint32_t any = 0;
+        for (int k = 0; k < kGroup; ++k) {
+            all &= s[i + k];
+            any |= s[i + k];
+        }
+        if (all >> 24 == 255) {
+            std::memcpy(d + i, s + i, sizeof(ChannelBytes));
             continue;
         }
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(sv, zero)) == 0xffff)
+        if (any == 0)
             continue;
-        const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-        const __m128i sLow = _mm_unpacklo_epi8(sv, zero);
-        const __m128i sHigh = _mm_unpackhi_epi8(sv, zero);
-        const __m128i low =
-            blendHalf(_mm_unpacklo_epi8(dv, zero), sLow, _mm_sub_epi16(full, alphaLanes(sLow)));
-        const __m128i high =
-            blendHalf(_mm_unpackhi_epi8(dv, zero), sHigh, _mm_sub_epi16(full, alphaLanes(sHigh)));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(low, high));
+        ChannelBytes sb;
+        ChannelBytes db;
+        std::memcpy(&sb, s + i, sizeof sb);
+        std::memcpy(&db, d + i, sizeof db);
+        const auto sw = __builtin_convertvector(sb, ChannelWords);
+        const auto dw = __builtin_convertvector(db, ChannelWords);
+        const ChannelWords alphaOfChannel = {3,  3,  3,  3,  7,  7,  7,  7,  11, 11, 11,
+                                             11, 15, 15, 15, 15, 19, 19, 19, 19, 23, 23,
+                                             23, 23, 27, 27, 27, 27, 31, 31, 31, 31};
+        const ChannelWords keep = 255 - __builtin_shuffle(sw, alphaOfChannel);
+        const ChannelWords t = dw * keep + 128;
+        ChannelWords sum = ((t + (t >> 8)) >> 8) + sw;
+        sum = sum > 255 ? 255 : sum;
+        const auto out = __builtin_convertvector(sum, ChannelBytes);
+        std::memcpy(d + i, &out, sizeof out);
     }
     return whole;
 }
-#else
-int blendVectorised(std::uint32_t*, const std::uint32_t*, int) {
-    return 0;
-}
-#endif
 struct Triangle {
     std::array<Edge, 3> edges;
     Plane u;
