@@ -265,27 +265,37 @@ std::optional<Triangle> setUpTriangle(const Vertex (&clip)[3], const Viewport& v
     return t;
 }
 
-void drawRow(const Triangle& t, const DrawState& state, int y) {
+PixelSpan spanAt(const Triangle& t, const DrawState& state, int x, int y, int count) {
     const double yc = y + 0.5;
+    PixelSpan span = state.base;
+    span.x = x;
+    span.y = y;
+    span.count = count;
+    span.u = float(t.u.at(x + 0.5, yc));
+    span.v = float(t.v.at(x + 0.5, yc));
+    span.du = float(t.u.a);
+    span.dv = float(t.v.a);
+    return span;
+}
+
+// The row function gets the whole run at once; what it declines goes through the pixel
+// function a span of colours at a time.
+void drawRow(const Triangle& t, const DrawState& state, int y) {
     int lo = t.x0;
     int hi = t.x1;
     for (const Edge& edge : t.edges)
-        narrowSpan(edge, yc, lo, hi);
+        narrowSpan(edge, y + 0.5, lo, hi);
+    if (lo >= hi)
+        return;
+    std::uint8_t* row = state.target.row(y);
+    if (state.program.row &&
+        state.program.row(spanAt(t, state, lo, y, hi - lo), row + std::size_t(lo) * 4, state.blend))
+        return;
     Color4 colors[kSpanPixels];
     for (int x = lo; x < hi; x += kSpanPixels) {
-        PixelSpan span = state.base;
-        span.x = x;
-        span.y = y;
-        span.count = std::min(kSpanPixels, hi - x);
-        span.u = float(t.u.at(x + 0.5, yc));
-        span.v = float(t.v.at(x + 0.5, yc));
-        span.du = float(t.u.a);
-        span.dv = float(t.v.a);
-        std::uint8_t* dst = state.target.row(y) + std::size_t(x) * 4;
-        if (state.program.row && state.program.row(span, dst, state.blend))
-            continue;
+        const PixelSpan span = spanAt(t, state, x, y, std::min(kSpanPixels, hi - x));
         state.program.pixel(span, colors);
-        blendSpan(dst, colors, span.count, state.blend);
+        blendSpan(row + std::size_t(x) * 4, colors, span.count, state.blend);
     }
 }
 
