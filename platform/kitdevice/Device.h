@@ -56,7 +56,6 @@ public:
 
 private:
     Device() = default;
-    void drawTriangle(const Vertex (&clip)[3]);
 
     Texture* target_ = nullptr;
     Viewport viewport_;

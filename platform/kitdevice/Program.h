@@ -52,8 +52,9 @@ using PixelFunction = void (*)(const PixelSpan& span, Color4* out);
 
 enum class BlendMode : std::uint8_t;
 
-/// Optionally draws a span straight into the target row `dst` (8-bit BGRA) with the blend
-/// mode; returns false to leave the span to the pixel function.
+/// Optionally draws a row's whole covered run straight into the target row `dst` (8-bit BGRA)
+/// with the blend mode, giving the same bytes as the pixel function and the blend would;
+/// returns false to leave the run to the pixel function.
 using RowFunction = bool (*)(const PixelSpan& span, std::uint8_t* dst, BlendMode blend);
 
 struct ProgramCode {

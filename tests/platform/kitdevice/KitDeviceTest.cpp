@@ -4,6 +4,7 @@
 #include "platform/kitdevice/FloatingPointGuard.h"
 
 #include <algorithm>
+#include <array>
 #include <cfenv>
 #include <cmath>
 #include <cstring>
@@ -163,6 +164,39 @@ TEST(Device, ByteSourceOverRoundsEveryChannelLikeTheFormula) {
     blendRowSourceOver(over, glow, 1);
     EXPECT_EQ(over[0], 255);
     EXPECT_EQ(over[1], 0);
+}
+
+TEST(Device, ByteSourceOverBlendsEachPixelOfARowOnItsOwn) {
+    // Opaque, empty, partly covering and colour-only sources side by side over the BGRA
+    // destination (100, 100, 100, 200), each landing anywhere in a row of nine.
+    struct Case {
+        std::array<std::uint8_t, 4> source;
+        std::array<std::uint8_t, 4> expected;
+    };
+    const std::vector<Case> cases = {
+        {{10, 20, 30, 255}, {10, 20, 30, 255}}, // opaque: the source itself
+        {{0, 0, 0, 0}, {100, 100, 100, 200}},   // transparent black: the destination
+        {{64, 0, 32, 128}, {114, 50, 82, 228}}, // 100 * 127 / 255 = 49.8, 200 * 127 / 255 = 99.6
+        {{200, 0, 0, 0}, {255, 100, 100, 200}}, // colour beyond its alpha saturates
+        {{0, 0, 0, 64}, {75, 75, 75, 214}},     // 100 * 191 / 255 = 74.9, 200 * 191 / 255 = 149.8
+    };
+    constexpr int kRow = 9;
+    for (std::size_t shift = 0; shift < cases.size(); ++shift) {
+        std::vector<std::uint8_t> dst;
+        std::vector<std::uint8_t> src;
+        for (int i = 0; i < kRow; ++i) {
+            const Case& c = cases[(std::size_t(i) + shift) % cases.size()];
+            src.insert(src.end(), c.source.begin(), c.source.end());
+            dst.insert(dst.end(), {100, 100, 100, 200});
+        }
+        blendRowSourceOver(dst.data(), src.data(), kRow);
+        for (int i = 0; i < kRow; ++i) {
+            const Case& c = cases[(std::size_t(i) + shift) % cases.size()];
+            for (std::size_t k = 0; k < 4; ++k)
+                ASSERT_EQ(dst[std::size_t(i) * 4 + k], c.expected[k])
+                    << "pixel " << i << " channel " << k << " shift " << shift;
+        }
+    }
 }
 
 TEST(Sampler, TexelRunsOnlyWhereSamplesAreWholeTexels) {
