@@ -63,8 +63,9 @@ public:
     explicit TileReader(const ImageTile& tile)
         : bits_(tile.pixels.isNull() ? nullptr
                                      : reinterpret_cast<const uint32_t*>(tile.pixels.constBits())),
-          stride_(tile.pixels.isNull() ? 0 : tile.pixels.bytesPerLine() / 4), region_(tile.region) {
-    }
+          stride_(tile.pixels.isNull() ? 0 : tile.pixels.bytesPerLine() / 4), region_(tile.region),
+          innerWidth_(uint32_t(std::max<int64_t>(region_.width() - 1, 0))),
+          innerHeight_(uint32_t(std::max<int64_t>(region_.height() - 1, 0))) {}
 
     /// The packed pixel at whole coordinates, transparent outside the tile.
     uint32_t packedAt(int32_t x, int32_t y) const {
@@ -100,16 +101,27 @@ public:
     /// which is much cheaper than bilinear(): no float conversions, and no bounds checks away
     /// from the tile's edges.
     template <class Sum> void addBilinear(float x, float y, Sum& sum) const {
-        if (!(std::abs(x) < 1e9f && std::abs(y) < 1e9f))
-            return;
-        const float fx = x - 0.5f, fy = y - 0.5f;
-        const float x0f = std::floor(fx), y0f = std::floor(fy);
-        const auto wx = uint32_t((fx - x0f) * 256.0f + 0.5f);
-        const auto wy = uint32_t((fy - y0f) * 256.0f + 0.5f);
-        const auto x0 = int32_t(x0f), y0 = int32_t(y0f);
+        addBilinearFixed(toFixed(x - 0.5f), toFixed(y - 0.5f), sum);
+    }
+
+    /// `v` in 1/256 pixel, rounded (halves up); positions beyond 2^22 pixels (and NaN) land
+    /// far outside any tile.
+    static int32_t toFixed(float v) {
+        constexpr float kFar = 4194304.0f; // 2^22 pixels, 2^30 in fixed point
+        const float w = v * 256.0f + 0.5f;
+        const float c = w > -kFar * 256 ? (w < kFar * 256 ? w : kFar * 256) : -kFar * 256;
+        const auto t = int32_t(c);        // towards zero
+        return t - int32_t(float(t) > c); // down
+    }
+
+    /// addBilinear() at fixed-point coordinates (see toFixed()) already moved by half a
+    /// pixel, so that the sample lies between pixel x >> 8 and the next.
+    template <class Sum> void addBilinearFixed(int32_t x, int32_t y, Sum& sum) const {
+        const int32_t x0 = x >> 8, y0 = y >> 8;
+        const auto wx = uint32_t(x & 255), wy = uint32_t(y & 255);
         uint32_t p00, p10, p01, p11;
-        if (bits_ && x0 >= region_.left && x0 + 1 < region_.right && y0 >= region_.top &&
-            y0 + 1 < region_.bottom) {
+        if (bits_ && uint32_t(x0 - region_.left) < innerWidth_ &&
+            uint32_t(y0 - region_.top) < innerHeight_) {
             const uint32_t* top =
                 bits_ + ptrdiff_t(y0 - region_.top) * stride_ + (x0 - region_.left);
             p00 = top[0];
@@ -132,6 +144,8 @@ private:
     const uint32_t* bits_;
     ptrdiff_t stride_;
     RectL region_;
+    // The pixels with a right (lower) neighbour in the tile: the fast path's bounds.
+    uint32_t innerWidth_, innerHeight_;
 };
 
 /// A weighted sum of packed pixels in fixed point, exact: two channels share each 64-bit word
