@@ -91,13 +91,16 @@ public:
         const auto c01 = size_t(selector_[size_t(i + by1)]),
                    c11 = size_t(selector_[size_t(j + by1)]);
         const double sx = rx0 * rx0 * (3 - 2 * rx0), sy = ry0 * ry0 * (3 - 2 * ry0);
+        // The plain form, not std::lerp: its exactness cases branch on the corners' signs,
+        // which the noise makes unpredictable.
+        auto lerp = [](double a, double b, double t) { return a + t * (b - a); };
         std::array<double, 4> n;
         for (size_t ch = 0; ch < 4; ++ch) {
             const auto& g = gradient_[ch];
             auto dot = [&](size_t b, double rx, double ry) { return rx * g[b][0] + ry * g[b][1]; };
-            const double a = std::lerp(dot(c00, rx0, ry0), dot(c10, rx1, ry0), sx);
-            const double b = std::lerp(dot(c01, rx0, ry1), dot(c11, rx1, ry1), sx);
-            n[ch] = std::lerp(a, b, sy);
+            const double a = lerp(dot(c00, rx0, ry0), dot(c10, rx1, ry0), sx);
+            const double b = lerp(dot(c01, rx0, ry1), dot(c11, rx1, ry1), sx);
+            n[ch] = lerp(a, b, sy);
         }
         return n;
     }
