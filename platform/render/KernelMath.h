@@ -11,6 +11,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace platform::render {
 
 /// A premultiplied colour, channels 0..1.
@@ -134,10 +138,7 @@ public:
             p01 = packedAt(x0, y0 + 1);
             p11 = packedAt(x0 + 1, y0 + 1);
         }
-        sum.add(p00, (256 - wx) * (256 - wy));
-        sum.add(p10, wx * (256 - wy));
-        sum.add(p01, (256 - wx) * wy);
-        sum.add(p11, wx * wy);
+        sum.addBilinear(p00, p10, p01, p11, wx, wy);
     }
 
 private:
@@ -148,26 +149,72 @@ private:
     uint32_t innerWidth_, innerHeight_;
 };
 
-/// A weighted sum of packed pixels in fixed point, exact: two channels share each 64-bit word
-/// (32 bits apiece). The weights of all the pixels added may total up to 2^24 (256 bilinear
-/// samples of weight 65536).
+/// A sum of bilinear samples of packed pixels in fixed point, exact: each sample weighs 65536
+/// and up to 256 samples may be added.
 class PixelSum {
 public:
+    /// Adds the four pixels around a sample with the bilinear weights of its position `wx`,
+    /// `wy` (0..256) past the first.
+    void addBilinear(uint32_t p00, uint32_t p10, uint32_t p01, uint32_t p11, uint32_t wx,
+                     uint32_t wy) {
+        const uint32_t w00 = (256 - wx) * (256 - wy), w10 = wx * (256 - wy), w01 = (256 - wx) * wy,
+                       w11 = wx * wy;
+#if defined(__SSE2__)
+        // One sample is at most 255 x 65536 < 2^24 and so are its partial sums: exact in
+        // single precision. 256 samples stay below 2^32 in the unsigned lanes.
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i bits =
+            _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(p00)), _mm_cvtsi32_si128(int(p10)));
+        const __m128i bottomBits =
+            _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(p01)), _mm_cvtsi32_si128(int(p11)));
+        const __m128i upper = _mm_unpacklo_epi8(bits, zero),
+                      lower = _mm_unpacklo_epi8(bottomBits, zero);
+        auto channels = [&](__m128i words, bool high) {
+            return _mm_cvtepi32_ps(high ? _mm_unpackhi_epi16(words, zero)
+                                        : _mm_unpacklo_epi16(words, zero));
+        };
+        const __m128 s =
+            _mm_add_ps(_mm_add_ps(_mm_mul_ps(channels(upper, false), _mm_set1_ps(float(w00))),
+                                  _mm_mul_ps(channels(upper, true), _mm_set1_ps(float(w10)))),
+                       _mm_add_ps(_mm_mul_ps(channels(lower, false), _mm_set1_ps(float(w01))),
+                                  _mm_mul_ps(channels(lower, true), _mm_set1_ps(float(w11)))));
+        lanes_ = _mm_add_epi32(lanes_, _mm_cvtps_epi32(s));
+#else
+        add(p00, w00);
+        add(p10, w10);
+        add(p01, w01);
+        add(p11, w11);
+#endif
+    }
+
+    /// The sum divided by `total` (the weights added), rounded, packed.
+    uint32_t mean(uint64_t total) const {
+        const double k = 1.0 / double(total); // one division, not four
+        auto lane = [k](uint32_t v) { return uint32_t(double(v) * k + 0.5); };
+#if defined(__SSE2__)
+        alignas(16) uint32_t v[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(v), lanes_);
+        return lane(v[3]) << 24 | lane(v[2]) << 16 | lane(v[1]) << 8 | lane(v[0]);
+#else
+        return lane(uint32_t(ag_ >> 32)) << 24 | lane(uint32_t(rb_ >> 32)) << 16 |
+               lane(uint32_t(ag_)) << 8 | lane(uint32_t(rb_));
+#endif
+    }
+
+private:
+#if defined(__SSE2__)
+    __m128i lanes_ = _mm_setzero_si128(); // blue, green, red, alpha
+#else
     void add(uint32_t p, uint32_t weight) {
         rb_ += spread(p) * weight;
         ag_ += spread(p >> 8) * weight;
     }
-    /// The sum divided by `total` (the weights added), rounded, packed.
-    uint32_t mean(uint64_t total) const {
-        const double k = 1.0 / double(total); // one division, not four
-        auto lane = [k](uint64_t v) { return uint32_t(double(v & 0xffffffffu) * k + 0.5); };
-        return lane(ag_ >> 32) << 24 | lane(rb_ >> 32) << 16 | lane(ag_) << 8 | lane(rb_);
-    }
-
-private:
     // Bytes 0 and 2 of `p` into the low bits of the two 32-bit halves.
-    static uint64_t spread(uint32_t p) { return uint64_t(p & 0xff) | uint64_t(p & 0xff0000) << 16; }
+    static uint64_t spread(uint32_t p) {
+        return uint64_t(p & 0xff) | uint64_t(p & 0xff0000) << 16;
+    }
     uint64_t rb_ = 0, ag_ = 0;
+#endif
 };
 
 /// The weight PixelSum gives one bilinear sample.
