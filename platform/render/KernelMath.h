@@ -257,12 +257,19 @@ template <class F> void generatePackedPixels(ImageTile& out, const RectL& area, 
     if (r.isEmpty())
         return;
     const int width = int(r.width());
+    // Each band goes in column strips, every strip down all the band's rows: a kernel that
+    // samples far from its pixel (along arcs, towards a centre) then finds the source rows of
+    // the row above still in cache.
+    constexpr int kStrip = 128;
     parallelRows(int(r.height()), width, [&](int first, int last) {
-        for (int i = first; i < last; ++i) {
-            const int32_t y = r.top + i;
-            uint32_t* dst = out.mutableRow(y) + (r.left - out.region.left);
-            for (int x = 0; x < width; ++x)
-                dst[x] = f(r.left + x, y);
+        for (int left = 0; left < width; left += kStrip) {
+            const int right = std::min(width, left + kStrip);
+            for (int i = first; i < last; ++i) {
+                const int32_t y = r.top + i;
+                uint32_t* dst = out.mutableRow(y) + (r.left - out.region.left);
+                for (int x = left; x < right; ++x)
+                    dst[x] = f(r.left + x, y);
+            }
         }
     });
 }
