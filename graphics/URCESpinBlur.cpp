@@ -16,20 +16,31 @@ namespace {
 
 // A pixel at distance d from the centre averages ceil(d x arc) + 1 samples (one per pixel of
 // the arc it sweeps, 2 to kSamples) spread evenly over the arc from -arc / 2 to arc / 2. The
-// samples are found by rotating the first one step by step, so no sine is computed per pixel.
+// rotations of every sample count are worked out once per run, so the samples of a pixel are
+// independent of each other and no sine is computed per pixel.
+constexpr int kSamples = 32;
+
+// cos and sin of the sample angles for each sample count n (rows 2 to kSamples).
+using Turns = std::array<std::array<PointF, kSamples>, kSamples + 1>;
+
+Turns turnsOver(float arc) {
+    Turns t{};
+    for (int n = 2; n <= kSamples; ++n)
+        for (int k = 0; k < n; ++k) {
+            PointF& r = t[size_t(n)][size_t(k)];
+            platform::render::fastSinCos(-arc / 2 + arc * float(k) / float(n - 1), r.y, r.x);
+        }
+    return t;
+}
+
 void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
     const auto& b = ShaderBuffer<TCE_SpinBlur_Buffer>(buffer);
-    constexpr int kSamples = 32;
     const float arc = std::clamp(b.Size, 0.0f, 2 * std::numbers::pi_v<float>) / 8;
     if (!(arc > 0)) {
         shading::copy(in[0], out);
         return;
     }
-    PointF first; // cos and sin of the first sample's angle
-    platform::render::fastSinCos(-arc / 2, first.y, first.x);
-    std::array<PointF, kSamples + 1> step{}; // for n samples: cos and sin of arc / (n - 1)
-    for (int n = 2; n <= kSamples; ++n)
-        platform::render::fastSinCos(arc / float(n - 1), step[size_t(n)].y, step[size_t(n)].x);
+    const Turns turns = turnsOver(arc);
     const float cx = b.Center.x, cy = b.Center.y;
     shading::average(
         in[0], out,
@@ -41,14 +52,12 @@ void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
                 return 1;
             }
             const int n = shading::sampleCount(d * arc + 1, kSamples);
-            const PointF turn = step[size_t(n)];
-            float vx = dx * first.x - dy * first.y, vy = dx * first.y + dy * first.x;
+            const auto& turn = turns[size_t(n)];
             for (int k = 0; k < n; ++k) {
-                const PointF p = shading::limitToImage({cx + vx, cy + vy}, b.MaxWidth, b.MaxHeight);
+                const PointF r = turn[size_t(k)];
+                const PointF p = shading::limitToImage(
+                    {cx + dx * r.x - dy * r.y, cy + dx * r.y + dy * r.x}, b.MaxWidth, b.MaxHeight);
                 add(p.x, p.y);
-                const float nx = vx * turn.x - vy * turn.y;
-                vy = vx * turn.y + vy * turn.x;
-                vx = nx;
             }
             return n;
         },

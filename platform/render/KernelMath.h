@@ -11,6 +11,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace platform::render {
 
 /// A premultiplied colour, channels 0..1.
@@ -63,8 +67,9 @@ public:
     explicit TileReader(const ImageTile& tile)
         : bits_(tile.pixels.isNull() ? nullptr
                                      : reinterpret_cast<const uint32_t*>(tile.pixels.constBits())),
-          stride_(tile.pixels.isNull() ? 0 : tile.pixels.bytesPerLine() / 4), region_(tile.region) {
-    }
+          stride_(tile.pixels.isNull() ? 0 : tile.pixels.bytesPerLine() / 4), region_(tile.region),
+          innerWidth_(uint32_t(std::max<int64_t>(region_.width() - 1, 0))),
+          innerHeight_(uint32_t(std::max<int64_t>(region_.height() - 1, 0))) {}
 
     /// The packed pixel at whole coordinates, transparent outside the tile.
     uint32_t packedAt(int32_t x, int32_t y) const {
@@ -100,16 +105,27 @@ public:
     /// which is much cheaper than bilinear(): no float conversions, and no bounds checks away
     /// from the tile's edges.
     template <class Sum> void addBilinear(float x, float y, Sum& sum) const {
-        if (!(std::abs(x) < 1e9f && std::abs(y) < 1e9f))
-            return;
-        const float fx = x - 0.5f, fy = y - 0.5f;
-        const float x0f = std::floor(fx), y0f = std::floor(fy);
-        const auto wx = uint32_t((fx - x0f) * 256.0f + 0.5f);
-        const auto wy = uint32_t((fy - y0f) * 256.0f + 0.5f);
-        const auto x0 = int32_t(x0f), y0 = int32_t(y0f);
+        addBilinearFixed(toFixed(x - 0.5f), toFixed(y - 0.5f), sum);
+    }
+
+    /// `v` in 1/256 pixel, rounded (halves up); positions beyond 2^22 pixels (and NaN) land
+    /// far outside any tile.
+    static int32_t toFixed(float v) {
+        constexpr float kFar = 4194304.0f; // 2^22 pixels, 2^30 in fixed point
+        const float w = v * 256.0f + 0.5f;
+        const float c = w > -kFar * 256 ? (w < kFar * 256 ? w : kFar * 256) : -kFar * 256;
+        const auto t = int32_t(c);        // towards zero
+        return t - int32_t(float(t) > c); // down
+    }
+
+    /// addBilinear() at fixed-point coordinates (see toFixed()) already moved by half a
+    /// pixel, so that the sample lies between pixel x >> 8 and the next.
+    template <class Sum> void addBilinearFixed(int32_t x, int32_t y, Sum& sum) const {
+        const int32_t x0 = x >> 8, y0 = y >> 8;
+        const auto wx = uint32_t(x & 255), wy = uint32_t(y & 255);
         uint32_t p00, p10, p01, p11;
-        if (bits_ && x0 >= region_.left && x0 + 1 < region_.right && y0 >= region_.top &&
-            y0 + 1 < region_.bottom) {
+        if (bits_ && uint32_t(x0 - region_.left) < innerWidth_ &&
+            uint32_t(y0 - region_.top) < innerHeight_) {
             const uint32_t* top =
                 bits_ + ptrdiff_t(y0 - region_.top) * stride_ + (x0 - region_.left);
             p00 = top[0];
@@ -122,38 +138,83 @@ public:
             p01 = packedAt(x0, y0 + 1);
             p11 = packedAt(x0 + 1, y0 + 1);
         }
-        sum.add(p00, (256 - wx) * (256 - wy));
-        sum.add(p10, wx * (256 - wy));
-        sum.add(p01, (256 - wx) * wy);
-        sum.add(p11, wx * wy);
+        sum.addBilinear(p00, p10, p01, p11, wx, wy);
     }
 
 private:
     const uint32_t* bits_;
     ptrdiff_t stride_;
     RectL region_;
+    // The pixels with a right (lower) neighbour in the tile: the fast path's bounds.
+    uint32_t innerWidth_, innerHeight_;
 };
 
-/// A weighted sum of packed pixels in fixed point, exact: two channels share each 64-bit word
-/// (32 bits apiece). The weights of all the pixels added may total up to 2^24 (256 bilinear
-/// samples of weight 65536).
+/// A sum of bilinear samples of packed pixels in fixed point, exact: each sample weighs 65536
+/// and up to 256 samples may be added.
 class PixelSum {
 public:
+    /// Adds the four pixels around a sample with the bilinear weights of its position `wx`,
+    /// `wy` (0..256) past the first.
+    void addBilinear(uint32_t p00, uint32_t p10, uint32_t p01, uint32_t p11, uint32_t wx,
+                     uint32_t wy) {
+        const uint32_t w00 = (256 - wx) * (256 - wy), w10 = wx * (256 - wy), w01 = (256 - wx) * wy,
+                       w11 = wx * wy;
+#if defined(__SSE2__)
+        // One sample is at most 255 x 65536 < 2^24 and so are its partial sums: exact in
+        // single precision. 256 samples stay below 2^32 in the unsigned lanes.
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i bits =
+            _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(p00)), _mm_cvtsi32_si128(int(p10)));
+        const __m128i bottomBits =
+            _mm_unpacklo_epi32(_mm_cvtsi32_si128(int(p01)), _mm_cvtsi32_si128(int(p11)));
+        const __m128i upper = _mm_unpacklo_epi8(bits, zero),
+                      lower = _mm_unpacklo_epi8(bottomBits, zero);
+        auto channels = [&](__m128i words, bool high) {
+            return _mm_cvtepi32_ps(high ? _mm_unpackhi_epi16(words, zero)
+                                        : _mm_unpacklo_epi16(words, zero));
+        };
+        const __m128 s =
+            _mm_add_ps(_mm_add_ps(_mm_mul_ps(channels(upper, false), _mm_set1_ps(float(w00))),
+                                  _mm_mul_ps(channels(upper, true), _mm_set1_ps(float(w10)))),
+                       _mm_add_ps(_mm_mul_ps(channels(lower, false), _mm_set1_ps(float(w01))),
+                                  _mm_mul_ps(channels(lower, true), _mm_set1_ps(float(w11)))));
+        lanes_ = _mm_add_epi32(lanes_, _mm_cvtps_epi32(s));
+#else
+        add(p00, w00);
+        add(p10, w10);
+        add(p01, w01);
+        add(p11, w11);
+#endif
+    }
+
+    /// The sum divided by `total` (the weights added), rounded, packed.
+    uint32_t mean(uint64_t total) const {
+        const double k = 1.0 / double(total); // one division, not four
+        auto lane = [k](uint32_t v) { return uint32_t(double(v) * k + 0.5); };
+#if defined(__SSE2__)
+        alignas(16) uint32_t v[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(v), lanes_);
+        return lane(v[3]) << 24 | lane(v[2]) << 16 | lane(v[1]) << 8 | lane(v[0]);
+#else
+        return lane(uint32_t(ag_ >> 32)) << 24 | lane(uint32_t(rb_ >> 32)) << 16 |
+               lane(uint32_t(ag_)) << 8 | lane(uint32_t(rb_));
+#endif
+    }
+
+private:
+#if defined(__SSE2__)
+    __m128i lanes_ = _mm_setzero_si128(); // blue, green, red, alpha
+#else
     void add(uint32_t p, uint32_t weight) {
         rb_ += spread(p) * weight;
         ag_ += spread(p >> 8) * weight;
     }
-    /// The sum divided by `total` (the weights added), rounded, packed.
-    uint32_t mean(uint64_t total) const {
-        const double k = 1.0 / double(total); // one division, not four
-        auto lane = [k](uint64_t v) { return uint32_t(double(v & 0xffffffffu) * k + 0.5); };
-        return lane(ag_ >> 32) << 24 | lane(rb_ >> 32) << 16 | lane(ag_) << 8 | lane(rb_);
-    }
-
-private:
     // Bytes 0 and 2 of `p` into the low bits of the two 32-bit halves.
-    static uint64_t spread(uint32_t p) { return uint64_t(p & 0xff) | uint64_t(p & 0xff0000) << 16; }
+    static uint64_t spread(uint32_t p) {
+        return uint64_t(p & 0xff) | uint64_t(p & 0xff0000) << 16;
+    }
     uint64_t rb_ = 0, ag_ = 0;
+#endif
 };
 
 /// The weight PixelSum gives one bilinear sample.
@@ -196,12 +257,19 @@ template <class F> void generatePackedPixels(ImageTile& out, const RectL& area, 
     if (r.isEmpty())
         return;
     const int width = int(r.width());
+    // Each band goes in column strips, every strip down all the band's rows: a kernel that
+    // samples far from its pixel (along arcs, towards a centre) then finds the source rows of
+    // the row above still in cache.
+    constexpr int kStrip = 128;
     parallelRows(int(r.height()), width, [&](int first, int last) {
-        for (int i = first; i < last; ++i) {
-            const int32_t y = r.top + i;
-            uint32_t* dst = out.mutableRow(y) + (r.left - out.region.left);
-            for (int x = 0; x < width; ++x)
-                dst[x] = f(r.left + x, y);
+        for (int left = 0; left < width; left += kStrip) {
+            const int right = std::min(width, left + kStrip);
+            for (int i = first; i < last; ++i) {
+                const int32_t y = r.top + i;
+                uint32_t* dst = out.mutableRow(y) + (r.left - out.region.left);
+                for (int x = left; x < right; ++x)
+                    dst[x] = f(r.left + x, y);
+            }
         }
     });
 }

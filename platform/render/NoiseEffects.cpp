@@ -62,9 +62,11 @@ public:
         }
     }
 
-    double noise(int channel, double vx, double vy, const Stitch* stitch) const {
+    /// The noise of the four channels at (vx, vy): they share the lattice cell and corners
+    /// and differ only in their gradients.
+    std::array<double, 4> noise(double vx, double vy, const Stitch* stitch) const {
         if (!(std::abs(vx) < kMaxLattice && std::abs(vy) < kMaxLattice))
-            return 0;
+            return {};
         const double tx = vx + kPerlinOffset, ty = vy + kPerlinOffset;
         int bx0 = int(tx), by0 = int(ty);
         int bx1 = bx0 + 1, by1 = by0 + 1;
@@ -84,16 +86,23 @@ public:
                 by1 = int((uy + 1 - stitch->height) & kLatticeMask);
         }
         const int i = selector_[size_t(bx0)], j = selector_[size_t(bx1)];
-        const auto& g = gradient_[size_t(channel)];
-        auto dot = [&](int b, double rx, double ry) {
-            return rx * g[size_t(b)][0] + ry * g[size_t(b)][1];
-        };
+        const auto c00 = size_t(selector_[size_t(i + by0)]),
+                   c10 = size_t(selector_[size_t(j + by0)]);
+        const auto c01 = size_t(selector_[size_t(i + by1)]),
+                   c11 = size_t(selector_[size_t(j + by1)]);
         const double sx = rx0 * rx0 * (3 - 2 * rx0), sy = ry0 * ry0 * (3 - 2 * ry0);
-        const double a = std::lerp(dot(selector_[size_t(i + by0)], rx0, ry0),
-                                   dot(selector_[size_t(j + by0)], rx1, ry0), sx);
-        const double b = std::lerp(dot(selector_[size_t(i + by1)], rx0, ry1),
-                                   dot(selector_[size_t(j + by1)], rx1, ry1), sx);
-        return std::lerp(a, b, sy);
+        // The plain form, not std::lerp: its exactness cases branch on the corners' signs,
+        // which the noise makes unpredictable.
+        auto lerp = [](double a, double b, double t) { return a + t * (b - a); };
+        std::array<double, 4> n;
+        for (size_t ch = 0; ch < 4; ++ch) {
+            const auto& g = gradient_[ch];
+            auto dot = [&](size_t b, double rx, double ry) { return rx * g[b][0] + ry * g[b][1]; };
+            const double a = lerp(dot(c00, rx0, ry0), dot(c10, rx1, ry0), sx);
+            const double b = lerp(dot(c01, rx0, ry1), dot(c11, rx1, ry1), sx);
+            n[ch] = lerp(a, b, sy);
+        }
+        return n;
     }
 
 private:
@@ -127,12 +136,11 @@ public:
         if (stitch_)
             stitch = stitchFor(fx, fy);
         generatePixels(out, [&](int32_t x, int32_t y) {
+            const std::array<double, 4> sum =
+                turbulence(double(x) + offset_.x, double(y) + offset_.y, fx, fy, stitch);
             std::array<float, 4> c{};
-            for (int ch = 0; ch < 4; ++ch) {
-                const double sum = turbulence(ch, double(x) + offset_.x, double(y) + offset_.y, fx,
-                                              fy, stitch_ ? stitch : Stitch{});
-                c[size_t(ch)] = float(fractal_ ? (sum + 1) / 2 : sum);
-            }
+            for (size_t ch = 0; ch < 4; ++ch)
+                c[ch] = float(fractal_ ? (sum[ch] + 1) / 2 : sum[ch]);
             const float a = std::clamp(c[3], 0.0f, 1.0f);
             return premultiplied({std::clamp(c[0], 0.0f, 1.0f), std::clamp(c[1], 0.0f, 1.0f),
                                   std::clamp(c[2], 0.0f, 1.0f), a});
@@ -160,12 +168,14 @@ private:
         return s;
     }
 
-    double turbulence(int channel, double px, double py, double fx, double fy,
-                      Stitch stitch) const {
-        double sum = 0, vx = px * fx, vy = py * fy, ratio = 1;
+    std::array<double, 4> turbulence(double px, double py, double fx, double fy,
+                                     Stitch stitch) const {
+        std::array<double, 4> sum{};
+        double vx = px * fx, vy = py * fy, ratio = 1;
         for (int octave = 0; octave < octaves_; ++octave) {
-            const double n = lattice_->noise(channel, vx, vy, stitch_ ? &stitch : nullptr);
-            sum += (fractal_ ? n : std::abs(n)) / ratio;
+            const std::array<double, 4> n = lattice_->noise(vx, vy, stitch_ ? &stitch : nullptr);
+            for (size_t ch = 0; ch < 4; ++ch)
+                sum[ch] += (fractal_ ? n[ch] : std::abs(n[ch])) / ratio;
             vx *= 2, vy *= 2, ratio *= 2;
             stitch.width *= 2;
             stitch.wrapX = 2 * stitch.wrapX - kPerlinOffset;

@@ -451,3 +451,110 @@ TEST(CustomEffectKernels, CircularMasksAreFullyOpenAtTheEndAndClosedAtTheStart) 
                         << ", t = " << t;
                 }
 }
+
+namespace {
+
+// The mean of bilinear samples of `src` (pixel centres at i + 0.5, transparent outside) at
+// `points`, worked out in double precision, rounded to bytes.
+uint32_t meanOfSamples(const ImageTile& src, const std::vector<std::array<double, 2>>& points) {
+    std::array<double, 4> sum{};
+    for (const auto& [x, y] : points) {
+        const double fx = x - 0.5, fy = y - 0.5;
+        const double x0 = std::floor(fx), y0 = std::floor(fy), tx = fx - x0, ty = fy - y0;
+        const double w[4] = {(1 - tx) * (1 - ty), tx * (1 - ty), (1 - tx) * ty, tx * ty};
+        for (int k = 0; k < 4; ++k) {
+            const uint32_t p = src.pixelAt(int32_t(x0) + k % 2, int32_t(y0) + k / 2);
+            for (int c = 0; c < 4; ++c)
+                sum[size_t(c)] += w[k] * channel(p, 8 * c);
+        }
+    }
+    uint32_t out = 0;
+    for (int c = 0; c < 4; ++c)
+        out |= uint32_t(std::lround(sum[size_t(c)] / double(points.size()))) << (8 * c);
+    return out;
+}
+
+// Spin blur: ceil(d x arc + 1) samples (2 to 32) evenly over the arc of Size / 8 radians
+// centred on the pixel, turned clockwise on screen, each limited to the image when asked.
+std::vector<std::array<double, 2>> spinSamples(double x, double y, double cx, double cy,
+                                               double size, double limitW, double limitH) {
+    const double arc = size / 8, dx = x - cx, dy = y - cy, d = std::hypot(dx, dy);
+    const int n = std::clamp(int(std::ceil(d * arc + 1)), 2, 32);
+    std::vector<std::array<double, 2>> points;
+    for (int k = 0; k < n; ++k) {
+        const double a = -arc / 2 + arc * k / (n - 1);
+        double px = cx + dx * std::cos(a) - dy * std::sin(a);
+        double py = cy + dx * std::sin(a) + dy * std::cos(a);
+        if (limitW > 0 && limitH > 0) {
+            px = std::clamp(px, 0.5, limitW - 0.5);
+            py = std::clamp(py, 0.5, limitH - 0.5);
+        }
+        points.push_back({px, py});
+    }
+    return points;
+}
+
+// Radial blur: ceil(d x Size / 4 + 1) samples (2 to 16) from the pixel over Size / 4 of its
+// way to the centre.
+std::vector<std::array<double, 2>> radialSamples(double x, double y, double cx, double cy,
+                                                 double size) {
+    const double reach = size / 4, d = std::hypot(cx - x, cy - y);
+    const int n = std::clamp(int(std::ceil(d * reach + 1)), 2, 16);
+    std::vector<std::array<double, 2>> points;
+    for (int k = 0; k < n; ++k)
+        points.push_back({x + (cx - x) * reach * k / (n - 1), y + (cy - y) * reach * k / (n - 1)});
+    return points;
+}
+
+} // namespace
+
+// The blurs against their sampling worked out directly (sines per sample, double precision)
+// on varied pixels, at the centre, near it, at the corners and beyond the picture's half.
+TEST(CustomEffectKernels, BlursAverageTheSamplesOfADirectComputation) {
+    FactoryPtr f = Factory::create();
+    QString tag;
+    ASSERT_FALSE(RegisterCustomEffects(tag, true, CustomEffectRegistrations(f)));
+    constexpr int W = 48, H = 36;
+    const BitmapPtr input = noiseBitmap(W, H);
+    const ImageTile src = input->render(input->bounds());
+    const double cx = 20.5, cy = 15.25;
+    using Samples = std::function<std::vector<std::array<double, 2>>(double, double)>;
+    struct Case {
+        const char* what;
+        QUuid id;
+        Values values;
+        Samples samples;
+    };
+    const Case cases[] = {
+        {"spin 1.5",
+         CLSID_CESpinBlur,
+         {{0, 1.5f}, {1, Vector2{float(cx), float(cy)}}},
+         [&](double x, double y) { return spinSamples(x, y, cx, cy, 1.5, 0, 0); }},
+        {"spin 6, limited to the image",
+         CLSID_CESpinBlur,
+         {{0, 6.0f}, {1, Vector2{float(cx), float(cy)}}, {3, float(W)}, {4, float(H)}},
+         [&](double x, double y) { return spinSamples(x, y, cx, cy, 6, W, H); }},
+        {"radial 1",
+         CLSID_CERadialblur,
+         {{0, 1.0f}, {1, Vector2{float(cx), float(cy)}}},
+         [&](double x, double y) { return radialSamples(x, y, cx, cy, 1); }},
+        {"radial 2",
+         CLSID_CERadialblur,
+         {{0, 2.0f}, {1, Vector2{float(cx), float(cy)}}},
+         [&](double x, double y) { return radialSamples(x, y, cx, cy, 2); }},
+    };
+    const std::pair<int, int> pixels[] = {{20, 15}, {22, 16}, {0, 0}, {47, 35}, {5, 30}, {40, 3}};
+    for (const Case& c : cases) {
+        const EffectPtr e = effectOn(f, c.id, input);
+        for (const auto& [index, value] : c.values)
+            ASSERT_TRUE(e->setValue(index, value)) << c.what;
+        const ImageTile out = e->render(input->bounds());
+        for (const auto& [x, y] : pixels) {
+            const uint32_t expected = meanOfSamples(src, c.samples(x + 0.5, y + 0.5));
+            const uint32_t got = out.pixelAt(x, y);
+            EXPECT_TRUE(near(got, expected, 2))
+                << c.what << " at (" << x << ", " << y << "): " << hex(got).toStdString()
+                << ", expected " << hex(expected).toStdString();
+        }
+    }
+}
