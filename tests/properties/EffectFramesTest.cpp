@@ -1,6 +1,7 @@
 // The frames of the effect-driving groups on an image object: loading shows the group's values,
 // a user change writes the group, repaints and records one undo step of the frame's kind, and
 // undo brings the old values back into the frame. Then what each frame adds to its editors.
+#include "FrameTestServices.h"
 #include "core/IKAnimation.h"
 #include "core/UREditorServices.h"
 #include "core/URProject.h"
@@ -34,15 +35,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class TestServices : public TREditorServices {
-public:
-    TRProject* ActiveProject() const override { return project; }
-    void RepaintScene() override { ++repaints; }
-
-    TRProject* project = nullptr;
-    int repaints = 0;
-};
 
 struct RegisteredGroups {
     RegisteredGroups() {

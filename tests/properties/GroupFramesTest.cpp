@@ -1,6 +1,7 @@
 // The frames of the fill, border, text, text-layout and media-speed groups: a shown group shows
 // its values, a user change writes it with exactly one undo record of the frame's kind, and the
 // cases of each frame (styles per object type, the media list, time variables, speed limits).
+#include "FrameTestServices.h"
 #include "core/IKAnimation.h"
 #include "core/UREditorServices.h"
 #include "core/URProject.h"
@@ -33,13 +34,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class TestServices : public TREditorServices {
-public:
-    TRProject* ActiveProject() const override { return project; }
-    void RepaintScene() override {}
-    TRProject* project = nullptr;
-};
 
 struct RegisteredGroups {
     RegisteredGroups() {

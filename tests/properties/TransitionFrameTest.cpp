@@ -1,6 +1,7 @@
 // The transition frame: the kinds each side offers, the rows each kind shows, loading and
 // writing a group with one undo step of the side's kind, the easing menu (an undone, recorded
 // edit), a stored kind the list does not offer, and the span the play button asks for.
+#include "FrameTestServices.h"
 #include "core/IKAnimation.h"
 #include "core/UREditorServices.h"
 #include "core/URObject.h"
@@ -22,14 +23,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class TestServices : public TREditorServices {
-public:
-    TRProject* ActiveProject() const override { return project; }
-    void RepaintScene() override { ++repaints; }
-    TRProject* project = nullptr;
-    int repaints = 0;
-};
 
 struct Registered {
     Registered() {
