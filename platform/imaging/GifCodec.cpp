@@ -1,5 +1,8 @@
 #include "platform/imaging/GifCodec.h"
 
+#include "platform/media/GifAnimation.h"
+#include "platform/media/MediaType.h"
+
 #include <QFile>
 #include <array>
 #include <gif_lib.h>
@@ -120,6 +123,31 @@ QString writeGif(const QString& fileName, const QImage& image) {
     if (EGifCloseFile(gif, &error) != GIF_OK && cause.isEmpty())
         cause = gifError(error);
     return cause;
+}
+
+QImage readGif(const QString& fileName, QString& error) {
+    try {
+        const media::GifAnimation gif(QFile::encodeName(fileName).toStdString());
+        QImage image(gif.width(), gif.height(), QImage::Format_ARGB32_Premultiplied);
+        if (image.isNull()) {
+            error = QStringLiteral("out of memory");
+            return {};
+        }
+        image.fill(Qt::transparent);
+        gif.drawFrame(0, image.bits(), int(image.bytesPerLine()));
+        return image;
+    } catch (const media::MediaError& e) {
+        error = QString::fromUtf8(e.what());
+        return {};
+    }
+}
+
+int gifFrameCount(const QString& fileName) {
+    try {
+        return int(media::GifAnimation(QFile::encodeName(fileName).toStdString()).frames().size());
+    } catch (const media::MediaError&) {
+        return 0;
+    }
 }
 
 } // namespace platform::imaging

@@ -2,6 +2,7 @@
 
 #include "platform/imaging/GifCodec.h"
 #include "platform/imaging/HeifCodec.h"
+#include "platform/imaging/IcoCodec.h"
 #include "platform/imaging/WebPCodec.h"
 
 #include <QFileInfo>
@@ -38,6 +39,30 @@ QString writeWithQt(const QString& fileName, const QImage& image, const char* fo
     if (writer.write(image))
         return {};
     return writer.errorString();
+}
+
+bool isIcon(const QString& fileName) {
+    return QFileInfo(fileName).suffix().toLower() == QLatin1String("ico");
+}
+
+QImage decode(const QString& fileName, QString& cause) {
+    if (isIcon(fileName))
+        return readIco(fileName, cause);
+    switch (formatForFileName(fileName).value_or(ImageFormat::Png)) {
+    case ImageFormat::Heif:
+        return readHeif(fileName, cause);
+    case ImageFormat::WebP:
+        return readWebP(fileName, cause);
+    case ImageFormat::Gif:
+        return readGif(fileName, cause);
+    default:
+        break;
+    }
+    QImageReader reader(fileName);
+    QImage image = reader.read();
+    if (image.isNull())
+        cause = reader.errorString();
+    return image;
 }
 
 QString cannotWrite(const QString& fileName, const QString& cause) {
@@ -100,25 +125,25 @@ QString writeImage(const QString& fileName, const QImage& image, int quality) {
 }
 
 QImage readImage(const QString& fileName, QString* error) {
-    const std::optional<ImageFormat> format = formatForFileName(fileName);
     QString cause;
-    QImage image;
-    if (format == ImageFormat::Heif) {
-        image = readHeif(fileName, cause);
-    } else if (format == ImageFormat::WebP) {
-        image = readWebP(fileName, cause);
-    } else {
-        QImageReader reader(fileName);
-        image = reader.read();
-        if (image.isNull())
-            cause = reader.errorString();
-    }
+    const QImage image = decode(fileName, cause);
     if (image.isNull()) {
         if (error)
             *error = QStringLiteral("Cannot read %1: %2").arg(fileName, cause);
         return {};
     }
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+int imageFrameCount(const QString& fileName) {
+    switch (formatForFileName(fileName).value_or(ImageFormat::Png)) {
+    case ImageFormat::Gif:
+        return gifFrameCount(fileName);
+    case ImageFormat::WebP:
+        return webPFrameCount(fileName);
+    default:
+        return 1;
+    }
 }
 
 } // namespace platform::imaging

@@ -1,5 +1,5 @@
 // Still-image files: writing a picture as BMP, PNG, JPEG, TIFF, GIF, HEIF or WebP, chosen by the
-// file name's extension, and reading such files back.
+// file name's extension, and reading such files back (and icons).
 #pragma once
 
 #include <QImage>
@@ -20,8 +20,13 @@ std::optional<ImageFormat> formatForFileName(const QString& fileName);
 /// cause. An unknown extension is refused and nothing is written.
 [[nodiscard]] QString writeImage(const QString& fileName, const QImage& image, int quality = 100);
 
-/// Reads an image file of one of the formats above; the result is premultiplied 32-bit BGRA
-/// (QImage::Format_ARGB32_Premultiplied). A null image with `error` set on failure.
+/// Reads an image file of one of the formats above or an icon (".ico", its largest picture);
+/// the result is premultiplied 32-bit BGRA (QImage::Format_ARGB32_Premultiplied). Of an animated
+/// GIF or WebP only the first frame is read. A null image with `error` set on failure.
 QImage readImage(const QString& fileName, QString* error = nullptr);
+
+/// The number of frames of a ".gif" or ".webp" file (1 for a still picture), 0 when it cannot be
+/// read. Files of any other extension hold one picture: 1 without opening the file.
+int imageFrameCount(const QString& fileName);
 
 } // namespace platform::imaging

@@ -85,7 +85,8 @@ INSTANTIATE_TEST_SUITE_P(
                     FormatCase{"a.PNG", false, 0}, FormatCase{"a.tif", false, 0},
                     FormatCase{"a.tiff", false, 0}, FormatCase{"a.gif", true, 0},
                     FormatCase{"a.webp", false, 0}, FormatCase{"a.jpg", false, 4},
-                    FormatCase{"a.JPEG", false, 4}, FormatCase{"a.heif", false, 6}),
+                    FormatCase{"a.JPEG", false, 4}, FormatCase{"a.heif", false, 6},
+                    FormatCase{"a.heic", false, 6}),
     [](const testing::TestParamInfo<FormatCase>& info) {
         std::string name = info.param.name;
         std::replace(name.begin(), name.end(), '.', '_');
