@@ -83,8 +83,14 @@ TEST(EffectsTransform, PerspectiveRotationNarrowsTheImage) {
     EXPECT_LT(b.width(), 56); // 100 cos 60 with a little perspective
     const ImageTile out = e->render(b);
     EXPECT_EQ(out.pixelAt(50, 30), grey(255));
-    // The farther edge looks shorter: one of the box's top corners stays clear.
-    EXPECT_TRUE(out.pixelAt(b.left, b.top) == 0 || out.pixelAt(b.right - 1, b.top) == 0);
+    // A positive turn about y moves the right half away from the viewer (z = -x sin 60), so
+    // the right edge looks shorter. A pixel centre (sx, sy) comes from the image point
+    // X = (sx - 50) / (cos 60 - (sx - 50) sin 60 / 1000) from the middle, at depth factor
+    // w = 1 + X sin 60 / 1000 and row 30 + (sy - 30) w. At (27.5, 0.5): X = -43.3, w = 0.9625,
+    // row 1.61, well inside the top edge; at (72.5, -0.5): X = 46.8, w = 1.0406, row -1.74,
+    // beyond the reach of the cubic filter. The wrong turn swaps the two.
+    EXPECT_EQ(out.pixelAt(27, 0), grey(255));
+    EXPECT_EQ(out.pixelAt(72, -1), 0u);
 
     // Edge-on (90 degrees) nothing of the image is seen.
     e->setValue(fx::PerspectiveRotation, Vector3{0, 90, 0});
