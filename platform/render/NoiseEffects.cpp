@@ -6,6 +6,8 @@
 #include "platform/render/StandardEffects.h"
 
 #include <array>
+#include <optional>
+#include <tuple>
 
 namespace platform::render::effects {
 
@@ -130,7 +132,28 @@ public:
         stitch_ = std::get<uint32_t>(p[TurbulenceStitchable]) != 0;
     }
     RectL outputBounds(std::span<const RectL>) const override { return bounds_; }
+    // The noise depends on the properties alone, and a transition draws the same noise on
+    // every frame while costing far more than the effect that reads it: the last region drawn
+    // is kept and handed out again while the region and the properties stay the same.
+    std::optional<ImageTile> passThrough(std::span<const ImageTile>,
+                                         const RectL& output) const override {
+        if (cached_ && cached_->region == output && cachedSettings_ == settings())
+            return cached_;
+        return std::nullopt;
+    }
     void render(std::span<const ImageTile>, ImageTile& out) const override {
+        draw(out);
+        cached_ = out;
+        cachedSettings_ = settings();
+    }
+
+private:
+    using Settings = std::tuple<long, Vector2, Vector2, RectL, int, bool, bool>;
+    Settings settings() const {
+        return {seed_, offset_, frequency_, bounds_, octaves_, fractal_, stitch_};
+    }
+
+    void draw(ImageTile& out) const {
         double fx = frequency_.x, fy = frequency_.y;
         Stitch stitch;
         if (stitch_)
@@ -147,7 +170,6 @@ public:
         });
     }
 
-private:
     // Adjusts the base frequencies so that a whole number of lattice cells spans the tile.
     Stitch stitchFor(double& fx, double& fy) const {
         const double w = double(bounds_.width()), h = double(bounds_.height());
@@ -191,6 +213,8 @@ private:
     RectL bounds_;
     int octaves_ = 1;
     bool fractal_ = true, stitch_ = false;
+    mutable std::optional<ImageTile> cached_;
+    mutable Settings cachedSettings_;
 };
 
 float channelOf(const PixelF& straight, uint32_t channel) {

@@ -54,6 +54,40 @@ TEST(EffectsNoise, TurbulenceIsReproducibleAndRegionIndependent) {
     EXPECT_NE(whole.pixelAt(10, 10), whole.pixelAt(30, 20));
 }
 
+TEST(EffectsNoise, TurbulenceIsDrawnOnceWhileNothingChanges) {
+    const FactoryPtr f = Factory::create();
+    const EffectPtr e = turbulence(f, {64, 48}, {0.05f, 0.08f}, 4, 11);
+    const RectL whole{0, 0, 64, 48};
+    const ImageTile first = e->render(whole);
+    // The same pixels again, without drawing them: the very same buffer.
+    EXPECT_EQ(e->render(whole).pixels.constBits(), first.pixels.constBits());
+    // Another region or any changed property draws anew, and as a fresh effect would.
+    const RectL part{0, 0, 32, 48};
+    EXPECT_TRUE(tilesNear(e->render(part), first, part, 0));
+    struct Change {
+        int index;
+        PropertyValue value;
+    };
+    const Change changes[] = {{fx::TurbulenceSeed, uint32_t(12)},
+                              {fx::TurbulenceOffset, Vector2{3, 0}},
+                              {fx::TurbulenceBaseFrequency, Vector2{0.05f, 0.09f}},
+                              {fx::TurbulenceOctaves, uint32_t(3)},
+                              {fx::TurbulenceNoise, uint32_t(fx::NoiseTurbulence)},
+                              {fx::TurbulenceStitchable, uint32_t(1)}};
+    for (const Change& c : changes) {
+        const EffectPtr changed = turbulence(f, {64, 48}, {0.05f, 0.08f}, 4, 11);
+        e->render(whole);
+        e->setValue(c.index, c.value);
+        changed->setValue(c.index, c.value);
+        const ImageTile again = e->render(whole);
+        EXPECT_FALSE(tilesNear(again, first, whole, 0)) << c.index;
+        EXPECT_TRUE(tilesNear(again, changed->render(whole), whole, 0)) << c.index;
+        e->setValue(c.index, *turbulence(f, {64, 48}, {0.05f, 0.08f}, 4, 11)->value(c.index));
+    }
+    e->setValue(fx::TurbulenceSize, Vector2{64, 40});
+    EXPECT_EQ(e->render(whole).pixelAt(5, 45), 0u);
+}
+
 TEST(EffectsNoise, StitchedTurbulenceRepeatsWithTheTile) {
     // Just past its right edge a stitched tile continues as at its left edge: the columns
     // next to the origin come back when shifted by the tile's width.
