@@ -1,5 +1,6 @@
 #include "graphics/URCESpinBlur.h"
 
+#include "graphics/URArcMean.h"
 #include "graphics/URCustomShading.h"
 
 #include <array>
@@ -33,6 +34,10 @@ Turns turnsOver(float arc) {
     return t;
 }
 
+// Arcs shorter than this many pixels are averaged from their own samples; longer ones from the
+// running sums of rings (URArcMean.h), which cost the same whatever the arc's length.
+constexpr float kShortestRingArc = 2;
+
 void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
     const auto& b = ShaderBuffer<TCE_SpinBlur_Buffer>(buffer);
     const float arc = std::clamp(b.Size, 0.0f, 2 * std::numbers::pi_v<float>) / 8;
@@ -42,26 +47,36 @@ void run(const void* buffer, std::span<const ImageTile> in, ImageTile& out) {
     }
     const Turns turns = turnsOver(arc);
     const float cx = b.Center.x, cy = b.Center.y;
-    shading::average(
-        in[0], out,
-        [&](float x, float y, auto add) {
-            const float dx = x - cx, dy = y - cy;
-            const float d = shading::length(dx, dy);
-            if (b.Radius > 0 && d > b.Radius) {
-                add(x, y);
-                return 1;
-            }
-            const int n = shading::sampleCount(d * arc + 1, kSamples);
-            const auto& turn = turns[size_t(n)];
-            for (int k = 0; k < n; ++k) {
-                const PointF r = turn[size_t(k)];
-                const PointF p = shading::limitToImage(
-                    {cx + dx * r.x - dy * r.y, cy + dx * r.y + dy * r.x}, b.MaxWidth, b.MaxHeight);
-                add(p.x, p.y);
-            }
-            return n;
-        },
-        shading::discArea(cx, cy, b.Radius));
+    const auto samples = [&](float x, float y, auto add) {
+        const float dx = x - cx, dy = y - cy;
+        const float d = shading::length(dx, dy);
+        if (b.Radius > 0 && d > b.Radius) {
+            add(x, y);
+            return 1;
+        }
+        const int n = shading::sampleCount(d * arc + 1, kSamples);
+        const auto& turn = turns[size_t(n)];
+        for (int k = 0; k < n; ++k) {
+            const PointF r = turn[size_t(k)];
+            const PointF p = shading::limitToImage(
+                {cx + dx * r.x - dy * r.y, cy + dx * r.y + dy * r.x}, b.MaxWidth, b.MaxHeight);
+            add(p.x, p.y);
+        }
+        return n;
+    };
+    const platform::render::TileReader src(in[0]);
+    shading::ArcMean means{
+        {cx, cy},
+        arc,
+        b.MaxWidth,
+        b.MaxHeight,
+        b.Radius,
+        kShortestRingArc,
+        [&](int32_t x, int32_t y) { return shading::meanOfSamples(src, samples, x, y); }};
+    if (shading::arcMeansApply(means))
+        shading::averageAlongArcs(means, in[0], out);
+    else
+        shading::average(in[0], out, samples, shading::discArea(cx, cy, b.Radius));
 }
 
 } // namespace

@@ -92,16 +92,22 @@ inline int sampleCount(float want, int most) {
 /// Averages the samples of `in` that `samples(cx, cy, add)` passes to `add(x, y)` for the
 /// centre (cx, cy) of every output pixel inside `area` (the others are copied). `samples`
 /// returns how many it passed, at most kMaxSamples.
+/// The packed mean of the samples of `src` that `samples` (as for average()) passes for the
+/// centre of pixel (x, y).
+template <class Samples>
+uint32_t meanOfSamples(const platform::render::TileReader& src, Samples& samples, int32_t x,
+                       int32_t y) {
+    platform::render::PixelSum sum;
+    const int n = samples(float(x) + 0.5f, float(y) + 0.5f,
+                          [&](float sx, float sy) { src.addBilinear(sx, sy, sum); });
+    return sum.mean(platform::render::kBilinearWeight * uint64_t(std::max(n, 1)));
+}
+
 template <class Samples>
 void average(const ImageTile& in, ImageTile& out, Samples samples,
              const platform::render::RectL& area = platform::render::RectL::infinite()) {
     const platform::render::TileReader src(in);
-    within(in, out, area, [&](int32_t x, int32_t y) {
-        platform::render::PixelSum sum;
-        const int n = samples(float(x) + 0.5f, float(y) + 0.5f,
-                              [&](float sx, float sy) { src.addBilinear(sx, sy, sum); });
-        return sum.mean(platform::render::kBilinearWeight * uint64_t(std::max(n, 1)));
-    });
+    within(in, out, area, [&](int32_t x, int32_t y) { return meanOfSamples(src, samples, x, y); });
 }
 
 } // namespace shading
