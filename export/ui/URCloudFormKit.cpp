@@ -113,7 +113,18 @@ QToolButton { background: transparent; border: 1px solid transparent; border-rad
     padding: 2px; }
 QToolButton:hover { background: #2B333E; border-color: #3E4A5A; }
 QToolButton:pressed { background: #00A1A1; }
+QLineEdit { min-height: 20px; padding: 2px 6px; }
 QLineEdit[readOnly="true"] { color: #C9CED4; }
+QScrollBar:vertical { background: #181D24; width: 10px; margin: 0px; border: none; }
+QScrollBar:horizontal { background: #181D24; height: 10px; margin: 0px; border: none; }
+QScrollBar::handle:vertical { background: #3E4A5A; border-radius: 4px; min-height: 24px;
+    margin: 1px; }
+QScrollBar::handle:horizontal { background: #3E4A5A; border-radius: 4px; min-width: 24px;
+    margin: 1px; }
+QScrollBar::handle:hover { background: #56657A; }
+QScrollBar::add-line, QScrollBar::sub-line { width: 0px; height: 0px; border: none; }
+QScrollBar::add-page, QScrollBar::sub-page { background: none; }
+QAbstractScrollArea::corner { background: #181D24; }
 QTreeWidget, QPlainTextEdit { background: #181D24; color: #ECEAE8; border: 1px solid #3E4A5A;
     border-radius: 3px; }
 QTreeWidget:focus, QPlainTextEdit:focus { border-color: #00A1A1; }
@@ -245,4 +256,8 @@ void TRCloudLinkRows::SetLinks(const QString& downloadLink, const QString& share
     share.edit->setText(shareLink);
     download.edit->setText(downloadLink);
     media.edit->setText(mediaLink);
+}
+
+QString WithLineBreaks(QString text) {
+    return text.replace("\r\n", "\n").replace('\r', '\n');
 }

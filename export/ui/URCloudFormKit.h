@@ -44,6 +44,9 @@ QString CloudFormStyleSheet();
 // Moves a form to the centre of the main form (the active window), when there is one.
 void CenterOnMainForm(QWidget* form);
 
+// A text whose line ends are CR LF or CR with line feeds, as labels break lines.
+QString WithLineBreaks(QString text);
+
 // Opens an https address in the default browser; anything else is not opened (false).
 bool OpenCloudLink(const QString& url);
 // Puts the text on the clipboard and sounds the warning beep.

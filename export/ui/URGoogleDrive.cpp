@@ -234,9 +234,9 @@ void TGoogleDrive::BuildSelectFolderPage() {
     AddBottomBar(page, {btnLogout}, {btnUpload});
     connect(TreeView, &QTreeWidget::currentItemChanged, this, &TGoogleDrive::TreeViewClick);
     connect(TreeView, &QTreeWidget::itemExpanded, this,
-            [this](QTreeWidgetItem* node) { NodeExpandedOrCollapsed(node, true); });
+            [](QTreeWidgetItem* node) { UpdateNodeImage(node); });
     connect(TreeView, &QTreeWidget::itemCollapsed, this,
-            [this](QTreeWidgetItem* node) { NodeExpandedOrCollapsed(node, false); });
+            [](QTreeWidgetItem* node) { UpdateNodeImage(node); });
     connect(btnNewFolder, &QToolButton::clicked, this, &TGoogleDrive::btnNewFolderClick);
     connect(btnLink, &QToolButton::clicked, this, &TGoogleDrive::btnLinkClick);
     connect(btnRename, &QToolButton::clicked, this, &TGoogleDrive::btnRenameClick);
@@ -389,7 +389,7 @@ void TGoogleDrive::Notify(int message, qint64 wParam, qint64 lParam) {
         break;
     case CN_AUTHPAGE:
         SetActivity(false);
-        lbAuthorize->setText(AuthorizeText);
+        lbAuthorize->setText(WithLineBreaks(AuthorizeText));
         pages->setCurrentWidget(pageAuthorize);
         btnAuthorize->setDefault(true);
         break;
@@ -448,7 +448,7 @@ void TGoogleDrive::ShowMessage(const QString& text) {
 
 void TGoogleDrive::ShowError(const QString& text) {
     SetActivity(false);
-    lberror->setText(text);
+    lberror->setText(WithLineBreaks(text));
     pages->setCurrentWidget(pageError);
     btnClose->setDefault(true);
 }
@@ -563,9 +563,12 @@ void TGoogleDrive::SetNodeImage(QTreeWidgetItem* node, int image) {
                                                                  : TRCloudIcon::FolderClosed));
 }
 
-void TGoogleDrive::NodeExpandedOrCollapsed(QTreeWidgetItem* node, bool expanded) {
-    if (NodeImage(node) != DriveNoImage)
-        SetNodeImage(node, expanded ? DriveFolderOpenImage : DriveFolderClosedImage);
+// A folder shows open while it is expanded with something in it.
+void TGoogleDrive::UpdateNodeImage(QTreeWidgetItem* node) {
+    if (NodeImage(node) == DriveNoImage)
+        return;
+    const bool open = node->isExpanded() && node->childCount() > 0;
+    SetNodeImage(node, open ? DriveFolderOpenImage : DriveFolderClosedImage);
 }
 
 void TGoogleDrive::ShowDriveTree() {
@@ -639,6 +642,11 @@ void TGoogleDrive::FocusTree() {
 
 // Folder operations.
 
+void TGoogleDrive::ShowServiceError() {
+    MessageBox()->Execute(WithLineBreaks(Drive()->ErrorMessage), TRMessageBox::MB_OK,
+                          TRMessageBox::MB_ICONERROR);
+}
+
 void TGoogleDrive::btnNewFolderClick() {
     if (!TreeView->currentItem())
         return;
@@ -647,12 +655,13 @@ void TGoogleDrive::btnNewFolderClick() {
         const auto [folder, node] = GetTargetFolder();
         if (TRGoogleDriveItem* item = Drive()->CreateFolderEx(folder, name)) {
             QTreeWidgetItem* added = AddNode(node, item->FileName, item);
+            node->setExpanded(true);
+            UpdateNodeImage(node);
             TreeView->setCurrentItem(added);
             added->setExpanded(true);
             TreeViewClick();
         } else {
-            MessageBox()->Execute(Drive()->ErrorMessage, TRMessageBox::MB_OK,
-                                  TRMessageBox::MB_ICONERROR);
+            ShowServiceError();
         }
     }
     FocusTree();
@@ -670,8 +679,7 @@ void TGoogleDrive::btnRenameClick() {
             item->FileName = name;
             TreeViewClick();
         } else {
-            MessageBox()->Execute(Drive()->ErrorMessage, TRMessageBox::MB_OK,
-                                  TRMessageBox::MB_ICONERROR);
+            ShowServiceError();
         }
     }
     FocusTree();
@@ -685,8 +693,8 @@ void TGoogleDrive::btnDeleteClick() {
     const QString text = "Are you sure you want to permanently Delete the " +
                          QString(IsFolderItem(item) ? "folder" : "file") + "?\r" + node->text(0) +
                          "\r";
-    if (MessageBox()->Execute(text, TRMessageBox::MB_YESNO, TRMessageBox::MB_ICONWARNING,
-                              cmDelete) == TRMessageBox::IDYES) {
+    if (MessageBox()->Execute(WithLineBreaks(text), TRMessageBox::MB_YESNO,
+                              TRMessageBox::MB_ICONWARNING, cmDelete) == TRMessageBox::IDYES) {
         if (Drive()->Delete(item)) {
             QTreeWidgetItem* parent = node->parent();
             delete node;
@@ -695,8 +703,7 @@ void TGoogleDrive::btnDeleteClick() {
                 parent->setExpanded(true);
             TreeViewClick();
         } else {
-            MessageBox()->Execute(Drive()->ErrorMessage, TRMessageBox::MB_OK,
-                                  TRMessageBox::MB_ICONERROR);
+            ShowServiceError();
         }
     }
     FocusTree();

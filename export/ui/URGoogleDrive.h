@@ -6,6 +6,7 @@
 // the wizard from page to page. The folder operations call the Drive client directly while the
 // worker is idle.
 
+#include "export/URCloudThread.h"
 #include "export/ui/URCloudFormKit.h"
 
 #include <QDialog>
@@ -25,7 +26,6 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TRCloudItemForm;
 class TRCloudItemLinksForm;
-class TRCloudThread;
 class TRGoogleDrive;
 class TRGoogleDriveItem;
 class TRGoogleDriveItems;
@@ -148,8 +148,10 @@ private:
     QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, const QString& text, TRGoogleDriveItem* item);
     void TreeViewClick();
     static void SetNodeImage(QTreeWidgetItem* node, int image);
-    void NodeExpandedOrCollapsed(QTreeWidgetItem* node, bool expanded);
+    static void UpdateNodeImage(QTreeWidgetItem* node);
     void FocusTree();
+    // The client's reply to a failed folder operation, in an error box.
+    void ShowServiceError();
 
     void btnBrowseClick();
     void btnLogoutSClick();

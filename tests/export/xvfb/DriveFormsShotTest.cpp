@@ -132,6 +132,8 @@ TEST(CloudDialogsShot, PromptAndLinks) {
                    "https://drive.example/uc?id=1a2b3c&export=view");
     links.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&links));
+    if (QWidget* focus = QApplication::focusWidget())
+        focus->clearFocus();
     const QImage all = Shot(links);
     ExpectDarkForm(all, "links");
     ExpectGolden(all, Golden(), "cloud_links.png");
