@@ -667,9 +667,13 @@ void TGoogleDrive::btnNewFolderClick() {
     FocusTree();
 }
 
-void TGoogleDrive::btnRenameClick() {
+std::pair<QTreeWidgetItem*, TRGoogleDriveItem*> TGoogleDrive::SelectedItem() const {
     QTreeWidgetItem* node = TreeView->currentItem();
-    TRGoogleDriveItem* item = NodeItem(node);
+    return {node, NodeItem(node)};
+}
+
+void TGoogleDrive::btnRenameClick() {
+    const auto [node, item] = SelectedItem();
     if (!item)
         return;
     const QString name = FItemForm->ExecuteRename(node->text(0), IsFolderItem(item)).trimmed();
@@ -686,8 +690,7 @@ void TGoogleDrive::btnRenameClick() {
 }
 
 void TGoogleDrive::btnDeleteClick() {
-    QTreeWidgetItem* node = TreeView->currentItem();
-    TRGoogleDriveItem* item = NodeItem(node);
+    const auto [node, item] = SelectedItem();
     if (!item)
         return;
     const QString text = "Are you sure you want to permanently Delete the " +

@@ -150,6 +150,8 @@ private:
     static void SetNodeImage(QTreeWidgetItem* node, int image);
     static void UpdateNodeImage(QTreeWidgetItem* node);
     void FocusTree();
+    // The selected node and the item it carries (either may be none).
+    std::pair<QTreeWidgetItem*, TRGoogleDriveItem*> SelectedItem() const;
     // The client's reply to a failed folder operation, in an error box.
     void ShowServiceError();
 

@@ -9,8 +9,8 @@
 #include "export/URCloudGoogleDrive.h"
 #include "export/URCloudThread.h"
 #include "export/ui/URGoogleDrive.h"
-#include "platform/net/Http.h"
 #include "platform/system/Shell.h"
+#include "tests/export/TestBrowser.h"
 #include "tests/support/net/TlsTestServer.h"
 
 #include <QApplication>
@@ -116,10 +116,7 @@ protected:
         SetCloudClientMakers(makers);
         platform::system::setUrlOpener([this](const QString& url) {
             opened_.push_back(url);
-            platform::net::HttpOptions options;
-            options.caFile = server_.caFile();
-            QByteArray page;
-            landed_ = platform::net::get(url, page, options).status;
+            landed_ = BrowseTo(url, server_.caFile());
             return true;
         });
         SettingsRecord.GoogleDriveUser.clear();

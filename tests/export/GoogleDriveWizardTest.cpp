@@ -33,6 +33,16 @@ QTreeWidgetItem* Node(QTreeWidget* tree, const QString& text) {
     return found.isEmpty() ? nullptr : found.first();
 }
 
+// Answers a message box with one of its buttons and keeps its text.
+std::function<void(QWidget*)> AnswerBox(QString& text, char button) {
+    return [&text, button](QWidget* box) {
+        auto* message = qobject_cast<TRMessageBox*>(box);
+        ASSERT_NE(message, nullptr);
+        text = message->text();
+        message->button(button)->click();
+    };
+}
+
 class DriveWizard : public DriveWizardFixture {
 public:
     using DriveWizardFixture::RouteRelay;
@@ -191,6 +201,9 @@ TEST_F(DriveWizard, TreeNodesImagesPathsAndTargetFolders) {
     EXPECT_EQ(TGoogleDrive::NodeImage(clips), DriveFolderOpenImage);
     clips->setExpanded(false);
     EXPECT_EQ(TGoogleDrive::NodeImage(clips), DriveFolderClosedImage);
+    QTreeWidgetItem* season = Node(Tree(), "Season 1.5");
+    season->setExpanded(true);
+    EXPECT_EQ(TGoogleDrive::NodeImage(season), DriveFolderClosedImage) << "nothing in it";
     root->setExpanded(false);
     EXPECT_EQ(TGoogleDrive::NodeImage(root), DriveFolderClosedImage);
     root->setExpanded(true);
@@ -267,17 +280,12 @@ TEST_F(DriveWizard, NewFolderRenameAndTheirFailures) {
     QString boxText;
     {
         ModalAnswers answers({[this](QWidget*) { wizard_->ItemForm()->btnCreate->click(); },
-                              [&](QWidget* box) {
-                                  auto* message = qobject_cast<TRMessageBox*>(box);
-                                  ASSERT_NE(message, nullptr);
-                                  boxText = message->text();
-                                  EXPECT_EQ(message->Glyph(), 113);
-                                  message->button('C')->click();
-                              }});
+                              AnswerBox(boxText, 'C')});
         wizard_->btnNewFolderClick();
         EXPECT_TRUE(answers.AllAnswered());
     }
     EXPECT_EQ(boxText, R"({"error":"no room"})");
+    EXPECT_EQ(wizard_->MessageBox()->Glyph(), 113) << "the error sign";
 
     // Rename: a folder's new name as typed, a file keeps its extension.
     server_.route("PATCH", Files + "F2", {200, R"({"id":"F2"})", {}});
@@ -310,12 +318,7 @@ TEST_F(DriveWizard, NewFolderRenameAndTheirFailures) {
                                   wizard_->ItemForm()->edit->setText("Films");
                                   wizard_->ItemForm()->btnCreate->click();
                               },
-                              [&](QWidget* box) {
-                                  auto* message = qobject_cast<TRMessageBox*>(box);
-                                  ASSERT_NE(message, nullptr);
-                                  boxText = message->text();
-                                  message->button('C')->click();
-                              }});
+                              AnswerBox(boxText, 'C')});
         wizard_->btnRenameClick();
         EXPECT_TRUE(answers.AllAnswered());
     }
@@ -332,15 +335,10 @@ TEST_F(DriveWizard, DeleteAsksUnlessTheConfirmationIsSuppressed) {
     Select("Season 1.5");
     QString asked;
     {
-        ModalAnswers answers({[&](QWidget* box) {
-            auto* message = qobject_cast<TRMessageBox*>(box);
-            ASSERT_NE(message, nullptr);
-            asked = message->text();
-            EXPECT_TRUE(message->doNotShowBox()->isVisible());
-            message->button('B')->click(); // Yes
-        }});
+        ModalAnswers answers({AnswerBox(asked, 'B')}); // Yes
         wizard_->btnDeleteClick();
     }
+    EXPECT_TRUE(wizard_->MessageBox()->doNotShowBox()->isVisibleTo(wizard_->MessageBox()));
     EXPECT_EQ(asked, "Are you sure you want to permanently Delete the folder?\nSeason 1.5\n");
     EXPECT_EQ(Node(Tree(), "Season 1.5"), nullptr);
     EXPECT_EQ(Tree()->currentItem(), Node(Tree(), "Clips"));
@@ -362,12 +360,7 @@ TEST_F(DriveWizard, DeleteAsksUnlessTheConfirmationIsSuppressed) {
     Select("top.mp4");
     QString error;
     {
-        ModalAnswers answers({[&](QWidget* box) {
-            auto* message = qobject_cast<TRMessageBox*>(box);
-            ASSERT_NE(message, nullptr);
-            error = message->text();
-            message->button('C')->click();
-        }});
+        ModalAnswers answers({AnswerBox(error, 'C')});
         wizard_->btnDeleteClick();
         EXPECT_TRUE(answers.AllAnswered());
     }
