@@ -19,6 +19,7 @@
 #include "export/URCloudClients.h"
 #include "export/ui/URExport.h"
 #include "export/ui/URExportSummary.h"
+#include "export/ui/URGoogleDrive.h"
 #include "graphics/URCustomEffects.h"
 #include "graphics/URDX12Base.h"
 #include "media/UMFApi.h"
@@ -195,6 +196,7 @@ int main(int argc, char** argv) {
 
     RegisterEngineKinds();
     InstallGoogleCloudClients();
+    InstallGoogleDriveWizard();
     QApplication::setApplicationName("Tavrin");
     QApplication::setApplicationDisplayName("Tavrin");
     sendStartReport();

@@ -4,6 +4,7 @@
 #include "platform/net/Http.h"
 #include "platform/system/Shell.h"
 #include "tests/export/CloudNotes.h"
+#include "tests/export/TestBrowser.h"
 #include "tests/support/net/TlsTestServer.h"
 
 #include <QCryptographicHash>
@@ -203,10 +204,7 @@ protected:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.filePath("config")));
         SetCloudBaseAddress(TRCloudEndpoint::Vendor, server_.base());
         platform::system::setUrlOpener([this](const QString& url) {
-            platform::net::HttpOptions options;
-            options.caFile = server_.caFile();
-            QByteArray page;
-            landed_ = platform::net::get(url, page, options).status;
+            landed_ = BrowseTo(url, server_.caFile());
             return true;
         });
     }
