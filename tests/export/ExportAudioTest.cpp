@@ -250,10 +250,12 @@ struct BeepCase {
     std::vector<int> flashes;      // output frames at 10 fps
     std::vector<std::pair<double, double>> beeps;
     double hz;
+    std::int32_t frameMode = 0; // 1: frames equal to the one before are not written
 };
 
 // A 2 s project at 10 fps with a 300-ms beep of 1 kHz at 1000 ms whose first 100 ms flash
-// white, in every mode and at half, normal and double speed.
+// white, in every mode, at half, normal and double speed, at a constant and a variable frame
+// rate.
 TEST_F(ExportAudio, BeepsSoundWithTheirFlashesInEveryModeAndSpeed) {
     project_->SetTimeEnd(2000);
     project_->SetProjectSize(32, 16);
@@ -268,6 +270,8 @@ TEST_F(ExportAudio, BeepsSoundWithTheirFlashesInEveryModeAndSpeed) {
         {"backward", 1, 1000, true, 0, 0, {9}, {{0.7, 1.0}}, 1000},
         {"backward at double speed", 1, 2000, true, 0, 0, {4}, {{0.35, 0.5}}, 1000},
         {"forward then backward", 2, 1000, true, 0, 0, {10, 28}, {{1.0, 1.3}, {2.6, 2.9}}, 1000},
+        {"variable frame rate", 0, 1000, true, 0, 0, {10}, {{1.0, 1.3}}, 1000, 1},
+        {"backward at a variable frame rate", 1, 1000, true, 0, 0, {9}, {{0.7, 1.0}}, 1000, 1},
     };
     for (const BeepCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -278,8 +282,9 @@ TEST_F(ExportAudio, BeepsSoundWithTheirFlashesInEveryModeAndSpeed) {
         options.Selection = c.selStart != c.selEnd;
         options.SelTimeStart = c.selStart;
         options.SelTimeEnd = c.selEnd;
+        options.FrameMode = c.frameMode;
         ExportExpectingFile();
-        EXPECT_EQ(FlashFrames(DecodePictures(Delivered(), 32, 16)), c.flashes);
+        EXPECT_EQ(FlashFrames(DecodePictures(Delivered(), 32, 16, 10)), c.flashes);
         const std::vector<int16_t> sound = DecodeSound(Delivered());
         const auto beeps = Beeps(sound);
         ASSERT_EQ(beeps.size(), c.beeps.size());

@@ -89,7 +89,7 @@ TEST_F(ExportRun, FramesComeInTheOrderOfTheModeAndSpeed) {
         project_->ExportOptions().ReversedSpeed = c.speed;
         ExportExpectingFile();
         std::vector<int> columns;
-        for (const QByteArray& picture : exporttest::DecodePictures(Delivered(), 128, 8))
+        for (const QByteArray& picture : exporttest::DecodePictures(Delivered(), 128, 8, 10))
             columns.push_back(exporttest::SquareColumn(picture, 128));
         EXPECT_EQ(columns, c.columns);
     }

@@ -71,10 +71,11 @@ inline std::vector<int16_t> DecodeSound(const QString& file) {
     return samples;
 }
 
-// The decoded pictures as 8-bit grey, one QByteArray of width × height per frame.
-inline QList<QByteArray> DecodePictures(const QString& file, int width, int height) {
+// The decoded pictures as 8-bit grey, one QByteArray of width × height per frame of `framePS`
+// frames per second (a picture that lasts longer than a frame repeats).
+inline QList<QByteArray> DecodePictures(const QString& file, int width, int height, int framePS) {
     const QByteArray raw = Ffmpeg(file, {"-map", "v:0", "-f", "rawvideo", "-pix_fmt", "gray",
-                                         "-fps_mode", "passthrough", "-"});
+                                         "-fps_mode", "cfr", "-r", QString::number(framePS), "-"});
     QList<QByteArray> frames;
     const qsizetype size = qsizetype(width) * height;
     for (qsizetype at = 0; at + size <= raw.size(); at += size)
