@@ -25,9 +25,10 @@ constexpr std::int64_t ChunkFrames = 1 << 18; // frames reversed at a time
 // sample of that time, rounded down.
 std::int64_t SampleAt(const TRExportRange& range, std::int32_t speed, std::int64_t index,
                       int framePS) {
-    const std::int64_t perMilleFrames =
-        std::int64_t(range.RangeStart) * framePS + std::int64_t(speed) * index; // ms × framePS
-    return perMilleFrames * SampleRate / (std::int64_t(1000) * framePS);
+    // The time in ms is RangeStart + speed × index / framePS; scaled by framePS it is whole.
+    const std::int64_t scaledMs =
+        std::int64_t(range.RangeStart) * framePS + std::int64_t(speed) * index;
+    return scaledMs * SampleRate / (std::int64_t(1000) * framePS);
 }
 
 std::int64_t WavFrames(const QString& file) {
@@ -102,6 +103,7 @@ bool TRExportAudio::Prepare(bool withBackwardPass) {
     FMixFrames = WavFrames(WorkFile("ntmp.wav"));
     if (withBackwardPass && !ReverseWavFile(WorkFile("ntmp.wav"), WorkFile("nrtmp.wav")))
         return false;
+    // A frame interval holds the rate's share of a second, rounded up.
     const int framePS = std::max(FOptions.FramePS, 1);
     FSamples.resize(size_t(SampleRate / framePS + 1) * 2);
     return true;

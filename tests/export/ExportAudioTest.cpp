@@ -324,14 +324,16 @@ struct FormatCase {
     std::int32_t format;
     const char* ext;
     const char* codec; // of the sound; empty when the format has none
+    int bitRate;       // of the sound by the settings' row, bits per second
 };
 
 TEST_F(ExportAudio, EveryFormatThatCarriesSoundGetsTheProjectsSound) {
     project_->SetTimeEnd(2000);
     AddTone("tone.wav", 0, {.seconds = 2, .hz = 440, .level = 0.5});
     const FormatCase cases[] = {
-        {1, ".mp4", "aac"},       {5, ".wmv", "wmav2"}, {8, ".m4a", "aac"},
-        {9, ".wav", "pcm_s16le"}, {10, ".mp3", "mp3"},  {6, ".gif", ""},
+        // AAC and WMA at row 3 of the bit rates, MP3 at row 4: 24000 bytes per second.
+        {1, ".mp4", "aac", 192000},        {5, ".wmv", "wmav2", 192000}, {8, ".m4a", "aac", 192000},
+        {9, ".wav", "pcm_s16le", 1411200}, {10, ".mp3", "mp3", 192000},  {6, ".gif", "", 0},
     };
     for (const FormatCase& c : cases) {
         SCOPED_TRACE(c.ext);
@@ -340,9 +342,11 @@ TEST_F(ExportAudio, EveryFormatThatCarriesSoundGetsTheProjectsSound) {
         project_->ExportOptions().Format = c.format;
         project_->ExportOptions().FileName = QStringLiteral("clip one") + c.ext;
         ExportExpectingFile();
-        const QString audio = Probe(Delivered(c.ext), {"stream=codec_name"}, "a");
-        EXPECT_EQ(audio, c.codec);
+        const QStringList audio =
+            Probe(Delivered(c.ext), {"stream=codec_name", "bit_rate"}, "a").split(',');
+        EXPECT_EQ(audio.value(0), c.codec);
         if (*c.codec) {
+            EXPECT_NEAR(audio.value(1).toDouble(), c.bitRate, c.bitRate * 0.1);
             const std::vector<int16_t> sound = DecodeSound(Delivered(c.ext));
             EXPECT_NEAR(double(sound.size()) / 44100, 2.0, 0.1);
             EXPECT_NEAR(signals::frequency(sound.data() + 22050, 44100, 1, 44100), 440, 5);
