@@ -10,6 +10,8 @@
 
 #include <QRegularExpression>
 #include <cmath>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -371,6 +373,47 @@ TEST_F(ExportAudio, AMixDownOrReversalThatCannotBeWrittenIsReported) {
         EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(' ').toStdString();
         ASSERT_TRUE(QDir(dir_.filePath("work")).rmdir(blocked));
     }
+}
+
+// Keeps every file this process writes below `bytes` while it lives: a write past the limit
+// fails as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &FSaved);
+        FHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = FSaved;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &FSaved);
+        std::signal(SIGXFSZ, FHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    struct rlimit FSaved {};
+    void (*FHandler)(int) = SIG_DFL;
+};
+
+TEST_F(ExportAudio, ASoundFrameTheEncoderCannotWriteIsReported) {
+    UseWav();
+    project_->ExportOptions().ExportMode = 2;
+    TRExportOutcome outcome;
+    {
+        // The mix-down of 1 s and its reverse (182 kB each) fit; the sound forwards and then
+        // backwards (18 frames of 17640 bytes after a 46-byte header) does not.
+        const FileSizeLimit limit(190000);
+        outcome = ExportProjectToFile(project_.get(), reporter_);
+    }
+    EXPECT_TRUE(outcome.Error);
+    EXPECT_FALSE(outcome.Delivered);
+    // Ten frames fit; the eleventh, the backward pass's frame at 800 ms, does not.
+    EXPECT_EQ(ExportError, "Cannot encode the audio frame [9,65x49,80004005_0] at position 800");
+    EXPECT_FALSE(QFile::exists(Delivered(".wav")));
+    EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(' ').toStdString();
 }
 
 // Ten minutes of a tiny picture: a beep just before the end still sounds at its time, and sound
