@@ -354,6 +354,16 @@ TEST_F(ExportAudio, EveryFormatThatCarriesSoundGetsTheProjectsSound) {
             EXPECT_NEAR(signals::frequency(sound.data() + 22050, 44100, 1, 44100), 440, 5);
         }
     }
+    // Without "Include Audio" a video has no sound; a sound-only format keeps it.
+    project_->ExportOptions().Audio = false;
+    for (const FormatCase& c : {cases[0], cases[2]}) {
+        SCOPED_TRACE(c.ext);
+        project_->ExportOptions().Format = c.format;
+        project_->ExportOptions().FileName = QStringLiteral("clip one") + c.ext;
+        ExportExpectingFile();
+        EXPECT_EQ(Probe(Delivered(c.ext), {"stream=codec_name"}, "a"),
+                  c.format == 1 ? "" : c.codec);
+    }
 }
 
 TEST_F(ExportAudio, AMixDownOrReversalThatCannotBeWrittenIsReported) {
