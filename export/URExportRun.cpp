@@ -2,6 +2,7 @@
 
 #include "core/URProject.h"
 #include "core/URScenePaint.h"
+#include "export/URExportAudio.h"
 #include "export/URExportDelivery.h"
 #include "export/URExportPlan.h"
 #include "export/URFastStartMP4.h"
@@ -38,17 +39,28 @@ private:
             .arg(FOut.width())
             .arg(FOut.height());
     }
+    static QString Hex(int32_t result) {
+        return QStringLiteral("%1").arg(uint32_t(result), 8, 16, QChar('0')).toUpper();
+    }
     bool Fail(const QString& text) {
         ExportError = text;
         FError = true;
         return false;
     }
+    // A frame's picture or sound that the encoder refused.
+    void FailFrame(const QString& what, int32_t result, std::int64_t time) {
+        Fail(QStringLiteral("Cannot encode the ") + what + QStringLiteral(" frame ") + Tag() + ',' +
+             Hex(result) + '_' + QString::number(FEncodeStep) +
+             QStringLiteral("] at position %1").arg(time));
+    }
     bool Prepare();
     bool CreateBitmaps();
+    bool PrepareAudio();
     bool StartEncoder();
     void RunPass(const TRExportPass& pass);
     bool PaintFrame(std::int64_t time, float progress);
-    bool EncodeFrame(const Bitmap& frame);
+    int32_t EncodeFrame(const Bitmap& frame);
+    bool EncodeFrameAt(std::int64_t time, float progress);
     bool Deliver(TRExportOutcome& outcome);
     QString WorkFile() const { return FProject.TempFolder + FBaseName + FExt; }
 
@@ -62,6 +74,9 @@ private:
     QSize FSize; // project
     QSize FOut;  // encoded pictures
     bool FWithVideo = true;
+    bool FWithAudio = false;
+    int FEncodeStep = 0; // 3 once a picture was handed to the encoder
+    std::unique_ptr<TRExportAudio> FAudio;
     std::shared_ptr<Bitmap> FProjectBitmap;
     std::shared_ptr<Bitmap> FOutputBitmap;
     std::vector<uint8_t> FFrame; // only when the encoded picture is wider or taller
@@ -91,7 +106,7 @@ bool TRExportRun::Prepare() {
     FProject.GetProjectSize(width, height);
     FSize = QSize(width, height);
     FOut = ComputeExportOutputSize(FOptions, FSize);
-    return !FWithVideo || CreateBitmaps();
+    return (!FWithVideo || CreateBitmaps()) && PrepareAudio();
 }
 
 bool TRExportRun::CreateBitmaps() {
@@ -116,17 +131,29 @@ bool TRExportRun::CreateBitmaps() {
     return true;
 }
 
+// The sound goes into every format that carries it when the settings ask for it, and always into
+// the sound-only formats, which would otherwise make an empty file.
+bool TRExportRun::PrepareAudio() {
+    const TRExportFormat* format = ExportFormat(FOptions.Format);
+    if (!format || !format->HasAudio || (!FOptions.Audio && FWithVideo))
+        return true;
+    FAudio = std::make_unique<TRExportAudio>(FProject, FOptions);
+    if (!FAudio->Prepare(FOptions.ExportMode == 1 || FOptions.ExportMode == 2))
+        return Fail(QStringLiteral("Cannot prepare the audio ") + Tag() + ']');
+    FWithAudio = true;
+    return true;
+}
+
 bool TRExportRun::StartEncoder() {
     FEncoder = CreateExportEncoder(FOptions);
     if (!FEncoder)
         return Fail(QStringLiteral("Cannot create the encoder ") + Tag() + ']');
     FEncoder->SetParams(FWithVideo ? FOut.width() : 0, FWithVideo ? FOut.height() : 0,
-                        FOptions.FramePS, FOptions.Quality, false, 44100,
+                        FOptions.FramePS, FOptions.Quality, FWithAudio, 44100,
                         ExportAudioBytesPS(FOptions), FProject.TempFolder + FBaseName);
     const int32_t result = FEncoder->StartEncode();
     if (result != MF_S_OK)
-        return Fail(QStringLiteral("Cannot start the encoder ") + Tag() + ']' +
-                    QStringLiteral("%1").arg(uint32_t(result), 8, 16, QChar('0')).toUpper());
+        return Fail(QStringLiteral("Cannot start the encoder ") + Tag() + ']' + Hex(result));
     return true;
 }
 
@@ -162,7 +189,7 @@ bool TRExportRun::PaintFrame(std::int64_t time, float progress) {
     return true;
 }
 
-bool TRExportRun::EncodeFrame(const Bitmap& frame) {
+int32_t TRExportRun::EncodeFrame(const Bitmap& frame) {
     const QImage& image = frame.image();
     const uint8_t* pixels = image.constBits();
     if (!FFrame.empty()) {
@@ -171,23 +198,41 @@ bool TRExportRun::EncodeFrame(const Bitmap& frame) {
                         size_t(image.width()) * 4);
         pixels = FFrame.data();
     }
-    return FEncoder->AddVideoFrame(pixels) == MF_S_OK;
+    FEncodeStep = 3;
+    return FEncoder->AddVideoFrame(pixels);
+}
+
+// The picture (when the format has one) and the sound (when it has one) of one frame.
+bool TRExportRun::EncodeFrameAt(std::int64_t time, float progress) {
+    if (FWithVideo) {
+        PaintFrame(time, progress);
+        const int32_t result = EncodeFrame(FOutputBitmap ? *FOutputBitmap : *FProjectBitmap);
+        if (result != MF_S_OK) {
+            FailFrame(QStringLiteral("video"), result, time);
+            return false;
+        }
+    }
+    if (FWithAudio) {
+        const int32_t result = FAudio->AddFrame(*FEncoder);
+        if (result != MF_S_OK) {
+            FailFrame(QStringLiteral("audio"), result, time);
+            return false;
+        }
+    }
+    return true;
 }
 
 void TRExportRun::RunPass(const TRExportPass& pass) {
+    if (FWithAudio && !FAudio->StartPass(FRange, pass)) {
+        Fail(QStringLiteral("Cannot prepare the audio ") + Tag() + ']');
+        return;
+    }
     std::int64_t n = 0;
     for (; n < pass.Frames; ++n) {
         const std::int64_t index = pass.Index(n);
         const std::int64_t time = ExportFrameTime(FRange, pass, index, FOptions.FramePS);
-        if (FWithVideo) {
-            PaintFrame(time, float(index) / float(pass.Frames));
-            const Bitmap& frame = FOutputBitmap ? *FOutputBitmap : *FProjectBitmap;
-            if (!EncodeFrame(frame)) {
-                Fail(QStringLiteral("Cannot encode the video frame ") + Tag() +
-                     QStringLiteral("] at position %1").arg(time));
-                return;
-            }
-        }
+        if (!EncodeFrameAt(time, float(index) / float(pass.Frames)))
+            return;
         if (n % 10 == 0) {
             FReporter.SetProgress(FProgressBase +
                                   int(std::lround(double(n) * 85 / double(FTotalFrames + 1))));
@@ -225,9 +270,10 @@ TRExportOutcome TRExportRun::Run() {
         const int32_t stopped = FEncoder->StopEncode();
         if (stopped != MF_S_OK && !FCanceled)
             Fail(ExportError + QStringLiteral(" Cannot close the encoder ") + Tag() + ',' +
-                 QStringLiteral("%1").arg(uint32_t(stopped), 8, 16, QChar('0')).toUpper() + ']');
+                 Hex(stopped) + ']');
     }
     FEncoder.reset();
+    FAudio.reset();
     FReporter.EndStep(2);
     FReporter.SetProgress(90);
     if (FError || FCanceled) {

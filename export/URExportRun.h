@@ -1,10 +1,11 @@
 #pragma once
 // One export of a project into one media file, without a window: every frame of the chosen
 // range painted through the shared device context (its state lent for the run and given back),
-// handed to the encoder of the chosen format, the MP4 index moved to the front, and the result
-// delivered to its destination. Progress, cancel and the copy questions go through a reporter.
+// handed to the encoder of the chosen format with the timeline's sound, the MP4 index moved to
+// the front, and the result delivered to its destination. Progress, cancel and the copy
+// questions go through a reporter.
 //
-// Not yet: the sound of the timeline (the encoded file has no audio stream) and the HTML page.
+// Not yet: the HTML page.
 
 #include "export/URExportReporter.h"
 

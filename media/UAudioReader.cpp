@@ -143,13 +143,16 @@ void TAudioReader::ReadNextBlock(uint32_t& flags) {
         flags = ReaderEndOfStream;
 }
 
-void TAudioReader::ApplyVolume(int16_t* samples, size_t count) const {
-    const float volume = FDestinationVolume.load();
-    if (volume == 1.0f)
+void ApplyAudioGain(int16_t* samples, size_t count, float gain) {
+    if (gain == 1.0f)
         return;
     for (size_t i = 0; i < count; ++i)
-        samples[i] = int16_t(std::clamp(std::trunc(double(samples[i]) * volume),
-                                        double(-VolumeLimit), double(VolumeLimit)));
+        samples[i] = int16_t(std::clamp(std::trunc(double(samples[i]) * gain), double(-VolumeLimit),
+                                        double(VolumeLimit)));
+}
+
+void TAudioReader::ApplyVolume(int16_t* samples, size_t count) const {
+    ApplyAudioGain(samples, count, FDestinationVolume.load());
 }
 
 void TAudioReader::LoadData(uint32_t numFrames, uint8_t* pData, uint32_t& flags) {

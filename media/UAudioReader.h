@@ -22,6 +22,11 @@ inline constexpr uint32_t ReaderEndOfStream = 2;
 // The stream index that names a file's first audio stream.
 inline constexpr int FirstAudioStream = -3;
 
+// Scales 16-bit samples by `gain` in place, truncating and saturating at ±32700, as the
+// player and the export both do so that what is heard is what is exported. A gain of exactly
+// 1 leaves them untouched.
+void ApplyAudioGain(int16_t* samples, size_t count, float gain);
+
 class TAudioReader {
 public:
     TAudioReader();

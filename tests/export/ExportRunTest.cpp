@@ -1,68 +1,12 @@
 // Whole export runs of a small project, checked with ffprobe and a recording reporter.
-#include "core/URProject.h"
-#include "core/URSettings.h"
 #include "export/URExportDelivery.h"
-#include "export/URExportRun.h"
-#include "graphics/URDX12Base.h"
-#include "objects/URObjectsRegistry.h"
-
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include "tests/export/ExportTestProject.h"
 
 namespace {
 
-class RecordingReporter : public TRExportReporter {
-public:
-    int CancelAtPoll = -1; // the poll that answers "stop"
-    int Polls = 0;
-    QList<int> Progress;
-    QStringList Steps;
+using exporttest::Probe;
 
-    void InitSteps(const QStringList& steps) override { Steps = steps; }
-    void StartStep(int) override {}
-    void EndStep(int) override {}
-    void SetProgress(int percent) override { Progress << percent; }
-    bool Canceled() override { return Polls++ == CancelAtPoll; }
-    bool RetryCopy(const QString&) override { return false; }
-    void ShowUndelivered(const QString&, const QString&) override {}
-};
-
-QString Probe(const QString& file, const QStringList& entries) {
-    QProcess ffprobe;
-    ffprobe.start("ffprobe",
-                  QStringList{"-v", "error", "-count_frames", "-select_streams", "v:0",
-                              "-show_entries", entries.join(','), "-of", "csv=p=0", file});
-    ffprobe.waitForFinished(60000);
-    return QString::fromUtf8(ffprobe.readAllStandardOutput()).trimmed();
-}
-
-class ExportRun : public ::testing::Test {
-protected:
-    void SetUp() override {
-        SetDefaultSettings(SettingsRecord);
-        RegisterEngineKinds();
-        InitDX();
-        project_ = std::make_unique<TRProject>();
-        ASSERT_TRUE(QDir(dir_.path()).mkpath("work"));
-        ASSERT_TRUE(QDir(dir_.path()).mkpath("out"));
-        project_->TempFolder = dir_.filePath("work") + '/';
-        project_->SetProjectSize(65, 49);
-        project_->SetTimeEnd(1000);
-        TRProjectExportOptions& options = project_->ExportOptions();
-        options.FileName = QStringLiteral("clip: one.mp4");
-        options.FilePath = dir_.filePath("out") + '/';
-        options.FramePS = 10;
-    }
-    QString Delivered() const { return dir_.filePath("out/clip one.mp4"); }
-    QStringList WorkFiles() const { return QDir(dir_.filePath("work")).entryList(QDir::Files); }
-
-    QTemporaryDir dir_;
-    std::unique_ptr<TRProject> project_; // made once the kinds are registered
-    RecordingReporter reporter_;
-};
+class ExportRun : public exporttest::ExportProject {};
 
 TEST_F(ExportRun, DeliversEveryFrameAtAnEvenSizeWithTheIndexFirst) {
     const TRExportOutcome outcome = ExportProjectToFile(project_.get(), reporter_);
@@ -114,6 +58,41 @@ TEST_F(ExportRun, FailuresAreReportedAndKeepAnOlderFile) {
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), "older");
     EXPECT_TRUE(WorkFiles().isEmpty()) << WorkFiles().join(' ').toStdString();
+}
+
+struct OrderCase {
+    std::int32_t mode, speed;
+    std::vector<int> columns; // of the square, frame by frame
+};
+
+// The passes of every mode at half, normal and double speed over a 1 s project at 10 fps, seen
+// through a square that moves 1 pixel per 10 ms.
+TEST_F(ExportRun, FramesComeInTheOrderOfTheModeAndSpeed) {
+    project_->SetProjectSize(128, 8);
+    project_->AddObject(std::make_unique<exporttest::MovingSquare>(project_.get()));
+    const OrderCase cases[] = {
+        {0, 1000, {0, 10, 20, 30, 40, 50, 60, 70, 80, 90}},
+        {0, 2000, {0, 20, 40, 60, 80}},
+        {0, 500, {0, 5, 10, 15, 20, 25, 30, 35, 40, 45, 50, 55, 60, 65, 70, 75, 80, 85, 90, 95}},
+        {1, 1000, {90, 80, 70, 60, 50, 40, 30, 20, 10, 0}},
+        {1, 2000, {80, 60, 40, 20, 0}},
+        // Forwards 0..800 ms, then backwards from 900 ms down to 100 ms.
+        {2, 1000, {0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 80, 70, 60, 50, 40, 30, 20, 10}},
+        {2, 2000, {0, 20, 40, 60, 80, 60, 40, 20}},
+        {2, 500, {0,  5,  10, 15, 20, 25, 30, 35, 40, 45, 50, 55, 60, 65, 70, 75, 80, 85,
+                  90, 85, 80, 75, 70, 65, 60, 55, 50, 45, 40, 35, 30, 25, 20, 15, 10, 5}},
+    };
+    for (const OrderCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << c.mode << " at " << c.speed);
+        project_->ExportOptions().ExportMode = c.mode;
+        project_->ExportOptions().MediaSpeed = c.speed;
+        project_->ExportOptions().ReversedSpeed = c.speed;
+        ExportExpectingFile();
+        std::vector<int> columns;
+        for (const QByteArray& picture : exporttest::DecodePictures(Delivered(), 128, 8, 10))
+            columns.push_back(exporttest::SquareColumn(picture, 128));
+        EXPECT_EQ(columns, c.columns);
+    }
 }
 
 } // namespace
