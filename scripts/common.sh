@@ -8,10 +8,11 @@ TAVRIN_JOBS=${TAVRIN_JOBS:-$(nproc)}
 # out of the hash, so a fresh clone in another folder reuses the cache of an earlier build.
 export CCACHE_BASEDIR="$TAVRIN_ROOT" CCACHE_NOHASHDIR=1
 
-# Installs the packages of scripts/packages.txt that are not installed yet.
+# Installs the packages of a list (scripts/packages.txt unless another is named) that are not
+# installed yet.
 install_missing_packages() {
-    local wanted missing=()
-    wanted=$(grep -v '^\s*#' "$TAVRIN_ROOT/scripts/packages.txt" | grep -v '^\s*$')
+    local list=${1:-$TAVRIN_ROOT/scripts/packages.txt} wanted missing=()
+    wanted=$(grep -v '^\s*#' "$list" | grep -v '^\s*$')
     for pkg in $wanted; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
             missing+=("$pkg")
