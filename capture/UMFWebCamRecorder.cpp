@@ -3,11 +3,8 @@
 #include "capture/URVideoRecorder.h"
 #include "core/URSettings.h"
 #include "media/UCircleBuffer.h"
-#include "media/UMFColorConverter.h"
 #include "media/UMFEncoderH264.h"
-#include "media/UVideoCodec_obj.h"
 #include "platform/camera/CaptureSession.h"
-#include "platform/camera/Mjpeg.h"
 #include "platform/system/Messages.h"
 
 #include <algorithm>
@@ -15,23 +12,11 @@
 
 namespace camera = platform::camera;
 namespace msg = platform::system::msg;
-using platform::media::PixelFormat;
 
 namespace {
 
 bool Is(const TRGuid& a, const TRGuid& b) {
     return SameGuid(a, b);
-}
-
-// The converter's layout for the subtypes it converts (Unknown for the others).
-PixelFormat ConverterInput(const TRGuid& subType) {
-    if (Is(subType, MFVideoFormat_NV12))
-        return PixelFormat::Nv12;
-    if (Is(subType, MFVideoFormat_I420) || Is(subType, MFVideoFormat_MJPG))
-        return PixelFormat::I420;
-    if (Is(subType, MFVideoFormat_UYVY))
-        return PixelFormat::Uyvy;
-    return PixelFormat::Unknown;
 }
 
 std::unique_ptr<TMFEncoder> MakeEncoder(const TRGuid& subType) {
@@ -42,20 +27,6 @@ std::unique_ptr<TMFEncoder> MakeEncoder(const TRGuid& subType) {
     if (Is(subType, MFVideoFormat_I420))
         return std::make_unique<TMFEncoderH264_I420>();
     return std::make_unique<TMFEncoderH264Ex>();
-}
-
-// Copies `rows` rows of `width` bytes between pictures of other row steps; false when the
-// source holds fewer bytes than that.
-bool CopyRows(const uint8_t* from, size_t fromBytes, int fromStride, uint8_t* to, int toStride,
-              int width, int rows) {
-    if (rows <= 0)
-        return true;
-    if (size_t(fromStride) * size_t(rows - 1) + size_t(width) > fromBytes)
-        return false;
-    for (int r = 0; r < rows; ++r)
-        std::memcpy(to + size_t(r) * size_t(toStride), from + size_t(r) * size_t(fromStride),
-                    size_t(width));
-    return true;
 }
 
 } // namespace
@@ -111,29 +82,13 @@ void TMFWebCamRecorderThread::Prepare() {
     H = FWebCamFormat.Height;
     EW = WebCamEncodeSide(W);
     EH = WebCamEncodeSide(H);
-    S = (W + 15) / 16 * 16;
-    FSourceStride = FSession->stride() > 0 ? FSession->stride() : W * 2;
-    const TRGuid& subType = FWebCamFormat.SubType;
-    FEncoderType = Is(subType, MFVideoFormat_MJPG) ? MFVideoFormat_I420 : subType;
+    FFrames.Setup(FWebCamFormat.SubType, W, H, FSession->stride() > 0 ? FSession->stride() : W * 2);
+    FEncoderType = FFrames.DecodedType();
     FNativeInput = Is(FEncoderType, MFVideoFormat_YUY2) || Is(FEncoderType, MFVideoFormat_NV12) ||
                    Is(FEncoderType, MFVideoFormat_I420);
     if (!FFileName.isEmpty())
         FEncodeBuffer.assign(size_t(EW) * size_t(EH) * 4, 0);
     FBufferARGB.assign(size_t(W) * size_t(H) * 4, 0);
-    if (Is(subType, MFVideoFormat_YUY2)) {
-        FYuy2Work.assign(size_t(S) * size_t(H) * 2, 0);
-        FBgraWork.assign(size_t(S) * size_t(H) * 4, 0);
-        FScratch.assign(48, 0);
-    }
-    if (Is(subType, MFVideoFormat_MJPG)) {
-        FMjpeg = std::make_unique<camera::MjpegDecoder>();
-        FDecoded.assign(size_t(W) * size_t(H) * 3 / 2, 0);
-    }
-    if (const PixelFormat input = ConverterInput(subType); input != PixelFormat::Unknown) {
-        FConverter = std::make_unique<TMFColorConverter>();
-        FConverter->SetParams(input, PixelFormat::Bgra, W, H);
-        FConverter->StartEncode();
-    }
 }
 
 void TMFWebCamRecorderThread::Execute() {
@@ -166,15 +121,11 @@ void TMFWebCamRecorderThread::Execute() {
 void TMFWebCamRecorderThread::HandleFrame(const camera::Frame& frame) {
     const uint8_t* data = frame.data;
     size_t bytes = frame.bytes;
-    if (FMjpeg) {
-        if (!FMjpeg->decodeToI420(data, bytes, W, H, FDecoded.data()))
-            return;
-        data = FDecoded.data();
-        bytes = FDecoded.size();
-    }
+    if (!FFrames.Decode(data, bytes))
+        return;
     if (FRecording && !FEncodeBuffer.empty() && FNativeInput)
         CopyNative(data, bytes);
-    if (!ToBgra(data, bytes))
+    if (!FFrames.ToBgra(data, bytes, FBufferARGB.data()))
         return;
     if (FRecording && !FEncodeBuffer.empty() && !FNativeInput)
         CopyBgraForEncoder();
@@ -187,84 +138,32 @@ void TMFWebCamRecorderThread::HandleFrame(const camera::Frame& frame) {
 void TMFWebCamRecorderThread::CopyNative(const uint8_t* data, size_t bytes) {
     uint8_t* out = FEncodeBuffer.data();
     if (Is(FEncoderType, MFVideoFormat_YUY2)) {
-        CopyRows(data, bytes, FSourceStride, out, EW * 2, EW * 2, EH);
+        CopyPictureRows(data, bytes, FFrames.DecodedStride(), out, EW * 2, EW * 2, EH);
         return;
     }
     // Planar pictures are cropped plane by plane: the luma plane, then the chroma plane(s).
-    const int stride = FMjpeg ? W : FSourceStride;
+    const int stride = FFrames.DecodedStride();
     const size_t lumaBytes = size_t(stride) * size_t(H);
-    if (!CopyRows(data, bytes, stride, out, EW, EW, EH) || bytes < lumaBytes)
+    if (!CopyPictureRows(data, bytes, stride, out, EW, EW, EH) || bytes < lumaBytes)
         return;
     out += size_t(EW) * size_t(EH);
     const uint8_t* chroma = data + lumaBytes;
     const size_t left = bytes - lumaBytes;
     if (Is(FEncoderType, MFVideoFormat_NV12)) {
-        CopyRows(chroma, left, stride, out, EW, EW, EH / 2);
+        CopyPictureRows(chroma, left, stride, out, EW, EW, EH / 2);
         return;
     }
     const int cstride = (stride + 1) / 2;
     const size_t planeBytes = size_t(cstride) * size_t((H + 1) / 2);
-    if (!CopyRows(chroma, left, cstride, out, EW / 2, EW / 2, EH / 2) || left < planeBytes)
+    if (!CopyPictureRows(chroma, left, cstride, out, EW / 2, EW / 2, EH / 2) || left < planeBytes)
         return;
-    CopyRows(chroma + planeBytes, left - planeBytes, cstride, out + size_t(EW / 2) * (EH / 2),
-             EW / 2, EW / 2, EH / 2);
+    CopyPictureRows(chroma + planeBytes, left - planeBytes, cstride,
+                    out + size_t(EW / 2) * (EH / 2), EW / 2, EW / 2, EH / 2);
 }
 
 void TMFWebCamRecorderThread::CopyBgraForEncoder() {
-    CopyRows(FBufferARGB.data(), FBufferARGB.size(), W * 4, FEncodeBuffer.data(), EW * 4, EW * 4,
-             EH);
-}
-
-bool TMFWebCamRecorderThread::ToBgra(const uint8_t* data, size_t bytes) {
-    const TRGuid& subType = FWebCamFormat.SubType;
-    if (Is(subType, MFVideoFormat_YUY2)) {
-        if (!CopyRows(data, bytes, FSourceStride, FYuy2Work.data(), S * 2, W * 2, H))
-            return false;
-        Yuy2ToBgra();
-        return true;
-    }
-    if (FConverter) {
-        const int64_t whole = platform::media::pictureBytes(ConverterInput(subType), W, H);
-        return int64_t(bytes) >= whole &&
-               FConverter->ConvertVideoFrame(data, FBufferARGB.data(), int(whole)) == 0;
-    }
-    if (Is(subType, MFVideoFormat_RGB32) || Is(subType, MFVideoFormat_ARGB32)) {
-        if (size_t(FSourceStride) * size_t(H - 1) + size_t(W) * 4 > bytes)
-            return false;
-        RgbToBgra(data, 4);
-        return true;
-    }
-    if (Is(subType, MFVideoFormat_RGB24)) {
-        if (size_t(FSourceStride) * size_t(H - 1) + size_t(W) * 3 > bytes)
-            return false;
-        RgbToBgra(data, 3);
-        return true;
-    }
-    return false;
-}
-
-void TMFWebCamRecorderThread::Yuy2ToBgra() {
-    // Whole 16-pixel blocks at the 16-pixel stride, then the picture's own width.
-    const int blocks = S * H / 16;
-    for (int b = 0; b < blocks; ++b) {
-        ::Yuy2ToYuv444(FYuy2Work.data() + size_t(b) * 32, FScratch.data(), 16);
-        ::Yuv444ToBgra(FScratch.data(), FBgraWork.data() + size_t(b) * 64, 16);
-    }
-    CopyRows(FBgraWork.data(), FBgraWork.size(), S * 4, FBufferARGB.data(), W * 4, W * 4, H);
-}
-
-void TMFWebCamRecorderThread::RgbToBgra(const uint8_t* data, int bytesPerPixel) {
-    // The driver's rows come top row first, as the frame is shown.
-    for (int r = 0; r < H; ++r) {
-        const uint8_t* from = data + size_t(r) * size_t(FSourceStride);
-        uint8_t* to = FBufferARGB.data() + size_t(r) * size_t(W) * 4;
-        for (int x = 0; x < W; ++x, from += bytesPerPixel, to += 4) {
-            to[0] = from[0];
-            to[1] = from[1];
-            to[2] = from[2];
-            to[3] = 255;
-        }
-    }
+    CopyPictureRows(FBufferARGB.data(), FBufferARGB.size(), W * 4, FEncodeBuffer.data(), EW * 4,
+                    EW * 4, EH);
 }
 
 void TMFWebCamRecorderThread::StartEncoder() {
@@ -323,12 +222,7 @@ void TMFWebCamRecorderThread::Finish() {
     }
     SetStatus(7);
     FEncodeBuffer.clear();
-    FYuy2Work.clear();
-    FBgraWork.clear();
-    FDecoded.clear();
     SetStatus(8);
-    FConverter.reset();
-    FMjpeg.reset();
     FSession.reset();
 }
 

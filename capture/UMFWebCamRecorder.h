@@ -9,6 +9,7 @@
 // goes out as 4025.
 
 #include "capture/UCaptureWorker.h"
+#include "capture/UWebCamFrameConverter.h"
 #include "media/UWebCamApi.h"
 
 #include <QObject>
@@ -21,12 +22,10 @@
 #include <vector>
 
 class TCircleBufferThread;
-class TMFColorConverter;
 class TMFEncoder;
 class TRVideoRecorderThread;
 namespace platform::camera {
 class CaptureSession;
-class MjpegDecoder;
 struct Frame;
 } // namespace platform::camera
 namespace platform::system {
@@ -71,9 +70,6 @@ private:
     // The frame in the encoder's layout: the camera's own (YUY2, NV12, I420) or BGRA.
     void CopyNative(const uint8_t* data, size_t bytes);
     void CopyBgraForEncoder();
-    bool ToBgra(const uint8_t* data, size_t bytes);
-    void Yuy2ToBgra();
-    void RgbToBgra(const uint8_t* data, int bytesPerPixel);
     void Record(int64_t frameTime);
     void StartEncoder();
     void FillGapsTo(int64_t t, int step);
@@ -91,19 +87,15 @@ private:
     TCircleBufferThread* const FCircleBufferCapture;
 
     std::unique_ptr<platform::camera::CaptureSession> FSession;
-    std::unique_ptr<platform::camera::MjpegDecoder> FMjpeg;
-    std::unique_ptr<TMFColorConverter> FConverter;
+    TWebCamFrameConverter FFrames;
     std::unique_ptr<TMFEncoder> FEncoder;
     TRGuid FEncoderType{}; // the layout the encoder takes (MJPEG frames become I420)
     int W = 0, H = 0;      // the camera picture
     int EW = 0, EH = 0;    // the encoded picture
-    int S = 0;             // W rounded up to whole 16-pixel blocks
-    int FSourceStride = 0; // bytes per row of the camera's first plane
     bool FNativeInput = false;
     std::vector<uint8_t> FDecoded; // an MJPEG frame as I420
     std::vector<uint8_t> FEncodeBuffer;
-    std::vector<uint8_t> FYuy2Work, FBgraWork, FScratch; // the kernels' 16-pixel blocks
-    std::vector<uint8_t> FBufferARGB;                    // the converted frame, W × H × 4
+    std::vector<uint8_t> FBufferARGB; // the converted frame, W × H × 4
     bool FFirst = true;
     int64_t FLastSizeT = 0;
     int64_t FLastT = -1; // media time of the last look at the clock while recording
