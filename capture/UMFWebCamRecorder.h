@@ -93,7 +93,6 @@ private:
     int W = 0, H = 0;      // the camera picture
     int EW = 0, EH = 0;    // the encoded picture
     bool FNativeInput = false;
-    std::vector<uint8_t> FDecoded; // an MJPEG frame as I420
     std::vector<uint8_t> FEncodeBuffer;
     std::vector<uint8_t> FBufferARGB; // the converted frame, W × H × 4
     bool FFirst = true;
