@@ -123,13 +123,16 @@ void TMFWebCamRecorderThread::HandleFrame(const camera::Frame& frame) {
     size_t bytes = frame.bytes;
     if (!FFrames.Decode(data, bytes))
         return;
-    if (FRecording && !FEncodeBuffer.empty() && FNativeInput)
+    // One reading of the flag per frame: the frame copied for the encoder is the one written.
+    const bool recording = FRecording;
+    if (recording && !FEncodeBuffer.empty() && FNativeInput)
         CopyNative(data, bytes);
     if (!FFrames.ToBgra(data, bytes, FBufferARGB.data()))
         return;
-    if (FRecording && !FEncodeBuffer.empty() && !FNativeInput)
+    if (recording && !FEncodeBuffer.empty() && !FNativeInput)
         CopyBgraForEncoder();
-    Record(frame.timeMs);
+    if (recording)
+        Record(frame.timeMs);
     if (FCircleBufferCapture && FHWin &&
         FCircleBufferCapture->Write(FBufferARGB.data(), int(FBufferARGB.size())) > 0)
         platform::system::postMessage(FHWin, msg::WebcamPreviewFrame);
@@ -182,8 +185,6 @@ void TMFWebCamRecorderThread::FillGapsTo(int64_t t, int step) {
 }
 
 void TMFWebCamRecorderThread::Record(int64_t frameTime) {
-    if (!FRecording)
-        return;
     int64_t t = std::max<int64_t>(0, frameTime - FStartTime - FTotalPause);
     if (FFirst) {
         FFirst = false;

@@ -3,6 +3,7 @@
 // format, a stall, a pause, an odd width); stalls and refused formats at stop.
 #include "capture/UMFWebCamRecorder.h"
 #include "core/URServerMessages.h"
+#include "media/UMFencoder.h"
 #include "platform/camera/Devices.h"
 #include "platform/media/SourceReader.h"
 #include "platform/media/VideoConverter.h"
@@ -115,7 +116,7 @@ TEST_F(WebCamRecorderTest, YuyvPreviewIsTheBt709PictureAtItsOwnWidth) {
             at[0] = uint8_t(q[0]), at[1] = uint8_t(q[1]), at[2] = uint8_t(q[2]),
             at[3] = uint8_t(q[3]);
         }
-    fakecam::Cameras cameras({Camera(YUYV, w, h, [&](int k, auto& bytes, int64_t& due) {
+    fakecam::Cameras cameras({Camera(YUYV, w, h, [=](int k, auto& bytes, int64_t& due) {
         bytes = frame;
         due = k * 33;
         return true;
@@ -144,7 +145,7 @@ TEST_F(WebCamRecorderTest, MjpegPreviewIsThePictureSent) {
             p[3] = 255;
         }
     const auto jpeg = fakecam::EncodeJpeg(picture.data(), w, h, 100);
-    fakecam::Cameras cameras({Camera(MJPG, w, h, [&](int k, auto& bytes, int64_t& due) {
+    fakecam::Cameras cameras({Camera(MJPG, w, h, [=](int k, auto& bytes, int64_t& due) {
         bytes = jpeg;
         due = k * 33;
         return true;
@@ -160,7 +161,7 @@ TEST_F(WebCamRecorderTest, RgbRowsStayTopDown) {
     std::vector<uint8_t> frame(size_t(w) * h * 3);
     for (size_t i = 0; i < frame.size(); ++i)
         frame[i] = uint8_t(i / (size_t(w) * 3) * 60 + i % 3);
-    fakecam::Cameras cameras({Camera(BGR3, w, h, [&](int k, auto& bytes, int64_t& due) {
+    fakecam::Cameras cameras({Camera(BGR3, w, h, [=](int k, auto& bytes, int64_t& due) {
         bytes = frame;
         due = k * 33;
         return true;
@@ -229,7 +230,7 @@ TEST_F(WebCamRecorderTest, FramesLandInTheirSlotsOfTheFormatsRate) {
     const int w = 641, h = 32;
     fakecam::Cameras cameras({Camera(
         YUYV, w, h,
-        [&](int k, auto& bytes, int64_t& due) {
+        [=](int k, auto& bytes, int64_t& due) {
             const int64_t at = k * 1000 / 60;
             due = at >= 200 && at < 700 ? 700 : at;
             bytes = IdFrame(k % 256, w, h);
@@ -325,6 +326,74 @@ TEST_F(WebCamRecorderTest, AFormatTheCameraChangesIsReportedAtStop) {
     recorder.Stop();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].contains(":CameraRecorderThread_open_")) << reports[0].toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// An encoder that keeps the pictures it is handed instead of writing a file.
+class KeepingEncoder : public TMFEncoder {
+public:
+    explicit KeepingEncoder(std::vector<std::vector<uint8_t>>& kept) : kept_(kept) {}
+    int32_t StartEncode() override { return MF_S_OK; }
+    int32_t AddVideoFrame(const uint8_t* picture) override {
+        if (picture)
+            kept_.emplace_back(picture, picture + size_t(Width()) * Height() * 3 / 2);
+        PassSlots(1);
+        return MF_S_OK;
+    }
+    int32_t StopEncode() override { return MF_S_OK; }
+
+private:
+    std::vector<std::vector<uint8_t>>& kept_;
+};
+
+TEST_F(WebCamRecorderTest, PlanarFramesAreCroppedPlaneByPlaneToTheEvenSize) {
+    // I420 of 35 × 19: a luma plane 35 wide, chroma planes 18 wide and 10 high; every sample
+    // tells its plane, row and column.
+    const int w = 35, h = 19, cw = 18, ch = 10;
+    std::vector<uint8_t> frame;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            frame.push_back(uint8_t(y * 7 + x));
+    for (int plane = 1; plane <= 2; ++plane)
+        for (int y = 0; y < ch; ++y)
+            for (int x = 0; x < cw; ++x)
+                frame.push_back(uint8_t(plane * 100 + y * 5 + x));
+    fakecam::Cameras cameras(
+        {Camera(fourcc('Y', 'U', '1', '2'), w, h, [=](int k, auto& b, int64_t& due) {
+            b = frame;
+            due = k * 33;
+            return true;
+        })});
+    std::vector<std::vector<uint8_t>> kept;
+    recorder.CreateEncoder = [&](const TRGuid& subType) -> std::unique_ptr<TMFEncoder> {
+        EXPECT_TRUE(SameGuid(subType, MFVideoFormat_I420));
+        return std::make_unique<KeepingEncoder>(kept);
+    };
+    QTemporaryDir dir;
+    recorder.SetParams("Test Cam", Format(MFVideoFormat_I420, w, h), 0, dir.filePath("camera"),
+                       false);
+    recorder.Start(80, false);
+    ASSERT_TRUE(PumpUntil([this] { return !preview.empty(); }));
+    recorder.SetStartTime(CaptureClockMs());
+    recorder.SetRecording(true);
+    Pump(150);
+    recorder.Terminate();
+    recorder.Stop();
+    ASSERT_FALSE(kept.empty());
+    const std::vector<uint8_t>& picture = kept.front();
+    // 34 × 18 luma, then 17 × 9 of each chroma plane.
+    for (int y = 0; y < 18; ++y)
+        for (int x = 0; x < 34; ++x)
+            ASSERT_EQ(picture[size_t(y) * 34 + x], uint8_t(y * 7 + x)) << x << "," << y;
+    for (int plane = 1; plane <= 2; ++plane) {
+        const uint8_t* p = picture.data() + 34 * 18 + size_t(plane - 1) * 17 * 9;
+        for (int y = 0; y < 9; ++y)
+            for (int x = 0; x < 17; ++x)
+                ASSERT_EQ(p[y * 17 + x], uint8_t(plane * 100 + y * 5 + x)) << plane;
+    }
 }
 
 } // namespace

@@ -46,7 +46,8 @@ int Fail(int error) {
 
 size_t FrameBytes(uint32_t pixelFormat, int width, int height) {
     if (pixelFormat == fourcc('N', 'V', '1', '2') || pixelFormat == fourcc('Y', 'U', '1', '2'))
-        return size_t(width) * size_t(height) * 3 / 2;
+        return size_t(width) * size_t(height) +
+               2 * size_t((width + 1) / 2) * size_t((height + 1) / 2);
     if (pixelFormat == fourcc('M', 'J', 'P', 'G'))
         return size_t(width) * size_t(height) * 2;
     return size_t(BytesPerLine(pixelFormat, width)) * size_t(height);
