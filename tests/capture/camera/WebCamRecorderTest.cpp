@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <thread>
@@ -225,14 +226,19 @@ std::vector<int> ReadSlots(const QString& path, int& width, int& height) {
 }
 
 TEST_F(WebCamRecorderTest, FramesLandInTheirSlotsOfTheFormatsRate) {
-    // A 60-fps camera, 641 pixels wide, recorded in a 30-fps format; it stalls for 500 ms
-    // (frames due 200..700 ms after it starts come at 700 ms, only the last one shown).
+    // A 60-fps camera, 641 pixels wide, recorded in a 30-fps format; 200 ms into the
+    // recording it stalls for 500 ms (the frames due then come at its end, only the last one
+    // shown).
     const int w = 641, h = 32;
+    auto streamStart = std::make_shared<std::atomic<int64_t>>(0);
+    auto stallFrom = std::make_shared<std::atomic<int64_t>>(INT64_MAX / 2);
     fakecam::Cameras cameras({Camera(
         YUYV, w, h,
         [=](int k, auto& bytes, int64_t& due) {
-            const int64_t at = k * 1000 / 60;
-            due = at >= 200 && at < 700 ? 700 : at;
+            if (k == 0)
+                *streamStart = CaptureClockMs();
+            const int64_t at = k * 1000 / 60, stall = *stallFrom;
+            due = at >= stall && at < stall + 500 ? stall + 500 : at;
             bytes = IdFrame(k % 256, w, h);
             return true;
         },
@@ -247,6 +253,7 @@ TEST_F(WebCamRecorderTest, FramesLandInTheirSlotsOfTheFormatsRate) {
     const int64_t start = CaptureClockMs();
     recorder.SetStartTime(start);
     recorder.SetRecording(true);
+    *stallFrom = start - *streamStart + 200;
     Pump(900);
     const int64_t pauseAt = CaptureClockMs();
     recorder.SetRecording(false);
