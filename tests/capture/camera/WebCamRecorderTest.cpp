@@ -291,8 +291,9 @@ TEST_F(WebCamRecorderTest, FramesLandInTheirSlotsOfTheFormatsRate) {
         jumps += step >= 20 && step <= 32;
         // The first recorded frame is at 0 however late it came, so the first step may be
         // longer.
-        if (i > 1)
+        if (i > 1) {
             EXPECT_TRUE(step <= 3 || (step >= 20 && step <= 40)) << i << ": " << step;
+        }
     }
     // Frames near a slot's edge may land one slot either way: two frames per slot on average.
     ASSERT_GT(steady, 15);
