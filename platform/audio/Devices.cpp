@@ -142,4 +142,20 @@ bool setDeviceVolume(Flow flow, const std::string& id, float scalar) {
     return completion.success;
 }
 
+bool setDeviceMute(Flow flow, const std::string& id, bool muted) {
+    const auto record = findRecord(flow, id);
+    if (!record)
+        return false;
+    auto connection = Connection::shared();
+    Completion completion{connection.get()};
+    connection->run([&] {
+        return flow == Flow::Render
+                   ? pa_context_set_sink_mute_by_index(connection->context(), record->info.index,
+                                                       muted, complete, &completion)
+                   : pa_context_set_source_mute_by_index(connection->context(), record->info.index,
+                                                         muted, complete, &completion);
+    });
+    return completion.success;
+}
+
 } // namespace platform::audio

@@ -54,5 +54,7 @@ std::optional<Volume> deviceVolume(Flow flow, const std::string& id);
 // Sets every channel of a device to `scalar` (clamped to 0..1). False when the device does
 // not exist or the server refuses.
 bool setDeviceVolume(Flow flow, const std::string& id, float scalar);
+// Mutes or unmutes a device. False when the device does not exist or the server refuses.
+bool setDeviceMute(Flow flow, const std::string& id, bool muted);
 
 } // namespace platform::audio

@@ -111,11 +111,13 @@ void PlaybackStream::stop() {
         [this] { return pa_stream_flush(stream_, signalOnSuccess, connection_.get()); });
 }
 
-CaptureStream::CaptureStream(const StreamFormat& format, const std::string& deviceId)
+CaptureStream::CaptureStream(const StreamFormat& format, const std::string& deviceId,
+                             int fragmentMs)
     : Stream(format, "Tavrin capture") {
     pa_buffer_attr attributes{};
     attributes.maxlength = uint32_t(-1);
-    attributes.fragsize = uint32_t(format.sampleRate / 50 * format.bytesPerFrame());
+    attributes.fragsize = uint32_t(int64_t(format.sampleRate) * std::max(fragmentMs, 1) / 1000 *
+                                   format.bytesPerFrame());
     Connection::Lock lock(*connection_);
     if (pa_stream_connect_record(stream_, deviceId.empty() ? nullptr : deviceId.c_str(),
                                  &attributes, PA_STREAM_ADJUST_LATENCY) != 0)

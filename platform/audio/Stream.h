@@ -67,8 +67,9 @@ private:
 // Recording from a source (a device or a sink's monitor) into a client-side queue.
 class CaptureStream : public Stream {
 public:
-    // Throws AudioError when the server or the device refuses.
-    CaptureStream(const StreamFormat& format, const std::string& deviceId);
+    // The server hands over what it recorded in fragments of about `fragmentMs`. Throws
+    // AudioError when the server or the device refuses.
+    CaptureStream(const StreamFormat& format, const std::string& deviceId, int fragmentMs = 20);
 
     // Moves up to `maxBytes` of what has arrived (whole frames); returns the bytes moved.
     size_t read(void* data, size_t maxBytes);
