@@ -350,6 +350,12 @@ void TEditor::CreateTimelinePanel() {
     edZoomTrack->setObjectName("edZoomTrack");
     edZoomTrack->setRange(20, 50);
     edZoomTrack->setValue(28);
+    edZoomTrack->setStyleSheet(
+        "QSlider::groove:vertical { width: 3px; background: #3E4A5A; border-radius: 1px; }"
+        "QSlider::add-page:vertical { background: #3E4A5A; }"
+        "QSlider::sub-page:vertical { background: #3E4A5A; }"
+        "QSlider::handle:vertical { background: #ECEAE8; width: 11px; height: 11px;"
+        " margin: 0 -4px; border-radius: 5px; }");
     connect(edZoomTimeline, &QSlider::valueChanged, this, &TEditor::EdZoomTimelineChange);
     connect(edZoomTrack, &QSlider::valueChanged, this, &TEditor::EdZoomTrackChange);
     connect(sbhtimeline, &QScrollBar::valueChanged, this, &TEditor::TimelineScroll);
@@ -389,7 +395,8 @@ void TEditor::FormResize() {
     const int iw = Scaled(466, this);
     const int mh = ActionMainMenuBar->sizeHint().height() + Scaled(6, this);
     const int ow = Scaled(44, this);
-    ActionMainMenuBar->setGeometry(0, 0, cw, mh);
+    // The menu row ends where the inspector begins: its header uses the full height.
+    ActionMainMenuBar->setGeometry(0, 0, cw - iw - 1, mh);
     panelBtnSaveExport->move(cw - panelBtnSaveExport->width() - iw,
                              (mh - panelBtnSaveExport->height()) / 2);
     // The project tabs and the close button at the right of the menu row, before Save.

@@ -44,8 +44,8 @@ QScrollArea* CategoryPage(int category) {
 
 // The hints of the category tabs 1..11.
 const char* const CategoryHints[12] = {
-    "",       "Placement",        "Zoom && Flip", "Cursor",      "Fill && Border", "Text",
-    "Source", "Color && Effects", "Sketch",       "Transitions", "Interactivity",  "Volume"};
+    "",       "Placement",       "Zoom & Flip", "Cursor",      "Fill & Border", "Text",
+    "Source", "Color & Effects", "Sketch",      "Transitions", "Interactivity", "Volume"};
 
 // Only objects that sit on the canvas can be hidden.
 bool CanHide(TRObject& object) {
@@ -115,7 +115,7 @@ TFramePropName::TFramePropName(QWidget* parent)
     for (int category = 1; category <= 11; ++category) {
         auto* button = new TRGlyphButton(GlyphCategory + category, FPanelTabs);
         button->setObjectName(QString("btnCat%1").arg(category));
-        button->setToolTip(QString(CategoryHints[category]).replace("&&", "&"));
+        button->setToolTip(CategoryHints[category]);
         button->SetRadio(true);
         button->setFixedSize(Scaled(ButtonWidth, this), Scaled(ButtonHeight, this));
         button->hide();

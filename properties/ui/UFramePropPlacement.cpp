@@ -76,7 +76,7 @@ int Rounded(double value) {
 } // namespace
 
 TFramePropPlacement::TFramePropPlacement(QWidget* parent)
-    : TFramePropRows(undoPlacement, "TFramePropPlacement", "panelPlacement", "Placement && Opacity",
+    : TFramePropRows(undoPlacement, "TFramePropPlacement", "panelPlacement", "Placement & Opacity",
                      parent),
       FPositionLabel(nullptr), FX(PixelEdit("edX", "X", -3840, 3840)),
       FY(PixelEdit("edY", "Y", -2160, 2160)), FSizeLabel(nullptr),
@@ -169,6 +169,8 @@ void TFramePropPlacement::ShowPlacement() {
     FDials[1]->SetValue(Rounded(group->FRotationY));
     FDials[2]->SetValue(Rounded(group->FRotationZ));
     ShowSize(group->GetScaledSize());
+    for (int axis = 0; axis < 3; ++axis)
+        ShowDialValue(axis);
 }
 
 void TFramePropPlacement::ShowSize(const QSizeF& size) {
