@@ -38,6 +38,10 @@ public:
     virtual void AlignSelection(std::uint8_t /*kind*/) {}
     // Stops playback.
     virtual void Stop() {}
+    // Writes the active project's captions into a SubRip file the user chooses.
+    virtual void ExportCaptions() {}
+    // Deletes every caption of the active project after the user confirmed it.
+    virtual void DeleteCaptions() {}
 };
 
 // The installed services, never null.

@@ -1,5 +1,6 @@
 #include "editor/ui/UEditor.h"
 
+#include "core/URFileFilter.h"
 #include "core/URProject.h"
 #include "core/URServerMessages.h"
 #include "core/URSettings.h"
@@ -8,8 +9,10 @@
 #include "core/URUtils.h"
 #include "core/ui/URGPEditEx.h"
 #include "core/ui/URGlyphs.h"
+#include "core/ui/URMessageBox.h"
 #include "core/ui/URStyle.h"
 #include "core/ui/USplashScreen.h"
+#include "objects/URProjectCaptions.h"
 #include "platform/system/Clock.h"
 #include "properties/ui/UFramePropBase.h"
 #include "properties/ui/URPropertiesPages.h"
@@ -17,11 +20,16 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSlider>
 #include <QStyle>
@@ -104,6 +112,8 @@ public:
     void SetSelectedObject(TRObject* object, bool unselect) override {
         FEditor.SetSelectedObject(object, unselect);
     }
+    void ExportCaptions() override { FEditor.ExportCaptions(); }
+    void DeleteCaptions() override { FEditor.DeleteCaptions(); }
 
 private:
     TEditor& FEditor;
@@ -118,6 +128,8 @@ TEditor::TEditor(QWidget* parent)
     setWindowTitle("Tavrin");
     setMinimumSize(1279, 720);
     resize(1280, 760);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     setCentralWidget(FClient);
     InstallEditorServices(FServices.get());
     if (SplashScreen)
@@ -698,6 +710,46 @@ void TEditor::SetMouseOverObject(TRObject* object) {
     ActiveProject->MouseOverObject = object;
     pScene->update();
     pTimeline->update();
+}
+
+// ---- captions ----
+
+void TEditor::DeleteCaptions() {
+    if (!ActiveProject)
+        return;
+    EditorServices().Stop();
+    TRMessageBox box(this);
+    if (box.Execute("Are you sure you want to Delete all captions?", TRMessageBox::MB_YESNO,
+                    TRMessageBox::MB_ICONWARNING, cmDelete) != TRMessageBox::IDYES)
+        return;
+    // The inspector and the canvas never keep a caption that is about to go.
+    TRObject* selected = ActiveProject->SelectedObject;
+    if (selected && selected->ObjectType() == otCaption)
+        SetSelectedObject(nullptr, true);
+    ActiveProject->DeleteCaptions();
+    ActiveProject->MouseOverObject = nullptr;
+    pScene->update();
+    pTimeline->update();
+}
+
+void TEditor::ExportCaptions() {
+    if (!ActiveProject)
+        return;
+    EditorServices().Stop();
+    const QString name = QFileInfo(ActiveProject->FileName).completeBaseName().toLower();
+    const QString file = QFileDialog::getSaveFileName(
+        this, QString(), QDir(GetVideosFolder(SettingsRecord)).filePath(name + ".srt"),
+        QtFileFilter("SubRip file (*.srt)|*.srt"));
+    if (file.isEmpty())
+        return;
+    try {
+        ExportProjectCaptions(*ActiveProject,
+                              file.endsWith(".srt", Qt::CaseInsensitive) ? file : file + ".srt");
+    } catch (const std::exception& error) {
+        TRMessageBox box(this);
+        box.Execute(QString::fromLocal8Bit(error.what()), TRMessageBox::MB_OK,
+                    TRMessageBox::MB_ICONERROR);
+    }
 }
 
 // ---- easing menu ----

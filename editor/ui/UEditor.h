@@ -90,6 +90,10 @@ public:
     bool PreserveAudioPitch() const;
     // Sizes the canvas panel for the active project's size and zoom.
     void SetPSceneSize();
+    // The captions of the active project: into a SubRip file, or all deleted (one undo step)
+    // after a confirmation.
+    void ExportCaptions();
+    void DeleteCaptions();
 
     // ---- the animation easing menu ----
     // Checks the item of an easing curve (outside 0..28: Linear) and its group.

@@ -188,4 +188,23 @@ TEST_F(EditorWindow, AnEasingChoiceOnAnAnimatedObjectIsOneUndoStep) {
     EXPECT_EQ(a->History().Records().back().UType, undoAnimationEase);
 }
 
+TEST_F(EditorWindow, DeletingAllCaptionsClearsTheirSelectionFirstInOneStep) {
+    TRProject* a = Open("A");
+    editor_->ClickProject(1);
+    TRObject* image = a->AddObject(CreateObjectOfType(a, otImage));
+    TRObject* caption = a->AddObject(CreateObjectOfType(a, otCaption));
+    a->AddObject(CreateObjectOfType(a, otCaption));
+    a->History_Init();
+    editor_->SetSelectedObject(caption, true);
+    a->MouseOverObject = caption;
+    SettingsRecord.ConfirmDelete = 0; // the user switched the question off: Yes at once
+    editor_->DeleteCaptions();
+    ASSERT_EQ(a->Objects().size(), 1u);
+    EXPECT_EQ(a->Objects().front().get(), image);
+    EXPECT_EQ(a->SelectedObject, nullptr);
+    EXPECT_EQ(a->MouseOverObject, nullptr);
+    a->History_Undo();
+    EXPECT_EQ(a->Objects().size(), 3u) << "one undo step brings both back";
+}
+
 } // namespace
