@@ -7,6 +7,7 @@
 #include "core/URStartup.h"
 #include "core/URTempFolders.h"
 #include "core/URUtils.h"
+#include "core/ui/UREaseMenu.h"
 #include "core/ui/URGPEditEx.h"
 #include "core/ui/URGlyphs.h"
 #include "core/ui/URMessageBox.h"
@@ -28,8 +29,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
 #include <QStyle>
@@ -45,18 +46,6 @@ namespace {
 constexpr QRgb FormColor = 0x20262F;  // the window's background
 constexpr QRgb PanelColor = 0x2B333E; // bars and panels
 constexpr QRgb EmptyColor = 0x181D24; // the canvas and timeline areas
-
-// The easing curves by family: the items' tags are In, Out and, where present, InOut.
-struct EaseFamily {
-    const char* Name;
-    int First;
-    int Count;
-};
-const EaseFamily EaseFamilies[] = {
-    {"Back", 1, 3},  {"Bounce", 4, 2}, {"Circ", 6, 3},   {"Cubic", 9, 3},  {"Elastic", 12, 2},
-    {"Expo", 14, 3}, {"Quad", 17, 3},  {"Quart", 20, 3}, {"Quint", 23, 3}, {"Sine", 26, 3},
-};
-constexpr int LastEase = 28;
 
 QWidget* FilledPanel(const char* name, QRgb color, QWidget* parent) {
     auto* panel = new QWidget(parent);
@@ -376,22 +365,7 @@ void TEditor::CreateTimelinePanel() {
 void TEditor::CreateEaseMenu() {
     pmEase = new QMenu(this);
     pmEase->setObjectName("pmEase");
-    QAction* linear = pmEase->addAction("Linear");
-    linear->setCheckable(true);
-    linear->setData(0);
-    connect(linear, &QAction::triggered, this, [this] { EaseItemClick(0); });
-    for (const EaseFamily& family : EaseFamilies) {
-        QMenu* group = pmEase->addMenu(family.Name);
-        group->menuAction()->setCheckable(true);
-        const char* parts[3] = {"In", "Out", "InOut"};
-        for (int i = 0; i < family.Count; ++i) {
-            QAction* item = group->addAction(QString(family.Name) + parts[i]);
-            item->setCheckable(true);
-            item->setData(family.First + i);
-            connect(item, &QAction::triggered, this,
-                    [this, ease = family.First + i] { EaseItemClick(ease); });
-        }
-    }
+    FillEaseMenu(*pmEase, [this](int ease) { EaseItemClick(ease); });
 }
 
 // ---- layout ----
@@ -755,21 +729,7 @@ void TEditor::ExportCaptions() {
 // ---- easing menu ----
 
 void TEditor::SetCheckMenuItemAnimation(int value) {
-    if (value < 0 || value > LastEase)
-        value = 0;
-    for (QAction* action : pmEase->actions()) {
-        QMenu* group = action->menu();
-        if (!group) {
-            action->setChecked(value == 0);
-            continue;
-        }
-        bool any = false;
-        for (QAction* item : group->actions()) {
-            item->setChecked(item->data().toInt() == value);
-            any = any || item->isChecked();
-        }
-        action->setChecked(any);
-    }
+    CheckEaseMenu(*pmEase, value);
 }
 
 void TEditor::EaseItemClick(int ease) {

@@ -27,9 +27,11 @@ QWidget* Panel(const char* name, QWidget* parent) {
     return panel;
 }
 
-QScrollArea* CategoryPage(int category) {
+} // namespace
+
+QScrollArea* NewFrameColumn(const QString& objectName) {
     auto* page = new QScrollArea;
-    page->setObjectName(QString("Category%1").arg(category));
+    page->setObjectName(objectName);
     page->setFrameShape(QFrame::NoFrame);
     page->setWidgetResizable(true);
     page->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -41,6 +43,12 @@ QScrollArea* CategoryPage(int category) {
     page->setWidget(column);
     return page;
 }
+
+QVBoxLayout* FrameColumnLayout(QScrollArea* column) {
+    return column ? static_cast<QVBoxLayout*>(column->widget()->layout()) : nullptr;
+}
+
+namespace {
 
 // The hints of the category tabs 1..11.
 const char* const CategoryHints[12] = {
@@ -143,7 +151,7 @@ void TFramePropName::Init(TRObjectType objectType) {
                 continue;
             }
             ++FNrCategories;
-            FCategories[category] = CategoryPage(category);
+            FCategories[category] = NewFrameColumn(QString("Category%1").arg(category));
             FPages->addWidget(FCategories[category]);
             if (!button)
                 continue;
@@ -170,8 +178,7 @@ QScrollArea* TFramePropName::Category(int category) const {
 }
 
 QVBoxLayout* TFramePropName::CategoryColumn(int category) const {
-    QScrollArea* page = Category(category);
-    return page ? static_cast<QVBoxLayout*>(page->widget()->layout()) : nullptr;
+    return FrameColumnLayout(Category(category));
 }
 
 int TFramePropName::CurrentCategory() const {

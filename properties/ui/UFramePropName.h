@@ -85,5 +85,10 @@ private:
     int FNrCategories = 0;
 };
 
+// A scrolling column that stacks frames from the top (an inspector page or a category tab).
+QScrollArea* NewFrameColumn(const QString& objectName);
+// The layout of such a column; frames go before its closing stretch.
+QVBoxLayout* FrameColumnLayout(QScrollArea* column);
+
 // The glyph of an object kind in the header (0: none).
 int ObjectKindGlyph(TRObjectType type);

@@ -31,21 +31,6 @@ bool InRange(int type) {
     return type > otBase && type < otEnd;
 }
 
-QScrollArea* NewPage(TRObjectType type) {
-    auto* page = new QScrollArea;
-    page->setObjectName(QString("PageProperties%1").arg(type));
-    page->setFrameShape(QFrame::NoFrame);
-    page->setWidgetResizable(true);
-    page->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    auto* column = new QWidget;
-    auto* layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addStretch(1);
-    page->setWidget(column);
-    return page;
-}
-
 // The special set-up of the frames that depend on the object type.
 void PrepareFrame(TFramePropBase& frame, TRPropertyType type, TRObjectType objectType) {
     if (auto* shape = dynamic_cast<TFramePropShape*>(&frame)) {
@@ -105,14 +90,14 @@ void TRObjectInspector::CreatePropertiesPages() {
         TRPropertiesPageRecord& page = FPages[type];
         if (page.PageProperties)
             continue;
-        page.PageProperties = NewPage(TRObjectType(type));
+        page.PageProperties = NewFrameColumn(QString("PageProperties%1").arg(type));
         addWidget(page.PageProperties);
     }
     EnsurePropertiesPage(otProject);
 }
 
 QVBoxLayout* TRObjectInspector::Column(TRObjectType objectType) const {
-    return static_cast<QVBoxLayout*>(FPages[objectType].PageProperties->widget()->layout());
+    return FrameColumnLayout(FPages[objectType].PageProperties);
 }
 
 void TRObjectInspector::EnsurePropertiesPage(TRObjectType objectType) {
@@ -272,12 +257,17 @@ void TRObjectInspector::ShowFrames(TRObjectType type, TRObject& object) {
             page.Frames[entry]->ShowProperties(&object, group);
 }
 
-void TRObjectInspector::UpdatePlacementProperties() {
+TRObject* TRObjectInspector::ShownSelection() const {
     TRProject* project = EditorServices().ActiveProject();
     if (!project)
-        return;
+        return nullptr;
     TRObject* object = SelectedObject(*project);
-    if (!InRange(object->ObjectType()) || object->ObjectType() > otCaption)
+    return InRange(object->ObjectType()) && object->ObjectType() <= otCaption ? object : nullptr;
+}
+
+void TRObjectInspector::UpdatePlacementProperties() {
+    TRObject* object = ShownSelection();
+    if (!object)
         return;
     auto* frame =
         dynamic_cast<TFramePropPlacement*>(FPages[object->ObjectType()].Frames[ptPlacement]);
@@ -286,11 +276,8 @@ void TRObjectInspector::UpdatePlacementProperties() {
 }
 
 void TRObjectInspector::UpdateNameProperties() {
-    TRProject* project = EditorServices().ActiveProject();
-    if (!project)
-        return;
-    TRObject* object = SelectedObject(*project);
-    if (!InRange(object->ObjectType()) || object->ObjectType() > otCaption)
+    TRObject* object = ShownSelection();
+    if (!object)
         return;
     if (TFramePropName* name = FPages[object->ObjectType()].NameFrame)
         name->ShowProperties(object);

@@ -70,6 +70,8 @@ private:
     void ShowFrames(TRObjectType objectType, TRObject& object);
     QVBoxLayout* Column(TRObjectType objectType) const;
     TRObject* SelectedObject(TRProject& project) const;
+    // The active project's selected object when it has a page, else null.
+    TRObject* ShownSelection() const;
 
     std::array<TRPropertiesPageRecord, ObjectTypeCount> FPages{};
     int FLayout = 0;

@@ -159,9 +159,9 @@ TEST_F(EditorWindow, TheEasingMenuChecksOneItemAndItsGroup) {
         std::vector<QString> checked;
     } cases[] = {{-1, {"Linear"}},
                  {0, {"Linear"}},
-                 {28, {"Sine", "SineInOut"}},
+                 {28, {"Sine", "InOut"}},
                  {29, {"Linear"}},
-                 {4, {"Bounce", "BounceIn"}}};
+                 {4, {"Bounce", "In"}}};
     for (const auto& c : cases) {
         editor_->SetCheckMenuItemAnimation(c.value);
         EXPECT_EQ(checked(), c.checked) << c.value;
