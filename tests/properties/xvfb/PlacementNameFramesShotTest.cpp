@@ -44,6 +44,7 @@ TEST(PlacementNameFramesShotTest, TheFramesOfAnImageInTheDarkStyle) {
         widget->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(widget));
     }
+    QTest::qWait(600); // the value editors slide to their values
     for (qreal ratio : {1.0, 2.0}) {
         ExpectGolden(RenderWidget(frame, ratio), folder,
                      QString("placement_frame_%1x.png").arg(int(ratio)));
