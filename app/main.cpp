@@ -8,6 +8,7 @@
 #include "core/URUtils.h"
 #include "core/ui/URMessageBox.h"
 #include "core/ui/URProgress.h"
+#include "core/ui/URStyle.h"
 #include "core/ui/URWaiting.h"
 #include "core/ui/USplashScreen.h"
 #include "editor/ui/UEditor.h"
@@ -41,7 +42,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QStyle>
 #include <QStyleFactory>
 #include <QTimer>
 #include <exception>
@@ -76,21 +76,11 @@ bool mediaAvailable() {
     return MFAvailable;
 }
 
-// The program's one look: Fusion with a dark blue palette.
+// The program's one look: Fusion with the dark palette, style sheet and font of the widget kit.
 bool applyStyle() {
-    QStyle* style = QStyleFactory::create("Fusion");
-    if (!style)
+    if (!QStyleFactory::keys().contains("Fusion", Qt::CaseInsensitive))
         return false;
-    QApplication::setStyle(style);
-    QPalette palette = style->standardPalette();
-    palette.setColor(QPalette::Window, QColor(0x1f, 0x2a, 0x44));
-    palette.setColor(QPalette::WindowText, Qt::white);
-    palette.setColor(QPalette::Base, QColor(0x16, 0x1f, 0x33));
-    palette.setColor(QPalette::Text, Qt::white);
-    palette.setColor(QPalette::Button, QColor(0x2b, 0x3a, 0x5c));
-    palette.setColor(QPalette::ButtonText, Qt::white);
-    palette.setColor(QPalette::Highlight, QColor(0x3d, 0x7e, 0xd8));
-    QApplication::setPalette(palette);
+    InstallStyle(*qApp);
     return true;
 }
 

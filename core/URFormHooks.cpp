@@ -1,5 +1,7 @@
 #include "core/URFormHooks.h"
 
+#include "core/UREditorServices.h"
+
 namespace {
 TRProgressReporter* progressForm = nullptr;
 TRWaitingReporter* waitingForm = nullptr;
@@ -21,14 +23,6 @@ void InstallWaiting(TRWaitingReporter* waiting) {
     waitingForm = waiting;
 }
 
-namespace {
-TRCurrentProjectSource currentProjectSource = nullptr;
-} // namespace
-
 const TRProject* CurrentProject() {
-    return currentProjectSource ? currentProjectSource() : nullptr;
-}
-
-void InstallCurrentProjectSource(TRCurrentProjectSource source) {
-    currentProjectSource = source;
+    return EditorServices().ActiveProject();
 }

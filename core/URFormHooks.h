@@ -34,8 +34,6 @@ TRWaitingReporter* InstalledWaiting();
 void InstallWaiting(TRWaitingReporter* waiting);
 
 class TRProject;
-// The project the editor is working on, for the breadcrumbs of the shared forms; installed by
-// the editor (none: no project).
-using TRCurrentProjectSource = const TRProject* (*)();
+// The project the editor is working on, for the breadcrumbs of the shared forms (the editor
+// services' active project; none without the editor).
 const TRProject* CurrentProject();
-void InstallCurrentProjectSource(TRCurrentProjectSource source);

@@ -1,5 +1,6 @@
 #include "core/URProject.h"
 
+#include "core/UREditorServices.h"
 #include "core/URPropProjectSize.h"
 #include "core/URSettings.h"
 #include "core/URTempFolders.h"
@@ -37,7 +38,6 @@ std::int32_t IdAfter(std::int32_t id) {
 
 } // namespace
 
-TRProjectHook ProjectViewChangedHook = nullptr;
 TRPropertiesPageHook EnsurePropertiesPageHook = nullptr;
 
 void RegisterObjectKind(TRObjectType type, TRObjectCreator creator) {
@@ -186,8 +186,7 @@ TRObject* TRProject::FindObject(TRObjectType type, std::int32_t id) const {
 }
 
 void TRProject::NotifyView() {
-    if (ProjectViewChangedHook)
-        ProjectViewChangedHook(*this);
+    EditorServices().ProjectViewChanged(*this);
 }
 
 void TRProject::SetModified(bool value) {

@@ -88,14 +88,13 @@ inline constexpr int SearchedTrackCount = 101;
 class TRXmlElementStream;
 
 class TRProject;
-// Hooks that higher layers install: the constructor of an object kind, the defaults that a new
-// project gives to groups defined above the core, and the editor's refresh after the modified
-// flag or the project end changed.
+// Hooks that higher layers install: the constructor of an object kind and the defaults that a
+// new project gives to groups defined above the core. The editor's refresh after the modified
+// flag or the project end changed goes through the editor services.
 using TRObjectCreator = std::unique_ptr<TRObject> (*)(TRProject* project, TRObjectType type);
 void RegisterObjectKind(TRObjectType type, TRObjectCreator creator);
 using TRProjectHook = void (*)(TRProject& project);
 void RegisterNewProjectDefaults(TRProjectHook hook);
-extern TRProjectHook ProjectViewChangedHook;
 // Creates the inspector page of an object type on first use (the properties layer installs it).
 using TRPropertiesPageHook = void (*)(TRObjectType type);
 extern TRPropertiesPageHook EnsurePropertiesPageHook;

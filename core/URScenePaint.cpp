@@ -1,16 +1,17 @@
 #include "core/URScenePaint.h"
 
+#include "core/UREditorServices.h"
+
 using namespace platform::render;
 
 TRSceneContextFn SceneContextHook = nullptr;
-TRScenePlaybackFn ScenePlaybackHook = nullptr;
 
 DeviceContext* SceneContext() {
     return SceneContextHook ? SceneContextHook() : nullptr;
 }
 
 bool ScenePlaybackActive() {
-    return ScenePlaybackHook && ScenePlaybackHook();
+    return EditorServices().Playing();
 }
 
 BrushPtr SolidBrush(const QColor& color, float opacity) {

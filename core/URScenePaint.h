@@ -102,9 +102,7 @@ extern TRSceneContextFn SceneContextHook;
 // nullptr while no context is installed.
 platform::render::DeviceContext* SceneContext();
 
-// True while the editor's player runs or the playhead is being dragged; installed by the editor.
-using TRScenePlaybackFn = bool (*)();
-extern TRScenePlaybackFn ScenePlaybackHook;
+// True while the editor's player runs or the playhead is being dragged (the editor services).
 bool ScenePlaybackActive();
 
 // The solid brush of a colour at an opacity.

@@ -67,7 +67,9 @@ enum TUndoType : std::uint8_t {
     // A change of the paint order: undone by putting the object back at its former place.
     undoArrange,
     // Edits of the reflection, kept apart from the shadow's so the two never merge.
-    undoReflection
+    undoReflection,
+    // A rename or a visibility switch of an object in the inspector's name header.
+    undoName
 };
 
 // Whether a record opens a new group or joins the current one.

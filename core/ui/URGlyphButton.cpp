@@ -17,6 +17,11 @@ QSize TRGlyphButton::sizeHint() const {
     return {Scaled(26, this), Scaled(24, this)};
 }
 
+void TRGlyphButton::SetGlyphIndex(int index) {
+    FGlyphIndex = index;
+    update();
+}
+
 void TRGlyphButton::SetRadio(bool radio) {
     setAutoExclusive(radio);
 }

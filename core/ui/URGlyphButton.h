@@ -12,6 +12,7 @@ public:
     TRGlyphButton(int glyphIndex, QWidget* parent = nullptr);
 
     int GlyphIndex() const { return FGlyphIndex; }
+    void SetGlyphIndex(int index);
     void SetRadio(bool radio);
 
 protected:

@@ -55,6 +55,30 @@ const std::map<int, TGlyph>& Glyphs() {
          {0, "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 24 24'>"
              "<path d='M11 4 L11 20 L3 20 Z' fill='currentColor'/>"
              "<path d='M13 4 L13 20 L21 20 Z' fill='currentColor' fill-opacity='0.4'/></svg>"}},
+        {GlyphLock, {0xe897, nullptr}},
+        {GlyphUnlock, {0xe898, nullptr}},
+        {GlyphUnlink, {0xe16f, nullptr}},
+        {GlyphPlay, {0xe037, nullptr}},
+        {GlyphSkipStart, {0xe045, nullptr}},
+        {GlyphSkipEnd, {0xe044, nullptr}},
+        {GlyphPreviousFrame, {0xe408, nullptr}},
+        {GlyphNextFrame, {0xe409, nullptr}},
+        {GlyphVolume, {0xe050, nullptr}},
+        {GlyphClose, {0xe5cd, nullptr}},
+        {GlyphSave, {0xe161, nullptr}},
+        {GlyphRecord, {0xe061, nullptr}},
+        {GlyphAddKeyframe, {0xe145, nullptr}},
+        {GlyphCategory + 1, {0xe89f, nullptr}},  // placement: move arrows
+        {GlyphCategory + 2, {0xe8ff, nullptr}},  // zoom and flip
+        {GlyphCategory + 3, {0xe323, nullptr}},  // cursor: mouse
+        {GlyphCategory + 4, {0xe40a, nullptr}},  // fill and border: palette
+        {GlyphCategory + 5, {0xe262, nullptr}},  // text
+        {GlyphCategory + 6, {0xe3c2, nullptr}},  // zoom source: frame
+        {GlyphCategory + 7, {0xe429, nullptr}},  // colour and effects: sliders
+        {GlyphCategory + 8, {0xe155, nullptr}},  // sketch: gesture
+        {GlyphCategory + 9, {0xe8d4, nullptr}},  // transitions
+        {GlyphCategory + 10, {0xe913, nullptr}}, // interactivity: touch
+        {GlyphCategory + 11, {0xe050, nullptr}}, // volume
     };
     return glyphs;
 }

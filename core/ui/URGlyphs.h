@@ -44,6 +44,22 @@ enum TRGlyphIndex : int {
     // Drawn from SVG: no equivalent in the font.
     GlyphRecording = 1100,
     GlyphFlipHorizontal,
+    // The editor window and the inspector's header: lock, transport, files and the category
+    // tabs (GlyphCategory + 1 .. GlyphCategory + 11).
+    GlyphLock = 1200,
+    GlyphUnlock,
+    GlyphUnlink,
+    GlyphPlay,
+    GlyphSkipStart,
+    GlyphSkipEnd,
+    GlyphPreviousFrame,
+    GlyphNextFrame,
+    GlyphVolume,
+    GlyphClose,
+    GlyphSave,
+    GlyphRecord,
+    GlyphAddKeyframe,
+    GlyphCategory = 1300,
 };
 
 // The family of the icon font.

@@ -1,19 +1,126 @@
 #pragma once
-// The editor's main window.
+// The editor's main window: up to five open projects in numbered slots, one of them active and
+// shown with its own view state (canvas zoom, timeline position and zooms, playhead, playback
+// speed and pitch), the inspector of the selected object, the caption with the modified mark,
+// and the services the layers below reach the editor through. The canvas, the timeline, the
+// player and the commands are separate controls; until they exist their areas stay empty and
+// their menu items disabled.
+
+#include "core/UREditorServices.h"
 
 #include <QMainWindow>
 #include <QString>
+#include <array>
+#include <memory>
 
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QScrollArea;
+class QScrollBar;
+class QSlider;
+class QTabBar;
 class QTimer;
+class QToolButton;
+class TRGPEditEx;
+class TRObject;
+class TRObjectInspector;
 class TRProject;
+
+// The timeline's view of the active project: what the timeline control shows and the window
+// saves per project.
+struct TRTimelineView {
+    std::int32_t PlayHead = 0;
+    std::int32_t StartTime = 0; // ms at the left edge
+    std::int32_t PixelPS = 120;
+    std::int32_t TrackHeight = 28;
+    std::int32_t StartY = 0;
+    std::int32_t FramePS = 30;
+    std::int32_t TrackSpace = 2;
+    std::int32_t TopSpace = 24;
+    std::int32_t NrTracks = 20;
+};
+
+// Pixels per second of the timeline zoom levels 1..20 (index 0 unused).
+inline constexpr std::array<std::int32_t, 21> TimelineZoomLevels = {
+    0, 1, 2, 3, 5, 7, 10, 13, 16, 20, 25, 30, 60, 90, 120, 150, 180, 210, 240, 270, 300};
+// The zoom level of a pixels-per-second value; 14 when it is not in the table.
+int TimelineZoomIndex(std::int32_t pixelPS);
 
 class TEditor : public QMainWindow {
     Q_OBJECT
 public:
     explicit TEditor(QWidget* parent = nullptr);
+    ~TEditor() override;
+
+    static constexpr int SlotCount = 5;
 
     // The project shown and edited; null while none is open.
     TRProject* ActiveProject = nullptr;
+    TRTimelineView Timeline;
+
+    // ---- slots ----
+    // The project of slot 1..5, or null.
+    TRProject* Project(int slot) const;
+    // Puts a project into the first free slot; returns the slot, 0 when all are filled (the
+    // project is then freed).
+    int AddProject(std::unique_ptr<TRProject> project);
+    // Runs the Projects menu's action of a slot (1..5): activates the slot's project.
+    void ClickProject(int slot);
+    // The caption-bar tab of a slot was clicked: stops playback and activates it.
+    void TabClick(int tabIndex);
+
+    void SetActiveProject(TRProject* project);
+    void UpdateInterface();
+    void UpdateTabs();
+    void UpdateCaption();
+    void UpdateLabelTime();
+    void UpdateMAXTimelineHScrollbar();
+    void SetSelectedObject(TRObject* object, bool unselect);
+    void SetMouseOverObject(TRObject* object);
+    // Moves the playhead of the active project.
+    void SetPlayHead(std::int32_t time);
+    std::int32_t GetPlayHead() const { return Timeline.PlayHead; }
+    // Playback speed (per mille) and the pitch flag, as the speed button and its menu show.
+    void UpdatePlaybackSpeedComponents(std::int32_t speed, bool preservePitch);
+    std::int32_t PlaybackSpeed() const { return FPlaybackSpeed; }
+    bool PreserveAudioPitch() const;
+    // Sizes the canvas panel for the active project's size and zoom.
+    void SetPSceneSize();
+    // The captions of the active project: into a SubRip file, or all deleted (one undo step)
+    // after a confirmation.
+    void ExportCaptions();
+    void DeleteCaptions();
+
+    // ---- the animation easing menu ----
+    // Checks the item of an easing curve (outside 0..28: Linear) and its group.
+    void SetCheckMenuItemAnimation(int value);
+    // An easing item was chosen: the selected object's current animation takes it.
+    void EaseItemClick(int ease);
+    QMenu* EaseMenu() const { return pmEase; }
+
+    // ---- components read elsewhere ----
+    QMenuBar* MenuBar() const { return ActionMainMenuBar; }
+    QMenu* Menu(int index) const { return FMenus[index]; }
+    QAction* ProjectAction(int slot) const { return FProjectActions[slot]; }
+    QTabBar* Tabs() const { return FTabs; }
+    QToolButton* CloseButton() const { return FCloseButton; }
+    QPushButton* SaveButton() const { return btnSave; }
+    QLabel* TimeLabel() const { return ltime; }
+    TRObjectInspector* Inspector() const { return FInspector; }
+    TRGPEditEx* ZoomCanvas() const { return EdZoomCanvas; }
+    QSlider* ZoomTimeline() const { return edZoomTimeline; }
+    QSlider* ZoomTrack() const { return edZoomTrack; }
+    QScrollBar* TimelineScrollBar() const { return sbhtimeline; }
+    QWidget* IntroPanel() const { return panelIntro; }
+    QWidget* ScenePanel() const { return pScene; }
+    QScrollArea* SceneBox() const { return sbScene; }
+    // Lays the panels out for the present client size.
+    void FormResize();
+
     // Opens a project once the message loop runs; enabled by the start-up for a project named on
     // the command line or a folder left behind by a crashed run (which wins).
     QTimer* TimerOpenProject;
@@ -29,10 +136,61 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    class TServices;
+    void CreateMenus();
+    void CreateTitleTabs();
+    void CreatePanels(QWidget* client);
+    void CreatePlayerBar();
+    void CreateTimelinePanel();
+    void CreateEaseMenu();
+    void EdZoomCanvasChange();
+    void EdZoomTimelineChange();
+    void EdZoomTrackChange();
+    void TimelineScroll(int position);
+    void PlayerBarResize();
+    void TimelinePanelResize();
     void TimerOpenProjectTimer();
     void FormClose();
+
+    std::unique_ptr<TServices> FServices;
+    std::array<std::unique_ptr<TRProject>, SlotCount + 1> Projects;
+    std::int32_t FPlaybackSpeed = 1000;
+    QWidget* FClient;
+    QMenuBar* ActionMainMenuBar;
+    std::array<QMenu*, 8> FMenus{};
+    std::array<QAction*, SlotCount + 1> FProjectActions{};
+    QActionGroup* FProjectGroup;
+    QWidget* FTitleTabs;
+    QTabBar* FTabs;
+    QToolButton* FCloseButton;
+    QWidget* panelObjects;
+    QScrollArea* sbScene;
+    QWidget* pScene;
+    QWidget* panelPlayer;
+    QWidget* pAnimation;
+    QWidget* pButtonsPlayer;
+    QToolButton* btnPlaybackSpeed;
+    QAction* pmPreserveAudioPitch;
+    QLabel* ltime;
+    TRGPEditEx* EdZoomCanvas;
+    QWidget* panelsplitter;
+    QWidget* panelTimeline;
+    QWidget* pTimeline;
+    QScrollBar* sbhtimeline;
+    QScrollBar* sbVtimeline;
+    QSlider* edZoomTimeline;
+    QSlider* edZoomTrack;
+    QWidget* panelBtnSaveExport;
+    QPushButton* btnSave;
+    QPushButton* btnExport;
+    TRObjectInspector* FInspector;
+    QWidget* panelIntro;
+    QMenu* pmEase;
+    // Set while the program moves a scroll bar, so its handler ignores the move.
+    bool FScrollGuard = false;
 };
 
 // The one editor window.

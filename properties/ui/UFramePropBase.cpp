@@ -37,6 +37,12 @@ void TFramePropBase::ShowProperties(TRObject* object, TRPropBase* property) {
     FLoading = false;
 }
 
+bool TFramePropBase::SetLoading(bool loading) {
+    const bool former = FLoading;
+    FLoading = loading;
+    return former;
+}
+
 TRProject* TFramePropBase::ActiveProject() const {
     return EditorServices().ActiveProject();
 }

@@ -49,6 +49,8 @@ protected:
     virtual void RecordChange(TRProject& project);
     // The change handler of the header and the controls.
     void PropertyChanged();
+    // Sets the loading guard for a refresh outside ShowProperties; returns its former state.
+    bool SetLoading(bool loading);
     // The project a change applies to: the editor's active one, or null.
     TRProject* ActiveProject() const;
     void resizeEvent(QResizeEvent* event) override;

@@ -9,6 +9,7 @@
 #include "core/ui/URStyle.h"
 #include "properties/ui/UFramePropBackgroundBorder.h"
 #include "properties/ui/UFramePropMediaSpeed.h"
+#include "properties/ui/UFramePropPlacement.h"
 #include "properties/ui/UFramePropShape.h"
 #include "properties/ui/UFramePropText.h"
 #include "properties/ui/UFramePropTextPath.h"
@@ -192,4 +193,5 @@ void RegisterPropertyFrames() {
     RegisterPropertyFrame(ptText, NewFrame<TFramePropText>);
     RegisterPropertyFrame(ptTextPath, NewFrame<TFramePropTextPath>);
     RegisterPropertyFrame(ptMediaSpeed, NewFrame<TFramePropMediaSpeed>);
+    RegisterPropertyFrame(ptPlacement, NewFrame<TFramePropPlacement>);
 }

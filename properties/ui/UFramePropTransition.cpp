@@ -4,6 +4,7 @@
 #include "core/URProject.h"
 #include "core/URPropTransition.h"
 #include "core/ui/URColorButton.h"
+#include "core/ui/UREaseMenu.h"
 #include "core/ui/URGPEditEx.h"
 #include "core/ui/URGPPanelEx.h"
 #include "core/ui/URStyle.h"
@@ -74,18 +75,6 @@ const KindLayout* LayoutOf(const QString& name) {
                 return &layout;
     return nullptr;
 }
-
-// The easing curves by family: each entry's tags are In, Out and, where present, InOut.
-struct EaseFamily {
-    const char* Name;
-    int First;
-    int Count;
-};
-const EaseFamily EaseFamilies[] = {
-    {"Back", 1, 3},  {"Bounce", 4, 2}, {"Circ", 6, 3},   {"Cubic", 9, 3},  {"Elastic", 12, 2},
-    {"Expo", 14, 3}, {"Quad", 17, 3},  {"Quart", 20, 3}, {"Quint", 23, 3}, {"Sine", 26, 3},
-};
-constexpr int LastEase = 28;
 
 QToolButton* Radio(const char* name, const QString& caption, const QString& hint) {
     QToolButton* button = MakeToggle(name, caption, hint);
@@ -162,21 +151,7 @@ TFramePropTransition::TFramePropTransition(QWidget* parent)
     FFadeRow->setObjectName("pfade");
     FTypeRow->setObjectName("pType");
 
-    QAction* linear = FEaseMenu->addAction("Linear");
-    linear->setCheckable(true);
-    connect(linear, &QAction::triggered, this, [this] { EaseClick(0); });
-    for (const EaseFamily& family : EaseFamilies) {
-        QMenu* sub = FEaseMenu->addMenu(family.Name);
-        const char* parts[] = {"In", "Out", "InOut"};
-        for (int i = 0; i < family.Count; ++i) {
-            QAction* item = sub->addAction(parts[i]);
-            item->setCheckable(true);
-            item->setData(family.First + i);
-            connect(item, &QAction::triggered, this,
-                    [this, ease = family.First + i] { EaseClick(ease); });
-        }
-    }
-    linear->setData(0);
+    FillEaseMenu(*FEaseMenu, [this](int ease) { EaseClick(ease); });
 
     connect(FName, &QComboBox::activated, this, &TFramePropTransition::NameChange);
     connect(FPlay, &QToolButton::clicked, this, &TFramePropTransition::PlayClick);
@@ -283,32 +258,11 @@ void TFramePropTransition::EaseClick(int ease) {
 }
 
 void TFramePropTransition::SetCheckMenuItem(int ease) {
-    if (ease < 0 || ease > LastEase)
-        ease = 0;
-    for (QAction* action : FEaseMenu->actions()) {
-        if (QMenu* sub = action->menu()) {
-            bool any = false;
-            for (QAction* item : sub->actions()) {
-                item->setChecked(item->data().toInt() == ease);
-                any = any || item->isChecked();
-            }
-            action->setCheckable(true);
-            action->setChecked(any);
-        } else {
-            action->setChecked(ease == 0);
-        }
-    }
+    CheckEaseMenu(*FEaseMenu, ease);
 }
 
 int TFramePropTransition::CheckedEase() const {
-    for (QAction* action : FEaseMenu->actions()) {
-        if (QMenu* sub = action->menu()) {
-            for (QAction* item : sub->actions())
-                if (item->isChecked())
-                    return item->data().toInt();
-        }
-    }
-    return 0;
+    return ::CheckedEase(*FEaseMenu);
 }
 
 void TFramePropTransition::PlayClick() {

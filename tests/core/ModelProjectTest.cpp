@@ -1,6 +1,7 @@
 // The project object: a new project's state, ids, tracks, the project end, the playhead
 // forwarded to every object, markers, neighbours and the object factory.
 
+#include "core/UREditorServices.h"
 #include "core/URProject.h"
 #include "core/URPropProjectSize.h"
 #include "core/URSettings.h"
@@ -226,15 +227,19 @@ TEST_F(Projects, RegisteredKindsAreUsed) {
 }
 
 TEST_F(Projects, ModifiedFlagTellsTheView) {
-    static int calls = 0;
-    calls = 0;
-    ProjectViewChangedHook = [](TRProject&) { ++calls; };
+    struct ViewServices : TREditorServices {
+        TRProject* ActiveProject() const override { return nullptr; }
+        void RepaintScene() override {}
+        void ProjectViewChanged(TRProject&) override { ++calls; }
+        int calls = 0;
+    } services;
+    InstallEditorServices(&services);
     project.SetModified(true);
     EXPECT_TRUE(project.Modified());
     project.SetModified(false);
     EXPECT_FALSE(project.Modified());
-    EXPECT_EQ(calls, 2);
-    ProjectViewChangedHook = nullptr;
+    EXPECT_EQ(services.calls, 2);
+    InstallEditorServices(nullptr);
 }
 
 } // namespace

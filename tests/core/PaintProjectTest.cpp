@@ -27,7 +27,7 @@ protected:
     }
     // The context dies with the test: later tests must not paint through it.
     void TearDown() override {
-        ScenePlaybackHook = nullptr;
+        SetScenePlaying(false);
         InstallScene(nullptr);
     }
 
@@ -107,7 +107,7 @@ TEST_F(PaintProject, AreaAroundTheFrame) {
     for (const Case& c : cases) {
         auto project = NewProject(160, 90, Black);
         project->Exporting = c.exporting;
-        ScenePlaybackHook = c.playing ? +[] { return true; } : nullptr;
+        SetScenePlaying(c.playing);
         const QImage view = Paint(*project, 0, 320, 180);
         const QRgb outside = view.pixel(5, 5);
         EXPECT_NEAR(qAlpha(outside), c.alpha, 1) << c.what;

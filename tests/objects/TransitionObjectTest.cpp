@@ -49,7 +49,7 @@ protected:
         project_->Exporting = true;
     }
     void TearDown() override {
-        ScenePlaybackHook = nullptr;
+        SetScenePlaying(false);
         InstallScene(nullptr);
     }
 
@@ -122,7 +122,7 @@ TEST_F(TransitionObjectTest, DrawsOnlyWhilePlayingSeekingOrExporting) {
     group_->FName = QStringLiteral("Custom In");
     project_->Exporting = false;
     EXPECT_TRUE(Near(Paint(4500).pixel(8, 8), Red));
-    ScenePlaybackHook = [] { return true; };
+    SetScenePlaying(true);
     EXPECT_TRUE(Near(Paint(4500).pixel(8, 8), qRgb(143, 0, 64)));
 }
 
