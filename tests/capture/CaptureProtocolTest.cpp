@@ -4,6 +4,7 @@
 #include "core/URServerMessages.h"
 #include "core/URSettings.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <atomic>
 #include <chrono>
@@ -140,7 +141,14 @@ TEST_F(StopSequence, BreadcrumbsAndReportsOfAFailedCaptureWorker) {
         "Stop:DeallocateHWnd",
         "Stop:EndStopRecord",
     };
-    EXPECT_EQ(recorder.Crumbs.join('\n').toStdString(), expected.join('\n').toStdString());
+    // The worker's 30-ms end can outlast the 100-ms crumb interval on a loaded machine: the
+    // later crumbs of the same wait are allowed.
+    QStringList crumbs = recorder.Crumbs;
+    crumbs.removeIf([](const QString& crumb) {
+        static const QRegularExpression laterWait("_wf_11002C00D36B4_1_([2-9]|[1-9][0-9]+)$");
+        return laterWait.match(crumb).hasMatch();
+    });
+    EXPECT_EQ(crumbs.join('\n').toStdString(), expected.join('\n').toStdString());
     // The failed encoder start and the missing pictures, nothing about the set-up.
     EXPECT_EQ(TakeReports().join('\n').toStdString(),
               "Error:Stop:ScreenRecorderThread_wf_11002C00D36B4_1\n"

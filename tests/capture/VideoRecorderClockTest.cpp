@@ -363,7 +363,9 @@ TEST(VideoRecorderClock, AStopWithoutAFileSaysSo) {
     recorder.SetParams(huge);
     recorder.Start();
     recorder.SetRecording(true);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // The worker fails in its set-up; on a loaded machine that takes a while to happen.
+    for (int i = 0; i < 1000 && !recorder.VideoRecorderThread()->GetStatus().endsWith("_10"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_TRUE(recorder.VideoRecorderThread()->GetStatus().endsWith("88990001_10"))
         << recorder.VideoRecorderThread()->GetStatus().toStdString();
     EXPECT_FALSE(recorder.Stop());

@@ -38,6 +38,27 @@ inline double frequency(const int16_t* samples, int frames, int channels, int ra
     return crossings > 0 ? double(crossings) * rate / (last - first) : 0.0;
 }
 
+// The strongest frequency between `lowHz` and `highHz` (1-Hz steps) on one channel, by the
+// Goertzel power at each step. Unlike zero crossings it is not thrown off by stretches of
+// silence or by the noise a lossy codec leaves in them.
+inline double dominantFrequency(const int16_t* samples, int frames, int channels, int rate,
+                                int lowHz, int highHz, int channel = 0) {
+    double best = 0, bestPower = -1;
+    for (int hz = lowHz; hz <= highHz; ++hz) {
+        const double k = 2 * std::cos(2 * std::numbers::pi * hz / rate);
+        double s1 = 0, s2 = 0;
+        for (int i = 0; i < frames; ++i) {
+            const double s0 = samples[size_t(i) * channels + channel] + k * s1 - s2;
+            s2 = s1;
+            s1 = s0;
+        }
+        const double power = s1 * s1 + s2 * s2 - k * s1 * s2;
+        if (power > bestPower)
+            bestPower = power, best = hz;
+    }
+    return best;
+}
+
 // The root-mean-square level of one channel over a range of frames, 1.0 = full scale.
 inline double rms(const int16_t* samples, int frames, int channels, int channel = 0) {
     double sum = 0;

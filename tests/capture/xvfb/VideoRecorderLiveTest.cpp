@@ -27,6 +27,8 @@ namespace {
 const QRect Area(0, 0, 320, 240);
 constexpr uint32_t BlockColour = 0xC02020; // 0xRRGGBB on the X server
 constexpr int Fps = 15;
+// Two frames, and the time a loaded machine may take between reading the clock and stopping.
+constexpr double StopTolerance = 2 * 1000 / Fps + 150;
 
 // A null sink of the test's own on the sound server, so that other tests' sounds stay out of
 // its monitor; unloaded again at the end.
@@ -196,7 +198,7 @@ TEST(VideoRecorderLive, FourFormatsFromTheScreenWithToneAndClick) {
         TVideoReaderEx video(r.file);
         ASSERT_TRUE(video.IsValid()) << video.ErrorText().toStdString();
         EXPECT_EQ(video.GetWidth(), Area.width());
-        EXPECT_NEAR(video.GetDurationMs(), r.endMs, 2 * 1000 / Fps + 40);
+        EXPECT_NEAR(video.GetDurationMs(), r.endMs, StopTolerance);
         std::vector<uint8_t> frame(size_t(Area.width()) * Area.height() * 4);
         auto pixel = [&](int x, int y) {
             return frame.data() + (size_t(y) * Area.width() + x) * 4;
@@ -223,13 +225,14 @@ TEST(VideoRecorderLive, FourFormatsFromTheScreenWithToneAndClick) {
         TAudioReader audio;
         ASSERT_TRUE(audio.OpenFile(r.file));
         ASSERT_TRUE(audio.SetFormat(44100, 2, 16));
-        EXPECT_NEAR(double(audio.Duration()), double(r.endMs), 2 * 1000 / Fps + 40);
+        EXPECT_NEAR(double(audio.Duration()), double(r.endMs), StopTolerance);
         // The fourth second, well after the sound server's start.
         std::vector<int16_t> pcm(44100 * 2);
         uint32_t flags = 0;
         for (int second = 0; second < 4; ++second)
             audio.LoadData(44100, reinterpret_cast<uint8_t*>(pcm.data()), flags);
-        EXPECT_NEAR(signals::frequency(pcm.data(), 44100, 2, 44100), 440, 5);
+        // The test's own player may underrun on a loaded machine, leaving short silences.
+        EXPECT_NEAR(signals::dominantFrequency(pcm.data(), 44100, 2, 44100, 300, 600), 440, 2);
         EXPECT_GT(signals::rms(pcm.data(), 44100, 2), 0.05);
     }
 }
