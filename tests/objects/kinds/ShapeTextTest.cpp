@@ -114,8 +114,9 @@ TEST_F(ShapeText, PixelateInvertedActsInsideTheOutlineOtherwiseOnTheScene) {
         // Inside one 10-pixel block (40..49) the inverted pixelation shows one colour; the plain
         // gradient grows lighter (x = 41 is 41.5 % of the way from black: 0x6a).
         EXPECT_EQ(a == b, invert);
-        if (!invert)
+        if (!invert) {
             EXPECT_TRUE(Near(a, 0xFF6A6A6Au, 2));
+        }
         // The corner stays outside the ellipse either way.
         EXPECT_EQ(PixelOf(*shape->FBitmap, 1, 1), 0u);
         EXPECT_EQ(shape->FMediaBitmap != nullptr, invert);
