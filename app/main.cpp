@@ -1,6 +1,7 @@
 // The program's entry point: the ordered environment checks, the long-lived forms, the message
 // loop and the settings saved at exit.
 
+#include "core/URFileFilter.h"
 #include "core/URServerMessages.h"
 #include "core/URSettings.h"
 #include "core/URStartup.h"
@@ -27,6 +28,8 @@
 #include "media/UREncoderProbe.h"
 #include "objects/URObjectText.h"
 #include "objects/URObjectsRegistry.h"
+#include "objects/kinds/URKindsRegistry.h"
+#include "objects/kinds/URMediaHooks.h"
 #include "platform/system/NamedMutex.h"
 #include "platform/system/Shell.h"
 #include "platform/system/SystemInfo.h"
@@ -41,6 +44,7 @@
 #include "recorder/ui/URVideoRecorderSettings.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QStyleFactory>
 #include <QTimer>
@@ -169,6 +173,16 @@ void shutDown() {
     PropertiesClipboard.Reset();
 }
 
+// The open-file dialog and the error box of the media objects.
+void installMediaDialogs() {
+    InstallMediaFileChooser([](const QString& filter) {
+        return QFileDialog::getOpenFileName(nullptr, QString(), QString(), QtFileFilter(filter));
+    });
+    InstallMediaErrorBox([](const QString& text) {
+        TRMessageBox().Execute(text, TRMessageBox::MB_OK, TRMessageBox::MB_ICONERROR);
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -185,6 +199,8 @@ int main(int argc, char** argv) {
     SetSettingsSaveEnabled(FirstInstance);
 
     RegisterEngineKinds();
+    RegisterDrawableKinds();
+    installMediaDialogs();
     InstallGoogleCloudClients();
     InstallGoogleDriveWizard();
     QApplication::setApplicationName("Tavrin");

@@ -608,12 +608,7 @@ TRHitScene TRObject::TestHitOnScene(int x, int y, const Matrix3x2* matrix) {
     auto* placement = dynamic_cast<TRPlacementSource*>(GetProperty(ptPlacement));
     if (!placement)
         return hsNone;
-    const QPointF at = placement->Position();
-    Matrix3x2 world = Matrix3x2::translation(float(at.x()), float(at.y()));
-    if (matrix)
-        world = world * *matrix;
-    const GeometryPtr outline = PolygonGeometry(placement->TransformedPoints(delta));
-    return outline->fillContainsPoint(PointF{float(x), float(y)}, world) ? hsObject : hsNone;
+    return placement->HitsOutline(x, y, matrix, delta) ? hsObject : hsNone;
 }
 
 bool TRObject::PaintMultiSelectOnScene() {

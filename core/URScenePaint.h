@@ -49,6 +49,10 @@ public:
     // Centre and corners of the scaled rectangle grown by `deltaBorder`, rotated and
     // projected, relative to the position.
     virtual TRTransformedPoints TransformedPoints(float deltaBorder) const = 0;
+    // Whether the control pixel (x, y) lies inside the outline grown by `deltaBorder`, mapped
+    // by the placement and then `matrix` (scene to control pixels; none for identity).
+    virtual bool HitsOutline(int x, int y, const platform::render::Matrix3x2* matrix,
+                             float deltaBorder) const = 0;
     // What moving and resizing on the canvas change.
     virtual void SetPosition(const QPointF& position) = 0;
     virtual QSizeF ScaledSize() const = 0;

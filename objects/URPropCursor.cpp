@@ -34,3 +34,20 @@ void TRPropCursor::VisitFields(TRPropFields& fields) {
     fields.Bool("RSExpanded", FRSExpanded);
     fields.Float("RSVolume", FRSVolume);
 }
+
+platform::render::ImagePtr TRPropCursor::DrawCursorEffect(const platform::render::ImagePtr& input,
+                                                          float, float, int, int) const {
+    return input;
+}
+
+platform::render::ImagePtr
+TRPropCursor::DrawLeftClickEffect(const platform::render::ImagePtr& input, float, float, int, int,
+                                  int) const {
+    return input;
+}
+
+platform::render::ImagePtr
+TRPropCursor::DrawRightClickEffect(const platform::render::ImagePtr& input, float, float, int, int,
+                                   int) const {
+    return input;
+}

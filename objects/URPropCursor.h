@@ -3,6 +3,7 @@
 // sounds of left and right clicks.
 
 #include "core/URPropBase.h"
+#include "platform/render/Image.h"
 
 class TRPropCursor : public TRPropBase {
 public:
@@ -40,4 +41,17 @@ public:
     float FRSVolume = 100;
 
     void VisitFields(TRPropFields& fields) override;
+
+    // The pointer highlight and the left and right click rings at a pointer position (media
+    // pixels; `scaleX`, `scaleY` the media's fit) `time` ms after the click: with `input` the
+    // picture distorted by them, without one they are drawn on the current target. Not drawn
+    // yet: the picture comes back unchanged and nothing is drawn.
+    platform::render::ImagePtr DrawCursorEffect(const platform::render::ImagePtr& input,
+                                                float scaleX, float scaleY, int x, int y) const;
+    platform::render::ImagePtr DrawLeftClickEffect(const platform::render::ImagePtr& input,
+                                                   float scaleX, float scaleY, int x, int y,
+                                                   int time) const;
+    platform::render::ImagePtr DrawRightClickEffect(const platform::render::ImagePtr& input,
+                                                    float scaleX, float scaleY, int x, int y,
+                                                    int time) const;
 };

@@ -7,3 +7,6 @@ void TRPropDrawing::VisitFields(TRPropFields& fields) {
     fields.Int("Speed", FSpeed);
     fields.Int("Ease", FEase);
 }
+
+void TRPropDrawing::DrawTo(const platform::render::BitmapPtr&, std::int32_t,
+                           platform::render::BitmapPtr&) const {}

@@ -1,16 +1,16 @@
 #include "objects/URPropPlacement.h"
 
 #include "core/URXmlValues.h"
+#include "graphics/URCEOpacity.h"
+#include "graphics/UREffectGroup.h"
+#include "platform/render/StandardEffects.h"
 
-#include <QTransform>
-#include <QtMath>
-#include <cmath>
+#include <algorithm>
+#include <array>
+
+using namespace platform::render;
 
 namespace {
-
-float Lerp(float from, float to, float pos) {
-    return from + pos * (to - from);
-}
 
 double Lerp(double from, double to, float pos) {
     return from + pos * (to - from);
@@ -120,12 +120,82 @@ bool TRPropPlacement::HasRotations() const {
     return FRotationX != 0 || FRotationY != 0 || FRotationZ != 0;
 }
 
-TRTransformedPoints TRPropPlacement::TransformedPoints(float deltaBorder) const {
+Matrix3x2 TRPropPlacement::GetTransformMatrix() const {
+    return Matrix3x2::translation(float(FPosition.x()), float(FPosition.y()));
+}
+
+Matrix3x2 TRPropPlacement::GetTransformMatrixWithRZ() const {
+    return Matrix3x2::rotation(FRotationZ) * GetTransformMatrix();
+}
+
+Matrix4x4 TRPropPlacement::GetRotationsMatrix() const {
+    FIntrinsicRotations = false;
+    return Matrix4x4::rotationX(FRotationX) * Matrix4x4::rotationY(FRotationY) *
+           Matrix4x4::rotationZ(FRotationZ);
+}
+
+Matrix4x4 TRPropPlacement::SceneProjection() const {
+    return GetRotationsMatrix() *
+           Matrix4x4::translation(float(FPosition.x()), float(FPosition.y()), 0) *
+           Matrix4x4::perspectiveProjection(ProjectionDepth);
+}
+
+TRTransformedPoints TRPropPlacement::GetTransformedPoints(float deltaBorder) const {
     const QRectF r = GetBoundsRect().adjusted(-deltaBorder, -deltaBorder, deltaBorder, deltaBorder);
-    QTransform t;
-    t.rotate(FRotationZ);
-    t.scale(std::cos(qDegreesToRadians(double(FRotationY))),
-            std::cos(qDegreesToRadians(double(FRotationX))));
-    return {QPointF(0, 0), t.map(r.topLeft()), t.map(r.topRight()), t.map(r.bottomRight()),
-            t.map(r.bottomLeft())};
+    TRTransformedPoints points{QPointF(0, 0), r.topLeft(), r.topRight(), r.bottomRight(),
+                               r.bottomLeft()};
+    if (!HasRotations())
+        return points;
+    const Matrix4x4 m = SceneProjection();
+    for (QPointF& p : points) {
+        const double x = p.x(), y = p.y();
+        const double w = std::max(x * m.m[0][3] + y * m.m[1][3] + m.m[3][3], double(MinProjectedW));
+        p = QPointF((x * m.m[0][0] + y * m.m[1][0] + m.m[3][0]) / w - FPosition.x(),
+                    (x * m.m[0][1] + y * m.m[1][1] + m.m[3][1]) / w - FPosition.y());
+    }
+    return points;
+}
+
+TRHitScene TRPropPlacement::TestHitOnScene(int x, int y, const Matrix3x2* matrix,
+                                           float deltaBorder) const {
+    const Matrix3x2 m = matrix ? GetTransformMatrix() * *matrix : GetTransformMatrix();
+    const TRTransformedPoints points = GetTransformedPoints(deltaBorder);
+    std::array<PointF, 5> corners;
+    for (std::size_t i = 0; i < 4; ++i)
+        corners[i] = m.transformPoint(PointF{float(points[i + 1].x()), float(points[i + 1].y())});
+    corners[4] = corners[0];
+    int negative = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const double x1 = corners[i].x, y1 = corners[i].y;
+        const double x2 = corners[i + 1].x, y2 = corners[i + 1].y;
+        if (x * (y1 - y2) - y * (x1 - x2) + x1 * y2 - y1 * x2 < 0)
+            ++negative;
+    }
+    return negative == 0 || negative == 4 ? hsObject : hsNone;
+}
+
+ImagePtr TRPropPlacement::DrawRotations(const ImagePtr& input, int width, int height) const {
+    if (!HasRotations() || !input)
+        return input;
+    const EffectPtr& effect = SceneEffect(FTransform3DEffect, effects::Transform3D);
+    if (!effect)
+        return input;
+    const float w = float(width), h = float(height);
+    const float px = float(FPosition.x()), py = float(FPosition.y());
+    const Matrix4x4 m = Matrix4x4::translation(-w / 2, -h / 2, 0) * SceneProjection() *
+                        Matrix4x4::translation(w / 2, h / 2, 0) *
+                        Matrix4x4::translation(-px, -py, 0);
+    effect->setInput(0, input);
+    effect->setValue(effects::Transform3DMatrix, m);
+    effect->setValue(effects::Transform3DInterpolation, uint32_t(Interpolation::Cubic));
+    return effect->output();
+}
+
+ImagePtr TRPropPlacement::DrawOpacity(const ImagePtr& input, float trOpacity) const {
+    const EffectPtr& effect = SceneEffect(FOpacityEffect, CLSID_CEOpacity);
+    if (!effect || !input)
+        return input;
+    effect->setInput(0, input);
+    effect->setValue(0, FOpacity * trOpacity);
+    return effect->output();
 }

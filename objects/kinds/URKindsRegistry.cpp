@@ -1,0 +1,19 @@
+#include "objects/kinds/URKindsRegistry.h"
+
+#include "core/URProject.h"
+#include "objects/kinds/URImage.h"
+#include "objects/kinds/URShape.h"
+
+namespace {
+
+template <class Kind> std::unique_ptr<TRObject> Create(TRProject* project, TRObjectType type) {
+    return std::make_unique<Kind>(project, type);
+}
+
+} // namespace
+
+void RegisterDrawableKinds() {
+    RegisterObjectKind(otImage, Create<TRImage>);
+    RegisterObjectKind(otShape, Create<TRShape>);
+    RegisterObjectKind(otText, Create<TRText>);
+}
