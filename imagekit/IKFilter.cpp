@@ -94,6 +94,16 @@ TIKImage* TIKFilter::EmptyImage() {
     return empty.get();
 }
 
+QStringList TIKFilter::KernelNames() {
+    return Kernels().Keys();
+}
+
+TIKProgram* TIKFilter::CachedKernel(const QString& className) {
+    TIKProgram* kernel = nullptr;
+    Kernels().TryGetValue(className, kernel);
+    return kernel;
+}
+
 void TIKFilter::ValueChanged() {
     TIKPersistent::ValueChanged();
     FRendered = false;

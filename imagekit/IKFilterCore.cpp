@@ -262,7 +262,10 @@ void TIKCustomGaussionFilter::Assign(TIKImage* image, float radius) {
 
 TIKImage* TIKCustomGaussionFilter::GetOutputImage() {
     const TIKRect in = InputExtent(FInputImage);
-    const float margin = (FClamp || IKSameValue(FInputRadius, 0)) ? 0 : std::ceil(FInputRadius * 3);
+    // Nothing to blur: the margin does not make a picture of transparent pixels.
+    const bool empty = in.Width <= 0 || in.Height <= 0;
+    const float margin =
+        (empty || FClamp || IKSameValue(FInputRadius, 0)) ? 0 : std::ceil(FInputRadius * 3);
     const float mx = FVertical ? 0 : margin;
     const float my = FVertical ? margin : 0;
     const float radius = FInputRadius;
