@@ -24,6 +24,7 @@
 #include "export/ui/URGoogleDrive.h"
 #include "graphics/URCustomEffects.h"
 #include "graphics/URDX12Base.h"
+#include "imagekit/IKFilterCatalogue.h"
 #include "media/UMFApi.h"
 #include "media/UREncoderProbe.h"
 #include "objects/URObjectText.h"
@@ -187,6 +188,8 @@ void installMediaDialogs() {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // The image kit's filters are known by name before anything else starts.
+    IKRegisterFilters();
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     StartupStep.clear();
     try {

@@ -94,6 +94,16 @@ TIKImage* TIKFilter::EmptyImage() {
     return empty.get();
 }
 
+QStringList TIKFilter::KernelNames() {
+    return Kernels().Keys();
+}
+
+TIKProgram* TIKFilter::CachedKernel(const QString& className) {
+    TIKProgram* kernel = nullptr;
+    Kernels().TryGetValue(className, kernel);
+    return kernel;
+}
+
 void TIKFilter::ValueChanged() {
     TIKPersistent::ValueChanged();
     FRendered = false;
@@ -164,8 +174,13 @@ void TIKFilter::ReplaceTarget(int width, int height) {
 TIKImage* TIKFilter::RenderKernel(TIKProgram& program, const TIKRenderInfo& info,
                                   const QStringList& inputNames) {
     const TIKRect& extent = info.OutputExtent;
-    if (extent.Width <= 0 || extent.Height <= 0)
+    if (extent.Width <= 0 || extent.Height <= 0) {
+        // Nothing to show: pixels of an earlier extent do not stay behind.
+        FOutputImage->ReplaceTexture(nullptr);
+        FOutputTarget = nullptr;
+        FOutputImage->SetExtent(extent);
         return FOutputImage.get();
+    }
     if (TIKContext::CurrentContext() && !UpToDate()) {
         const int limit = TDXRenderContext::TextureSize();
         if (extent.Width > float(limit) || extent.Height > float(limit))

@@ -64,6 +64,10 @@ public:
     static QStringList FilterNamesInCategory(const QString& category);
     // The default of every image input: no texture, no filter.
     static TIKImage* EmptyImage();
+    // The class names whose kernels the cache holds, sorted without regard to case, and the
+    // kernel cached under one of them (nullptr when none).
+    static QStringList KernelNames();
+    static TIKProgram* CachedKernel(const QString& className);
     static QString Category() { return {}; }
 
     virtual void Defaults() {}

@@ -82,6 +82,11 @@ void TIKColorMonochromeFilter::SetInputIntensity(float value) {
     FInputIntensity = IKRangeValue(value, FInputIntensityMin, FInputIntensityMax);
 }
 
+void TIKColorMonochromeFilter::Assign(TIKImage* image, const QColor& color) {
+    FInputImage = image;
+    FInputColor = color;
+}
+
 TIKImage* TIKColorMonochromeFilter::GetOutputImage() {
     return RenderOverInput(*FKernel, FInputImage, {"InputImage", "InputColor", "InputIntensity"});
 }

@@ -38,6 +38,8 @@ public:
     float InputIntensityMax() const { return FInputIntensityMax; }
     float InputIntensity() const { return FInputIntensity; }
     void SetInputIntensity(float value);
+    // Written without a change report; the owning chain reports changes.
+    void Assign(TIKImage* image, const QColor& color);
 
 private:
     QColor FInputColor;

@@ -5,6 +5,10 @@
 #include "imagekit/IKRender.h"
 #include "platform/kitdevice/Program.h"
 
+#include <QColor>
+#include <QPointF>
+#include <QRectF>
+#include <QTransform>
 #include <initializer_list>
 
 // One variable of a kernel's pixel-stage constants ("RenderParams").
@@ -19,6 +23,11 @@ struct TIKConstantLayout {
 // registered under `programName`.
 std::unique_ptr<TIKProgram> IKBuildKernel(const char* programName,
                                           platform::kitdevice::PixelFunction pixel, int bufferSize,
+                                          std::initializer_list<TIKConstantLayout> variables);
+// The same with a vertex function of its own and its stage's buffer.
+std::unique_ptr<TIKProgram> IKBuildKernel(const char* programName,
+                                          platform::kitdevice::ProgramCode code,
+                                          TIKProgramType stage, int bufferSize,
                                           std::initializer_list<TIKConstantLayout> variables);
 
 // The value a ranged setter stores: raised to `min`, then lowered to `max`.
@@ -36,4 +45,40 @@ void IKMapPixels(const platform::kitdevice::PixelSpan& span, platform::kitdevice
     span.sample(0, out);
     for (int i = 0; i < span.count; ++i)
         out[i] = f(out[i]);
+}
+
+// Samples the input of `slot` along the span moved by (dx, dy) texels. When every sample lands
+// on a texel centre the texels are read directly, which is what the sampler returns there.
+void IKSampleShifted(const platform::kitdevice::PixelSpan& span, int slot, float dx, float dy,
+                     platform::kitdevice::Color4* out);
+
+// Copies the texels of channel 0 as bytes when the span reads them one to one; else declines.
+bool IKPassThroughRow(const platform::kitdevice::PixelSpan& span, std::uint8_t* dst,
+                      platform::kitdevice::BlendMode blend);
+// Returns the input of channel 0 as it is.
+void IKPassThroughPixels(const platform::kitdevice::PixelSpan& span,
+                         platform::kitdevice::Color4* out);
+
+// Conversions between the kit's records and the Qt types its published inputs have.
+inline TIKRect IKRectOf(const QRectF& r) {
+    return {float(r.x()), float(r.y()), float(r.width()), float(r.height())};
+}
+inline QRectF IKQRect(const TIKRect& r) {
+    return {r.X, r.Y, r.Width, r.Height};
+}
+inline TIKPoint IKPointOf(const QPointF& p) {
+    return {float(p.x()), float(p.y())};
+}
+inline TIKColorF IKColorOf(const QColor& c) {
+    return {float(c.redF()), float(c.greenF()), float(c.blueF()), float(c.alphaF())};
+}
+inline QColor IKQColor(const TIKColorF& c) {
+    return QColor::fromRgbF(c.R, c.G, c.B, c.A);
+}
+inline TIKMatrix IKMatrixOf(const QTransform& m) {
+    return {{float(m.m11()), float(m.m12()), float(m.m13()), float(m.m21()), float(m.m22()),
+             float(m.m23()), float(m.m31()), float(m.m32()), float(m.m33())}};
+}
+inline QTransform IKQTransform(const TIKMatrix& m) {
+    return {m.M[0], m.M[1], m.M[2], m.M[3], m.M[4], m.M[5], m.M[6], m.M[7], m.M[8]};
 }

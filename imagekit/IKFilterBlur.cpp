@@ -1,0 +1,58 @@
+#include "imagekit/IKFilterBlur.h"
+
+#include "imagekit/IKKernelFilter.h"
+
+namespace kd = platform::kitdevice;
+
+namespace {
+
+// The mean of the samples at i x InputRadius pixels, i = 0..3, right, left, down and up; the
+// pixel itself counts four times.
+void BoxBlurPixels(const kd::PixelSpan& span, kd::Color4* out) {
+    const auto radius = span.constant<float>(0);
+    kd::Color4 tap[256];
+    for (int k = 0; k < span.count; ++k)
+        out[k] = {};
+    for (int i = 0; i < 4; ++i) {
+        const float d = float(i) * radius;
+        for (const auto& [dx, dy] : {std::pair{d, 0.0f}, {-d, 0.0f}, {0.0f, d}, {0.0f, -d}}) {
+            IKSampleShifted(span, 0, dx, dy, tap);
+            for (int k = 0; k < span.count; ++k) {
+                out[k].r += tap[k].r;
+                out[k].g += tap[k].g;
+                out[k].b += tap[k].b;
+                out[k].a += tap[k].a;
+            }
+        }
+    }
+    for (int k = 0; k < span.count; ++k)
+        out[k] = {out[k].r / 16, out[k].g / 16, out[k].b / 16, out[k].a / 16};
+}
+
+} // namespace
+
+TIKBoxBlurFilter::TIKBoxBlurFilter()
+    : FKernel(&Kernel("TIKBoxBlurFilter", [] {
+          return IKBuildKernel("TIKBoxBlurFilter", BoxBlurPixels, 16, {{"InputRadius", 0, 4}});
+      })) {
+    Defaults();
+}
+
+void TIKBoxBlurFilter::Defaults() {
+    FInputRadius = 10;
+    FInputRadiusMin = 0;
+    FInputRadiusMax = 100;
+    FInputImage = EmptyImage();
+}
+
+void TIKBoxBlurFilter::SetInputRadius(float value) {
+    FInputRadius = IKRangeValue(value, FInputRadiusMin, FInputRadiusMax);
+}
+
+TIKImage* TIKBoxBlurFilter::GetOutputImage() {
+    return RenderOverInput(*FKernel, FInputImage, {"InputImage", "InputRadius"});
+}
+
+void IKRegisterBlurFilters() {
+    TIKFilter::RegisterFilter<TIKBoxBlurFilter>("BoxBlur");
+}

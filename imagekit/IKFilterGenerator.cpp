@@ -1,0 +1,119 @@
+#include "imagekit/IKFilterGenerator.h"
+
+#include "imagekit/IKKernelFilter.h"
+
+#include <cmath>
+
+namespace kd = platform::kitdevice;
+
+namespace {
+
+// The texture coordinate of pixel k of the span.
+float U(const kd::PixelSpan& span, int k) {
+    return span.u + span.du * float(k);
+}
+
+float V(const kd::PixelSpan& span, int k) {
+    return span.v + span.dv * float(k);
+}
+
+void CheckerboardPixels(const kd::PixelSpan& span, kd::Color4* out) {
+    const auto color1 = span.constant<kd::Color4>(0);
+    const auto color2 = span.constant<kd::Color4>(16);
+    const auto width = span.constant<float>(32);
+    const auto extent = span.constant<TIKVector3D>(48);
+    const float su = width / extent.Z;
+    const float sv = width / extent.W;
+    for (int k = 0; k < span.count; ++k) {
+        const auto i = std::int64_t(std::floor(U(span, k) / su));
+        const auto j = std::int64_t(std::floor(V(span, k) / sv));
+        out[k] = (i + j) % 2 == 0 ? color1 : color2;
+    }
+}
+
+void ColorPixels(const kd::PixelSpan& span, kd::Color4* out) {
+    const auto color = span.constant<kd::Color4>(0);
+    for (int k = 0; k < span.count; ++k)
+        out[k] = color;
+}
+
+float Fraction(float x) {
+    return x - std::floor(x);
+}
+
+void RandomPixels(const kd::PixelSpan& span, kd::Color4* out) {
+    for (int k = 0; k < span.count; ++k) {
+        const float t = std::sin(12.9898f * U(span, k) + 78.233f * V(span, k));
+        out[k] = {Fraction(t * 43758.547f), Fraction(t * 65445.855f), Fraction(t * 12432.345f), 1};
+    }
+}
+
+} // namespace
+
+TIKGeneratorBase::TIKGeneratorBase(TIKProgram* kernel, QStringList inputNames)
+    : FKernel(kernel), FInputNames(std::move(inputNames)) {
+    TIKGeneratorBase::Defaults();
+}
+
+void TIKGeneratorBase::Defaults() {
+    FInputRect = {0, 0, 100, 100};
+}
+
+TIKImage* TIKGeneratorBase::GetOutputImage() {
+    const TIKRect extent = IKRectOf(FInputRect);
+    return RenderKernel(*FKernel, IKRenderInfo(extent, IKOriginRect(extent)), FInputNames);
+}
+
+TIKCheckerboardGeneratorFilter::TIKCheckerboardGeneratorFilter()
+    : TIKGeneratorBase(&Kernel("TIKCheckerboardGeneratorFilter",
+                               [] {
+                                   return IKBuildKernel("TIKCheckerboardGeneratorFilter",
+                                                        CheckerboardPixels, 64,
+                                                        {{"InputColor1", 0, 16},
+                                                         {"InputColor2", 16, 16},
+                                                         {"InputWidth", 32, 4},
+                                                         {"OutputExtent", 48, 16}});
+                               }),
+                       {"InputColor1", "InputColor2", "InputWidth", "OutputExtent"}) {
+    TIKCheckerboardGeneratorFilter::Defaults();
+}
+
+void TIKCheckerboardGeneratorFilter::Defaults() {
+    TIKGeneratorBase::Defaults();
+    FInputColor1 = IKQColor(IKWhiteColor);
+    FInputColor2 = IKQColor(IKBlackColor);
+    FInputWidth = 10;
+    FInputWidthMin = 1;
+    FInputWidthMax = 1000;
+}
+
+void TIKCheckerboardGeneratorFilter::SetInputWidth(float value) {
+    FInputWidth = IKRangeValue(value, FInputWidthMin, FInputWidthMax);
+}
+
+TIKColorGeneratorFilter::TIKColorGeneratorFilter()
+    : TIKGeneratorBase(&Kernel("TIKColorGeneratorFilter",
+                               [] {
+                                   return IKBuildKernel("TIKColorGeneratorFilter", ColorPixels, 16,
+                                                        {{"InputColor", 0, 16}});
+                               }),
+                       {"InputColor"}) {
+    TIKColorGeneratorFilter::Defaults();
+}
+
+void TIKColorGeneratorFilter::Defaults() {
+    TIKGeneratorBase::Defaults();
+    FInputColor = IKQColor(IKWhiteColor);
+}
+
+TIKRandomGeneratorFilter::TIKRandomGeneratorFilter()
+    : TIKGeneratorBase(
+          &Kernel("TIKRandomGeneratorFilter",
+                  [] { return IKBuildKernel("TIKRandomGeneratorFilter", RandomPixels, 0, {}); }),
+          {}) {}
+
+void IKRegisterGeneratorFilters() {
+    TIKFilter::RegisterFilter<TIKCheckerboardGeneratorFilter>("CheckerboardGenerator");
+    TIKFilter::RegisterFilter<TIKColorGeneratorFilter>("ColorGenerator");
+    TIKFilter::RegisterFilter<TIKRandomGeneratorFilter>("RandomGenerator");
+}
