@@ -63,6 +63,10 @@ bool TMFScreenRecorderThread::Regain(ScreenGrabber& grabber) {
 void TMFScreenRecorderThread::ExecuteChanges(ScreenGrabber& grabber, TScreenOutput& output) {
     std::vector<uint8_t> picture(std::size_t(grabber.stride()) * FCaptureRect.height(), 0);
     bool first = true;
+    // The live recorder takes one picture per frame period: pictures taken more often would
+    // only be overwritten in its mailbox, so changes within a period share one picture.
+    const int livePeriod = FOutput.Mode == ScreenModeLive ? 1000 / std::max(1, FOutput.FramePS) : 0;
+    int64_t nextGrab = 0;
     output.Prepare();
     SetStatus(1);
     while (!Terminated()) {
@@ -72,9 +76,15 @@ void TMFScreenRecorderThread::ExecuteChanges(ScreenGrabber& grabber, TScreenOutp
         }
         if (grabber.lost() && !Regain(grabber))
             continue;
+        if (const int64_t early = nextGrab - CaptureClockMs(); early > 0) {
+            SleepMs(int(early));
+            continue;
+        }
         // The wait paces the loop: a picture is taken only when the rectangle changed.
         if (!grabber.waitForChange(17) || !grabber.grab(picture.data()))
             continue;
+        // The grid of periods holds the rate even when a picture comes a little late.
+        nextGrab = livePeriod > 0 ? std::max(nextGrab + livePeriod, CaptureClockMs()) : 0;
         FHasChanges = true;
         const int64_t mt = MediaTime();
         if (first) {

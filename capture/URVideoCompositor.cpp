@@ -8,6 +8,7 @@
 #include "media/UCircleBuffer.h"
 #include "media/UVideoReader.h"
 #include "platform/imaging/ImageFile.h"
+#include "platform/render/Blend.h"
 #include "platform/render/Brush.h"
 #include "platform/render/Geometry.h"
 #include "platform/render/StandardEffects.h"
@@ -15,7 +16,6 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 using namespace platform::render;
 
@@ -109,29 +109,25 @@ int CameraCornerRadius(int cameraW, int cameraH) {
 
 namespace {
 
-// Forces every pixel of a picture opaque: the sources' alpha bytes carry nothing.
-void MakeOpaque(Bitmap& bitmap) {
-    QImage& image = bitmap.image();
-    for (int y = 0; y < image.height(); ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            row[x] |= 0xFF000000u;
-    }
+// Copies BGRA pixels with every one made opaque: the sources' alpha bytes carry nothing.
+// Both sides are whole pictures of 32-bit pixels, so they are aligned for them.
+void CopyOpaque(uint8_t* dest, const uint8_t* source, size_t bytes) {
+    copyOpaque(reinterpret_cast<uint32_t*>(dest), reinterpret_cast<const uint32_t*>(source),
+               bytes / 4);
 }
 
-void ReadPicture(const TRBufferThread* buffer, const BitmapPtr& bitmap) {
-    if (!buffer || !bitmap)
-        return;
-    // The picture's rows are packed (width × 4 bytes), as are the bitmap's.
-    buffer->Read(bitmap->image().bits());
-    MakeOpaque(*bitmap);
+// The picture's rows are packed (width × 4 bytes), as are the bitmap's. `seen` is the number
+// of the mailbox's picture the bitmap holds: an unchanged picture is not copied again.
+void ReadPicture(const TRBufferThread* buffer, const BitmapPtr& bitmap, uint64_t& seen) {
+    if (buffer && bitmap)
+        seen = buffer->ReadNewer(bitmap->image().bits(), seen, CopyOpaque);
 }
 
 void CopyPicture(const uint8_t* picture, const BitmapPtr& bitmap) {
     if (!picture || !bitmap)
         return;
-    bitmap->copyFromMemory(picture, int(bitmap->pixelSize().width) * 4);
-    MakeOpaque(*bitmap);
+    const QImage& image = bitmap->image();
+    CopyOpaque(bitmap->image().bits(), picture, size_t(image.sizeInBytes()));
 }
 
 BitmapPtr CreatePicture(int width, int height) {
@@ -262,8 +258,8 @@ void TRVideoCompositor::LoadLogo() {
 
 void TRVideoCompositor::ReadSourceFrames(const TRBufferThread* screen,
                                          const TRBufferThread* camera) {
-    ReadPicture(screen, FScreenBitmap);
-    ReadPicture(camera, FCameraBitmap);
+    ReadPicture(screen, FScreenBitmap, FScreenSeen);
+    ReadPicture(camera, FCameraBitmap, FCameraSeen);
 }
 
 void TRVideoCompositor::SetScreenPicture(const uint8_t* picture) {

@@ -107,4 +107,6 @@ private:
         m_fisheyelenseffect;
     std::unique_ptr<TVideoReaderEx> m_videoreaderex;
     std::vector<uint8_t> pvideodata;
+    // The mailbox pictures the bitmaps hold (none yet: every number differs).
+    uint64_t FScreenSeen = UINT64_MAX, FCameraSeen = UINT64_MAX;
 };

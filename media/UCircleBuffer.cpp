@@ -104,12 +104,20 @@ void TRBufferThread::Write(const uint8_t* PSource) {
         return;
     std::memcpy(FData.data(), PSource, FData.size());
     FDataValid = true;
+    ++FNumber;
 }
 
 void TRBufferThread::Read(uint8_t* PDest) const {
     std::lock_guard guard(FCS);
     if (PDest && !FData.empty())
         std::memcpy(PDest, FData.data(), FData.size());
+}
+
+uint64_t TRBufferThread::ReadNewer(uint8_t* PDest, uint64_t seen, CopyFunction copy) const {
+    std::lock_guard guard(FCS);
+    if (PDest && copy && !FData.empty() && FNumber != seen)
+        copy(PDest, FData.data(), FData.size());
+    return FNumber;
 }
 
 bool TRBufferThread::HasData() const {

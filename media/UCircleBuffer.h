@@ -3,6 +3,7 @@
 // transfers for two threads, and a one-slot mailbox that always holds the newest frame.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -60,17 +61,25 @@ private:
 };
 
 // A one-slot mailbox of BuffSize bytes: a write replaces the frame, a read copies the newest
-// frame and leaves it there.
+// frame and leaves it there. Every write gives the frame the next number (the empty mailbox
+// holds frame 0).
 class TRBufferThread {
 public:
+    // Copies `bytes` bytes from `source` to `dest`, changing them on the way where it likes.
+    using CopyFunction = void (*)(uint8_t* dest, const uint8_t* source, size_t bytes);
+
     explicit TRBufferThread(int BuffSize);
 
     void Write(const uint8_t* PSource);
     void Read(uint8_t* PDest) const;
+    // Copies the newest frame with `copy` unless its number is `seen` (the reader has it
+    // already); returns the newest frame's number.
+    uint64_t ReadNewer(uint8_t* PDest, uint64_t seen, CopyFunction copy) const;
     bool HasData() const;
 
 private:
     mutable std::mutex FCS;
     std::vector<uint8_t> FData;
     bool FDataValid = false;
+    uint64_t FNumber = 0;
 };

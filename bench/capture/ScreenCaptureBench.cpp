@@ -44,17 +44,20 @@ double SelfCpu(int who = RUSAGE_SELF) {
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// Moves a panel every frame period until stopped.
+// Moves a panel every frame period until stopped. The moves keep to a grid of periods, so the
+// time spent painting does not stretch the period and leave frame slots without a change.
 class MovingPanel {
 public:
     explicit MovingPanel(const QByteArray& display)
         : Thread([this, display] {
               XPainter painter(display);
               painter.PaintBlocks(0, 0, 120, std::vector<uint32_t>(120 * 68, 0x3A6EA5));
+              const auto start = std::chrono::steady_clock::now();
               for (int f = 0; !Stop; ++f) {
                   painter.PaintBlocks((f * 12) % 1600, 300 + (f * 5) % 500, 16,
                                       std::vector<uint32_t>(256, 0x101010u * uint32_t(f % 15)));
-                  std::this_thread::sleep_for(std::chrono::microseconds(1000000 / Fps));
+                  std::this_thread::sleep_until(
+                      start + std::chrono::microseconds(int64_t(f + 1) * 1000000 / Fps));
               }
               Cpu = SelfCpu(RUSAGE_THREAD);
           }) {}

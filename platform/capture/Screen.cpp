@@ -1,5 +1,7 @@
 #include "platform/capture/Screen.h"
 
+#include "platform/render/Blend.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -91,8 +93,7 @@ void copyOpaque(const std::uint8_t* src, int srcStride, std::uint8_t* dst, int d
     for (int y = 0; y < height; ++y) {
         const auto* s = reinterpret_cast<const std::uint32_t*>(src + std::size_t(y) * srcStride);
         auto* d = reinterpret_cast<std::uint32_t*>(dst + std::size_t(y) * dstStride);
-        for (int x = 0; x < width; ++x)
-            d[x] = s[x] | 0xFF000000u;
+        render::copyOpaque(d, s, std::size_t(width));
     }
 }
 

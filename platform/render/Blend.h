@@ -1,7 +1,11 @@
 // Pixel arithmetic on premultiplied 32-bit BGRA pixels, for kernels' inner loops.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace platform::render {
 
@@ -27,6 +31,21 @@ inline uint32_t sourceOver(uint32_t src, uint32_t dst) {
     if (sa == 0 && src == 0)
         return dst;
     return src + scalePixel(dst, 255 - sa);
+}
+
+/// Copies `count` pixels with every alpha set to 255, for pictures whose fourth byte carries
+/// nothing (screens, cameras). Four pixels a step where the processor has the registers.
+inline void copyOpaque(uint32_t* dst, const uint32_t* src, size_t count) {
+    size_t i = 0;
+#ifdef __SSE2__
+    const __m128i alpha = _mm_set1_epi32(int32_t(0xff000000u));
+    for (; i + 4 <= count; i += 4)
+        _mm_storeu_si128(
+            reinterpret_cast<__m128i*>(dst + i),
+            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)), alpha));
+#endif
+    for (; i < count; ++i)
+        dst[i] = src[i] | 0xff000000u;
 }
 
 } // namespace platform::render

@@ -118,3 +118,28 @@ TEST(AudioRing, MailboxKeepsTheNewestFrame) {
     none.Write(a);
     EXPECT_FALSE(none.HasData());
 }
+
+TEST(AudioRing, MailboxCopiesOnlyAFrameTheReaderHasNot) {
+    TRBufferThread box(4);
+    const auto invert = [](uint8_t* dest, const uint8_t* source, size_t bytes) {
+        for (size_t i = 0; i < bytes; ++i)
+            dest[i] = uint8_t(~source[i]);
+    };
+    uint8_t out[4] = {9, 9, 9, 9};
+    // The empty mailbox holds frame 0 (zeros): a reader that has nothing yet gets it.
+    EXPECT_EQ(box.ReadNewer(out, UINT64_MAX, invert), 0u);
+    EXPECT_EQ(std::vector<uint8_t>(out, out + 4), std::vector<uint8_t>(4, 0xFF));
+    const uint8_t a[4] = {1, 2, 3, 4}, b[4] = {5, 6, 7, 8};
+    box.Write(a);
+    box.Write(b);
+    EXPECT_EQ(box.ReadNewer(out, 0, invert), 2u);
+    EXPECT_EQ(std::vector<uint8_t>(out, out + 4), (std::vector<uint8_t>{250, 249, 248, 247}));
+    // The reader has frame 2: nothing is copied until the next write.
+    uint8_t untouched[4] = {};
+    EXPECT_EQ(box.ReadNewer(untouched, 2, invert), 2u);
+    EXPECT_EQ(std::vector<uint8_t>(untouched, untouched + 4), std::vector<uint8_t>(4, 0));
+    box.Write(a);
+    EXPECT_EQ(box.ReadNewer(untouched, 2, invert), 3u);
+    EXPECT_EQ(std::vector<uint8_t>(untouched, untouched + 4),
+              (std::vector<uint8_t>{254, 253, 252, 251}));
+}

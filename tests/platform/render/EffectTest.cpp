@@ -226,4 +226,17 @@ TEST(Blend, SourceOverMatchesTheFormula) {
             << hex(sourceOver(c[0], c[1])).toStdString();
 }
 
+TEST(Blend, CopyOpaqueSetsOnlyTheAlphaOfEveryPixel) {
+    // Lengths around the four-pixel steps: the last pixels go one by one.
+    for (const size_t count : {0u, 1u, 3u, 4u, 7u, 9u}) {
+        std::vector<uint32_t> source(count), dest(count + 1, 0x01020304u);
+        for (size_t i = 0; i < count; ++i)
+            source[i] = uint32_t(i) * 0x11223344u;
+        copyOpaque(dest.data(), source.data(), count);
+        for (size_t i = 0; i < count; ++i)
+            EXPECT_EQ(dest[i], source[i] | 0xff000000u) << count << " " << i;
+        EXPECT_EQ(dest[count], 0x01020304u) << count; // nothing beyond the pixels
+    }
+}
+
 } // namespace
