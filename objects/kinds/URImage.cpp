@@ -24,7 +24,7 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
+#include <algorithm>
 #include <cmath>
 
 using namespace platform::render;
@@ -33,11 +33,6 @@ namespace {
 
 // Every annotation, whatever its time.
 constexpr std::int32_t DrawEverything = 10000000;
-
-// The pictures of an animated file; 0 when it cannot be read.
-int PictureFrameCount(const QString& fileName) {
-    return QImageReader(fileName).imageCount();
-}
 
 bool Checked(const TRPropBase* group) {
     return group && group->Checked();
@@ -100,11 +95,7 @@ QString ImageFileFilter(bool withSvg) {
 }
 
 int GetImageFrameCount(const QString& fileName) {
-    const QString suffix = LowerSuffix(fileName);
-    if (suffix != QStringLiteral("gif") && suffix != QStringLiteral("webp"))
-        return 1;
-    const int count = PictureFrameCount(fileName);
-    return count > 0 ? count : 1;
+    return std::max(platform::imaging::imageFrameCount(fileName), 1);
 }
 
 TRImage::TRImage(TRProject* project, TRObjectType type) : TRDrawable(project, type) {

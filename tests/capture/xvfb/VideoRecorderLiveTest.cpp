@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <atomic>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <thread>
 #include <xcb/xtest.h>
@@ -214,11 +215,15 @@ TEST(VideoRecorderLive, FourFormatsFromTheScreenWithToneAndClick) {
         EXPECT_NEAR(pixel(208, 48)[2], 0xC0, 16);
         EXPECT_NEAR(pixel(208, 48)[1], 0x20, 16);
         // 300 ms after the click the ring's full band lies 28..40 px from it: green there,
-        // the grey desktop at its centre.
-        frameAt(int(r.clickMs + 300));
-        EXPECT_GT(pixel(134, 120)[1], 0xB0);
-        EXPECT_LT(pixel(134, 120)[2], 0x60);
-        EXPECT_NEAR(pixel(100 + 10, 120)[1], 0x30, 24);
+        // the grey desktop at its centre. A loaded machine may see the click a few frames
+        // late, so the band is looked for in the frames up to 200 ms later.
+        bool ringSeen = false;
+        for (int late = 0; late <= 200 && !ringSeen; late += 1000 / Fps) {
+            frameAt(int(r.clickMs + 300 + late));
+            ringSeen = pixel(134, 120)[1] > 0xB0 && pixel(134, 120)[2] < 0x60 &&
+                       std::abs(pixel(100 + 10, 120)[1] - 0x30) <= 24;
+        }
+        EXPECT_TRUE(ringSeen);
 
         if (!sound)
             continue;
