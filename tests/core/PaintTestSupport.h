@@ -2,13 +2,13 @@
 // Small scenes for the painting tests and benchmark: a project of a given size with a solid
 // background, a drawing context installed as the scene context, and a filled rectangle kind.
 
-#include "core/UREditorServices.h"
 #include "core/URProject.h"
 #include "core/URPropBase.h"
 #include "objects/URObjectsRegistry.h"
 #include "objects/URPropBackgroundFill.h"
 #include "objects/URPropPlacement.h"
 #include "objects/URPropProgressBar.h"
+#include "tests/support/ScenePlaying.h"
 
 #include <memory>
 
@@ -32,16 +32,7 @@ inline void InstallScene(DeviceContext* context) {
     SceneContextHook = [] { return InstalledContext(); };
 }
 
-// Makes the scene paint as while the editor plays (or not); false puts the null editor back.
-inline void SetScenePlaying(bool playing) {
-    struct PlayingServices : TREditorServices {
-        TRProject* ActiveProject() const override { return nullptr; }
-        void RepaintScene() override {}
-        bool Playing() const override { return true; }
-    };
-    static PlayingServices services;
-    InstallEditorServices(playing ? &services : nullptr);
-}
+using ::SetScenePlaying;
 
 inline void SetSolid(TRColorStops& stops, TColor colour) {
     stops.BeginAddColors();

@@ -79,10 +79,10 @@ TEST_F(Compositing, TransitionsOnlyWhilePlayingOrExporting) {
     image->TrIn()->SetChecked(true);
     image->TrIn()->FDuration = 500;
     EXPECT_EQ(Alpha(Paint(*image, 1100), 50, 50), 255); // paused editor
-    ScenePlaybackHook = [] { return true; };
+    SetScenePlaying(true);
     EXPECT_NEAR(Alpha(Paint(*image, 1100), 50, 50), 128, 1);
     EXPECT_EQ(Alpha(Paint(*image, 1600), 50, 50), 255); // after the transition
-    ScenePlaybackHook = nullptr;
+    SetScenePlaying(false);
     project_->Exporting = true;
     EXPECT_NEAR(Alpha(Paint(*image, 1100), 50, 50), 128, 1);
 }
@@ -93,7 +93,7 @@ TEST_F(Compositing, OpacityIsAppliedOnce) {
     EXPECT_NEAR(Alpha(Paint(*image, 1500), 50, 50), 128, 1);
     // With a fading transition the product: 0.5 x 0.5.
     image->TrIn()->SetChecked(true);
-    ScenePlaybackHook = [] { return true; };
+    SetScenePlaying(true);
     EXPECT_NEAR(Alpha(Paint(*image, 1100), 50, 50), 64, 1);
 }
 

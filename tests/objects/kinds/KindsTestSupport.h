@@ -9,6 +9,7 @@
 #include "objects/kinds/URKindsRegistry.h"
 #include "platform/render/Bitmap.h"
 #include "tests/objects/SceneTestContext.h"
+#include "tests/support/ScenePlaying.h"
 
 #include <QTemporaryDir>
 #include <functional>
@@ -25,7 +26,7 @@ protected:
         project_->TempFolder = folder_.path() + QLatin1Char('/');
     }
     void TearDown() override {
-        ScenePlaybackHook = nullptr;
+        SetScenePlaying(false);
         project_.reset();
         scene_.reset();
     }
