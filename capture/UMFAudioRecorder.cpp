@@ -31,6 +31,12 @@ constexpr int PollMs = 5;
 // Sound that arrives ahead of the clock (servers and devices may hand over seconds at once)
 // waits in a hold of this many seconds and goes out as the clock advances.
 constexpr int HoldSeconds = 4;
+// Silence stands in for sound only once the source has handed over nothing for this long (it
+// stalled or went away), or the track has fallen this far behind the clock although sound
+// flows (a device clock slower than ours). Sound that is merely late on a loaded machine must
+// not be padded for: it would then wait in the hold and play that much later than its picture.
+constexpr int StallMs = 300;
+constexpr int LagLimitMs = 500;
 
 int Percent(float scalar) {
     return int(std::lround(double(scalar) * 100));
@@ -159,7 +165,7 @@ void TMFAudioRecorderThread::Execute() {
     pBufferAudioResampled.reserve(size_t(FSamplesPerSecDest) * DestChannels);
     FSilence.assign(size_t(FSamplesPerSecDest / 10) * DestChannels, 0);
     FHold.assign(size_t(FSamplesPerSecDest) * HoldSeconds * DestChannels, 0);
-    FLastClock = CaptureClockMs();
+    FLastClock = FLastSoundClock = CaptureClockMs();
     SetStatus(4);
     CaptureLoop();
     SetStatus(6);
@@ -173,6 +179,7 @@ void TMFAudioRecorderThread::Execute() {
 void TMFAudioRecorderThread::CaptureLoop() {
     const size_t frameBytes = size_t(FNumChannelsSource) * 2;
     const int64_t tolerance = int64_t(FSamplesPerSecDest) * ClockToleranceMs / 1000;
+    const int64_t lagLimit = int64_t(FSamplesPerSecDest) * LagLimitMs / 1000;
     while (!Terminated()) {
         const size_t got =
             FStream->read(pBufferAudio.data(), pBufferAudio.size() * sizeof(int16_t));
@@ -183,10 +190,13 @@ void TMFAudioRecorderThread::CaptureLoop() {
             FLevelFlag = !FLevelFlag;
         }
         const int64_t expected = ExpectedFrames();
+        if (frames > 0)
+            FLastSoundClock = FLastClock;
         if (FRecording && frames > 0)
             Deliver(pBufferAudio.data(), frames);
         Release(expected);
-        if (FRecording && FHeldFrames == 0 && FFramesWritten < expected - tolerance)
+        if (FRecording && FHeldFrames == 0 && FFramesWritten < expected - tolerance &&
+            (FLastClock - FLastSoundClock > StallMs || FFramesWritten < expected - lagLimit))
             PadTo(expected);
         if (frames == 0)
             SleepMs(PollMs);

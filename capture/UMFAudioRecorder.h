@@ -38,7 +38,8 @@ inline constexpr uint32_t AudioDeviceMicrophone = 1;  // a recording device
 
 class TMFAudioRecorderThread : public TCaptureWorker {
 public:
-    // Sound later than the recording clock by more than this is padded with silence.
+    // A track later than the recording clock by more than this is padded with silence once the
+    // source stalls.
     static constexpr int ClockToleranceMs = 100;
 
     // AHWin receives the level and volume messages (none when null). Recording starts off,
@@ -110,6 +111,7 @@ private:
     // The recording clock: ms recorded so far and the clock reading it was last advanced at.
     int64_t FRecordedMs = 0;
     int64_t FLastClock = 0;
+    int64_t FLastSoundClock = 0; // clock reading at which the source last handed over sound
     int64_t FFramesWritten = 0;
     bool FLevelFlag = true;
 
