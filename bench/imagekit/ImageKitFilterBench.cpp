@@ -2,6 +2,7 @@
 // second, beside a plain reference doing the same job on the same frame in the same run: the
 // 2-D engine's matching effect where there is one, else ffmpeg's filter (its pixel-format
 // conversion alone timed apart), else a single-threaded loop of the formula.
+#include "bench/support/FfmpegRawRun.h"
 #include "graphics/URCEGrayscale.h"
 #include "graphics/URCEPixelate.h"
 #include "graphics/URCustomEffects.h"
@@ -12,12 +13,7 @@
 #include "platform/render/BuiltinEffects.h"
 #include "platform/render/StandardEffects.h"
 
-#include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cmath>
 
@@ -159,52 +155,9 @@ ENGINE_BENCH(CE_Pixelate, CLSID_CEPixelate, {{0, 8.0f}, {1, float(kWidth)}, {2, 
 
 // ffmpeg reading 30 copies of the raw frame through `filter` into nothing.
 void runFfmpeg(benchmark::State& state, const QString& filter) {
-    const QString ffmpeg = QStandardPaths::findExecutable("ffmpeg");
-    if (ffmpeg.isEmpty()) {
-        state.SkipWithError("ffmpeg not found");
-        return;
-    }
-    QTemporaryDir dir;
-    const QString raw = dir.filePath("frame.bgra");
-    QFile file(raw);
-    const QImage& image = testPattern();
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()) !=
-            image.sizeInBytes()) {
-        state.SkipWithError("cannot write the raw frame");
-        return;
-    }
-    file.close();
     constexpr int frames = 30;
-    const QStringList args = {"-v",
-                              "error",
-                              "-f",
-                              "rawvideo",
-                              "-pix_fmt",
-                              "bgra",
-                              "-s",
-                              QString("%1x%2").arg(kWidth).arg(kHeight),
-                              "-stream_loop",
-                              QString::number(frames - 1),
-                              "-i",
-                              raw,
-                              "-vf",
-                              filter,
-                              "-f",
-                              "null",
-                              "-"};
-    for (auto _ : state) {
-        QElapsedTimer timer;
-        timer.start();
-        QProcess process;
-        process.start(ffmpeg, args);
-        if (!process.waitForFinished(-1) || process.exitCode() != 0) {
-            state.SkipWithError("ffmpeg failed");
-            return;
-        }
-        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
-    }
-    reportMegapixels(state, frames);
+    if (RunFfmpegOnRawFrames(state, testPattern(), {"-vf", filter}, frames))
+        reportMegapixels(state, frames);
 }
 
 #define FFMPEG_BENCH(Name, filter)                                                                 \

@@ -2,6 +2,7 @@
 // fitted picture (mask, border, shadow) and ten shapes and texts; and one 1920 x 1080 picture
 // fitted to 1280 x 720 and composited, beside ffmpeg's scale and overlay filters doing the same
 // to the same picture (when the ffmpeg program is found).
+#include "bench/support/FfmpegRawRun.h"
 #include "core/URProject.h"
 #include "core/URSettings.h"
 #include "graphics/URCustomEffects.h"
@@ -14,12 +15,7 @@
 #include "objects/kinds/URKindsRegistry.h"
 #include "objects/kinds/URShape.h"
 
-#include <QElapsedTimer>
-#include <QFile>
 #include <QGuiApplication>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 using namespace platform::render;
@@ -121,57 +117,14 @@ void BM_FitAndComposite_Engine(benchmark::State& state) {
 
 // ffmpeg scaling 30 copies of the raw picture to 1280 x 720 and laying each on a black frame.
 void BM_FitAndComposite_FfmpegScaleOverlay(benchmark::State& state) {
-    const QString ffmpeg = QStandardPaths::findExecutable("ffmpeg");
-    if (ffmpeg.isEmpty()) {
-        state.SkipWithError("ffmpeg not found");
-        return;
-    }
-    QTemporaryDir dir;
-    const QString raw = dir.filePath("frame.bgra");
-    {
-        const QImage image = Photo();
-        QFile file(raw);
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()) !=
-                image.sizeInBytes()) {
-            state.SkipWithError("cannot write the raw frame");
-            return;
-        }
-    }
     constexpr int frames = 30;
-    const QStringList args = {
-        "-v",
-        "error",
-        "-f",
-        "rawvideo",
-        "-pix_fmt",
-        "bgra",
-        "-s",
-        QString("%1x%2").arg(kWidth).arg(kHeight),
-        "-stream_loop",
-        QString::number(frames - 1),
-        "-i",
-        raw,
-        "-filter_complex",
+    const QString graph =
         QString("color=black:s=%1x%2,format=bgra[bg];[0:v]scale=1280:720:flags=bicubic[fg];"
                 "[bg][fg]overlay=320:180:shortest=1")
             .arg(kWidth)
-            .arg(kHeight),
-        "-f",
-        "null",
-        "-"};
-    for (auto _ : state) {
-        QElapsedTimer timer;
-        timer.start();
-        QProcess process;
-        process.start(ffmpeg, args);
-        if (!process.waitForFinished(-1) || process.exitCode() != 0) {
-            state.SkipWithError("ffmpeg failed");
-            return;
-        }
-        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
-    }
-    ReportFrames(state, frames);
+            .arg(kHeight);
+    if (RunFfmpegOnRawFrames(state, Photo(), {"-filter_complex", graph}, frames))
+        ReportFrames(state, frames);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // single-threaded separable blur over a QImage, and ffmpeg's gblur filter (when the ffmpeg
 // program is found; its pixel-format conversion alone is measured too, so the filter's share
 // can be read off).
+#include "bench/support/FfmpegRawRun.h"
 #include "graphics/URCEChromakey.h"
 #include "graphics/URCECircular.h"
 #include "graphics/URCEContrast.h"
@@ -23,12 +24,8 @@
 #include "platform/render/Bitmap.h"
 #include "platform/render/StandardEffects.h"
 
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <map>
@@ -161,55 +158,11 @@ void BM_GaussianBlur_QImageReference(benchmark::State& state) {
     reportMegapixels(state);
 }
 
-// ffmpeg reading `frames` copies of the raw frame, through `filter`, into nothing.
+// ffmpeg reading 30 copies of the raw frame, through `filter`, into nothing.
 void runFfmpeg(benchmark::State& state, const QString& filter) {
-    const QString ffmpeg = QStandardPaths::findExecutable("ffmpeg");
-    if (ffmpeg.isEmpty()) {
-        state.SkipWithError("ffmpeg not found");
-        return;
-    }
-    QTemporaryDir dir;
-    const QString raw = dir.filePath("frame.bgra");
-    {
-        QFile file(raw);
-        const QImage image = testPattern();
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()) !=
-                image.sizeInBytes()) {
-            state.SkipWithError("cannot write the raw frame");
-            return;
-        }
-    }
     constexpr int frames = 30;
-    const QStringList args = {"-v",
-                              "error",
-                              "-f",
-                              "rawvideo",
-                              "-pix_fmt",
-                              "bgra",
-                              "-s",
-                              QString("%1x%2").arg(kWidth).arg(kHeight),
-                              "-stream_loop",
-                              QString::number(frames - 1),
-                              "-i",
-                              raw,
-                              "-vf",
-                              filter,
-                              "-f",
-                              "null",
-                              "-"};
-    for (auto _ : state) {
-        QElapsedTimer timer;
-        timer.start();
-        QProcess process;
-        process.start(ffmpeg, args);
-        if (!process.waitForFinished(-1) || process.exitCode() != 0) {
-            state.SkipWithError("ffmpeg failed");
-            return;
-        }
-        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
-    }
-    reportMegapixels(state, frames);
+    if (RunFfmpegOnRawFrames(state, testPattern(), {"-vf", filter}, frames))
+        reportMegapixels(state, frames);
 }
 
 void BM_GaussianBlur_FfmpegGblur(benchmark::State& state) {
