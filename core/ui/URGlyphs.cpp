@@ -68,6 +68,12 @@ const std::map<int, TGlyph>& Glyphs() {
         {GlyphSave, {0xe161, nullptr}},
         {GlyphRecord, {0xe061, nullptr}},
         {GlyphAddKeyframe, {0xe145, nullptr}},
+        {GlyphFixedDuration, {0xe897, nullptr}},
+        {GlyphFreeDuration, {0xe898, nullptr}},
+        {GlyphExtendLeft, {0xe5dc, nullptr}},
+        {GlyphExtendRight, {0xe5dd, nullptr}},
+        {GlyphMoveLeft, {0xe5cb, nullptr}},
+        {GlyphMoveRight, {0xe5cc, nullptr}},
         {GlyphCategory + 1, {0xe89f, nullptr}},  // placement: move arrows
         {GlyphCategory + 2, {0xe8ff, nullptr}},  // zoom and flip
         {GlyphCategory + 3, {0xe323, nullptr}},  // cursor: mouse

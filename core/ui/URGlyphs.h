@@ -59,6 +59,13 @@ enum TRGlyphIndex : int {
     GlyphSave,
     GlyphRecord,
     GlyphAddKeyframe,
+    // The timing dialog: fixed duration (pressed and released) and the four time buttons.
+    GlyphFixedDuration = 193,
+    GlyphFreeDuration = 295,
+    GlyphExtendLeft = 1220,
+    GlyphExtendRight,
+    GlyphMoveLeft,
+    GlyphMoveRight,
     GlyphCategory = 1300,
 };
 
