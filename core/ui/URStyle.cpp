@@ -37,6 +37,8 @@ QCheckBox::indicator { width: 12px; height: 12px; border: 1px solid #7D848C;
     border-radius: 2px; background: #20262F; }
 QCheckBox::indicator:hover { border-color: #ECEAE8; }
 QCheckBox::indicator:checked { background: #00A1A1; border-color: #00A1A1; }
+QCheckBox:disabled { color: #7D848C; }
+QCheckBox::indicator:disabled { border-color: #3A424D; background: #1B2027; }
 )";
 
 qreal LogicalDpi(const QWidget* widget) {

@@ -4,6 +4,8 @@
 #include "core/URObject.h"
 #include "core/URProject.h"
 #include "core/URSettings.h"
+#include "core/URUtils.h"
+#include "editor/ui/URPasteProperties.h"
 #include "editor/ui/URTiming.h"
 #include "objects/URObjectsRegistry.h"
 #include "tests/support/StyleScope.h"
@@ -80,6 +82,16 @@ TEST_F(DialogShot, Timing) {
     ASSERT_TRUE(dialog.Prepare(clip));
     EXPECT_EQ(dialog.edTimeStart->text(), "00:00:05.500");
     Look(dialog, "dialog_timing.png");
+}
+
+TEST_F(DialogShot, PasteProperties) {
+    TRProject project;
+    TRObject shape(&project, otShape);
+    shape.CopyCurrentPropertiesToClipBoard();
+    TRPasteProperties dialog;
+    dialog.Prepare(otText, TRPropertiesChecked{});
+    Look(dialog, "dialog_paste_properties.png");
+    PropertiesClipboard.Reset();
 }
 
 } // namespace
