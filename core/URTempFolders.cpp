@@ -68,8 +68,26 @@ bool isRecoverable(const QDir& dir) {
 
 // The per-user default root: the system's temporary folder is shared by every user.
 QString DefaultTempRoot() {
-    return platform::system::knownFolderPath(platform::system::KnownFolder::Cache) +
-           "/Tavrin/QMBTemp/";
+    return DefaultTempFolder() + "/QMBTemp/";
+}
+
+QString DefaultTempFolder() {
+    return platform::system::knownFolderPath(platform::system::KnownFolder::Cache) + "/Tavrin";
+}
+
+namespace {
+
+QString EffectiveTempFolder(const QString& setting) {
+    const QString folder = QDir::cleanPath(setting.trimmed());
+    if (folder.isEmpty() || folder == QDir::cleanPath(GetWindowsTempPath()))
+        return QDir::cleanPath(DefaultTempFolder());
+    return folder;
+}
+
+} // namespace
+
+bool SameTempFolder(const QString& a, const QString& b) {
+    return EffectiveTempFolder(a) == EffectiveTempFolder(b);
 }
 
 void SetupTempRoot() {

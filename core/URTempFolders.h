@@ -15,6 +15,11 @@
 void SetupTempRoot();
 // The per-user root "<cache>/Tavrin/QMBTemp/".
 QString DefaultTempRoot();
+// The folder a default root lives in: what the preferences show for an empty setting.
+QString DefaultTempFolder();
+// Whether two settings of the temporary folder give the same root (empty, the system's
+// temporary folder and the default folder all give the default one).
+bool SameTempFolder(const QString& a, const QString& b);
 // Creates TempRoot (one level) when it is missing and checks that it is a folder of the user's
 // own that no one else can enter; false with the reason otherwise.
 bool UsableTempRoot(QString& error);

@@ -5,6 +5,7 @@
 #include "core/URProject.h"
 #include "core/URSettings.h"
 #include "core/URUtils.h"
+#include "editor/ui/UPreferencesForm.h"
 #include "editor/ui/URPasteProperties.h"
 #include "editor/ui/URTiming.h"
 #include "objects/URObjectsRegistry.h"
@@ -92,6 +93,12 @@ TEST_F(DialogShot, PasteProperties) {
     dialog.Prepare(otText, TRPropertiesChecked{});
     Look(dialog, "dialog_paste_properties.png");
     PropertiesClipboard.Reset();
+}
+
+TEST_F(DialogShot, Preferences) {
+    TPreferencesForm dialog;
+    dialog.Load();
+    Look(dialog, "dialog_preferences.png");
 }
 
 } // namespace
