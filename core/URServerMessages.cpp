@@ -151,6 +151,14 @@ QString TroubleshootingAddress() {
     return VendorBaseAddress() + "/troubleshooting";
 }
 
+QString HomeAddress() {
+    return VendorBaseAddress();
+}
+
+QString ChatAddress() {
+    return VendorBaseAddress() + "/chat";
+}
+
 QString StripUserPaths(const QString& text) {
     // From the separator that starts a path to the last separator of that path.
     static const QRegularExpression folders("/(?:[^/]*/)*");

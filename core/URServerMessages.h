@@ -31,6 +31,9 @@ QString VendorBaseAddress();
 void SetVendorBaseAddress(const QString& address);
 // The vendor's troubleshooting page.
 QString TroubleshootingAddress();
+// The vendor's home page (the About box's link) and its live chat page.
+QString HomeAddress();
+QString ChatAddress();
 
 // The query of a status: "?version=…&os=…&status=…", each value percent-encoded.
 QString ServerQuery(const QString& status);

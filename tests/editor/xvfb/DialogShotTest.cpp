@@ -5,6 +5,7 @@
 #include "core/URProject.h"
 #include "core/URSettings.h"
 #include "core/URUtils.h"
+#include "editor/ui/UAbout.h"
 #include "editor/ui/UPreferencesForm.h"
 #include "editor/ui/URPasteProperties.h"
 #include "editor/ui/URTiming.h"
@@ -12,6 +13,7 @@
 #include "tests/support/StyleScope.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QTest>
 #include <QTimeEdit>
 #include <gtest/gtest.h>
@@ -99,6 +101,12 @@ TEST_F(DialogShot, Preferences) {
     TPreferencesForm dialog;
     dialog.Load();
     Look(dialog, "dialog_preferences.png");
+}
+
+TEST_F(DialogShot, About) {
+    Tabout dialog;
+    dialog.lbversion->setText("Version " + GetVersionString());
+    Look(dialog, "dialog_about.png");
 }
 
 } // namespace
