@@ -34,6 +34,7 @@
 #include "platform/system/NamedMutex.h"
 #include "platform/system/Shell.h"
 #include "platform/system/SystemInfo.h"
+#include "properties/ui/UFramePropChromaKey.h"
 #include "properties/ui/URDrawerEditor.h"
 #include "recorder/ui/URDrawer.h"
 #include "recorder/ui/URPreviewCamera.h"
@@ -47,6 +48,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStyleFactory>
 #include <QTimer>
 #include <exception>
@@ -133,6 +135,16 @@ void sendStartReport() {
                       report->status);
 }
 
+// The chroma-key frame picks its key colour with the full-screen picker while it lives.
+void installColorPick(TRColorPicker* form) {
+    InstallColorPick([picker = QPointer<TRColorPicker>(form)](QWidget*) -> std::int64_t {
+        if (!picker || !picker->TakeShot())
+            return -1;
+        picker->exec();
+        return picker->Tag;
+    });
+}
+
 // The long-lived forms, created in their fixed order and freed in reverse.
 struct LongLivedForms {
     std::vector<std::unique_ptr<QWidget>> forms;
@@ -160,6 +172,7 @@ void createForms(LongLivedForms& all) {
     all.create<TRExportSummary>();
     all.create<Tnewblankproject>();
     all.create<TRColorPicker>();
+    installColorPick(static_cast<TRColorPicker*>(all.forms.back().get()));
     all.create<TRTiming>();
     all.create<TRCopyProperties>();
     all.create<TRPasteProperties>();
