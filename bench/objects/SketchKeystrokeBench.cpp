@@ -1,7 +1,8 @@
-// Sketches and keystroke badges painted on a full-HD scene, in frames per second: ten sketches
-// of corner brackets half drawn one bracket after another while the editor plays (the dashed
-// strokes are rebuilt every frame), and ten keystroke badges (Ctrl + Shift + F5 in the classic
-// style, with their captions), each bitmap rendered and composited per frame.
+// Sketches and keystroke badges (without shadow or reflection) painted on a full-HD scene, in
+// frames per second: ten sketches of corner brackets half drawn one bracket after another while
+// the editor plays (the dashed strokes are rebuilt every frame), and ten keystroke badges
+// (Ctrl + Shift + F5 in the classic style, with their captions), each bitmap rendered and
+// composited per frame.
 #include "core/UREditorServices.h"
 #include "core/URProject.h"
 #include "core/URSettings.h"
@@ -54,6 +55,9 @@ public:
         auto* p = object->template Get<TRPropPlacement>(ptPlacement, true);
         p->FPosition = QPointF(-720.0 + (index % 5) * 360, -270.0 + (index / 5) * 540);
         p->FSize = size;
+        // The drawing of the kind itself; shadows are measured with the other kinds.
+        for (TRPropertyType off : {ptShadow, ptReflection})
+            object->GetProperty(off, true)->SetChecked(false);
         return static_cast<Kind&>(*project_.AddObject(std::move(object)));
     }
 

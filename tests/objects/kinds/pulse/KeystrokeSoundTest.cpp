@@ -137,10 +137,11 @@ TEST_F(KeystrokeSound, ClickInTheMix) {
         const int from = FrameAt(c.soundFrom), to = FrameAt(c.soundTo);
         EXPECT_TRUE(Silent(mix, 0, from)) << c.start << " " << c.end;
         EXPECT_TRUE(Silent(mix, to + FrameAt(1), MixFrames)) << c.start << " " << c.end;
-        if (c.soundOn)
+        if (c.soundOn) {
             EXPECT_NEAR(signals::rms(mix.data() + (from + 441) * 2, to - from - 882, 2),
                         0.5 / std::sqrt(2.0), 0.03)
                 << c.start << " " << c.end;
+        }
     }
 }
 
