@@ -175,6 +175,14 @@ bool IsValidHotkeyKey(std::uint32_t key) {
     return isDigitOrLetterKey(key) || findKeyCaption(key) != nullptr;
 }
 
+bool IsDigitOrLetterKey(std::uint32_t key) {
+    return isDigitOrLetterKey(key);
+}
+
+const TRKeyCaption* FindKeyCaption(std::uint32_t key) {
+    return findKeyCaption(key);
+}
+
 QString HotkeyToText(const TRHotkey& hotkey) {
     constexpr std::uint32_t ModAlt = 1, ModCtrl = 2, ModShift = 4;
     QStringList parts;

@@ -77,6 +77,10 @@ std::int32_t SnapToFrame(std::int32_t ms);
 
 // ---- hot keys ----
 bool IsValidHotkeyKey(std::uint32_t key);
+// Virtual-key codes 48-57 and 65-90: the key's caption is its own character.
+bool IsDigitOrLetterKey(std::uint32_t key);
+// The row of KeyCaptions for a virtual-key code; nullptr when the table has none.
+const TRKeyCaption* FindKeyCaption(std::uint32_t key);
 QString HotkeyToText(const TRHotkey& hotkey);
 
 // ---- folders and windows ----

@@ -1,7 +1,6 @@
 #include "graphics/URPropBlur.h"
 
-#include "graphics/UREffectGroup.h"
-#include "platform/render/StandardEffects.h"
+#include "graphics/URImageEffects.h"
 
 using namespace platform::render;
 
@@ -13,12 +12,5 @@ void TRPropBlur::VisitFields(TRPropFields& fields) {
 }
 
 ImagePtr TRPropBlur::Draw(const ImagePtr& input) const {
-    const EffectPtr& blur = SceneEffect(FBlurEffect, effects::GaussianBlur);
-    if (!blur || !input)
-        return input;
-    blur->setInput(0, input);
-    blur->setValue(effects::GaussianBlurBorderMode,
-                   uint32_t(FBorder ? effects::BorderSoft : effects::BorderHard));
-    blur->setValue(effects::GaussianBlurStandardDeviation, FSize);
-    return blur->output();
+    return BlurImage(FBlurEffect, input, FSize, FBorder);
 }

@@ -2,7 +2,7 @@
 
 #include "graphics/URCEOpacity.h"
 #include "graphics/UREffectGroup.h"
-#include "platform/render/StandardEffects.h"
+#include "graphics/URImageEffects.h"
 
 using namespace platform::render;
 
@@ -34,25 +34,7 @@ void TRPropFlipOpacity::EaseTo(float pos, const TRPropBase* to, TRPropBase* dest
 }
 
 ImagePtr TRPropFlipOpacity::DrawFlip(const ImagePtr& input, float width, float height) const {
-    if (!FFlipH && !FFlipV)
-        return input;
-    const EffectPtr& flip = SceneEffect(FFlipEffect, effects::Transform3D);
-    if (!flip || !input)
-        return input;
-    Matrix4x4 vertical;
-    if (FFlipV) {
-        vertical = Matrix4x4::rotationX(-180);
-        vertical.m[3][1] = height;
-    }
-    Matrix4x4 horizontal;
-    if (FFlipH) {
-        horizontal = Matrix4x4::rotationY(-180);
-        horizontal.m[3][0] = width;
-    }
-    flip->setInput(0, input);
-    flip->setValue(effects::Transform3DMatrix, horizontal * vertical);
-    flip->setValue(effects::Transform3DInterpolation, uint32_t(Interpolation::Cubic));
-    return flip->output();
+    return MirrorImage(FFlipEffect, input, FFlipH, FFlipV, width, height);
 }
 
 ImagePtr TRPropFlipOpacity::DrawOpacity(const ImagePtr& input) const {

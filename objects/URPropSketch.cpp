@@ -1,6 +1,7 @@
 #include "objects/URPropSketch.h"
 
 #include "core/URSettings.h"
+#include "graphics/URImageEffects.h"
 
 TRPropSketch::TRPropSketch()
     : TRPropShapeBrush(ptSketch),
@@ -20,4 +21,13 @@ void TRPropSketch::VisitFields(TRPropFields& fields) {
     fields.Bool("Revert", FRevert);
     fields.Int("Ease", FEase);
     fields.Float("PauseTime", FPauseTime);
+}
+
+platform::render::ImagePtr TRPropSketch::DrawFlip(const platform::render::ImagePtr& input,
+                                                  float width, float height) const {
+    return MirrorImage(FFlipEffect, input, FFlipH, FFlipV, width, height);
+}
+
+platform::render::ImagePtr TRPropSketch::DrawBlur(const platform::render::ImagePtr& input) const {
+    return FBlur == 0 ? input : BlurImage(FBlurEffect, input, FBlur, true);
 }

@@ -55,6 +55,12 @@ void TRDrawable::PaintOnScene(bool mouseOver, bool) {
     dc->setTransform(saved);
 }
 
+float TRDrawable::ShadowRotation(const TRPropPlacement& placement,
+                                 const TRTransitionStep& step) const {
+    return SceneFamily().ShadowTurnsWithPlacement ? placement.FRotationZ - step.Rotation
+                                                  : -step.Rotation;
+}
+
 ImagePtr TRDrawable::FamilySteps(ImagePtr image, float w, float h) {
     TRPropBase* effect = GetProperty(ptEffect);
     if (Checked(effect) && !EffectInBitmap(effect))
@@ -91,7 +97,8 @@ void TRDrawable::PaintComposite(DeviceContext& dc, const Matrix3x2& placed) {
     image = placement->DrawRotations(image, int(w), int(h));
     const PointF centred{-w / 2, -h / 2};
     if (auto* shadow = dynamic_cast<TRPropShadow*>(GetProperty(ptShadow)); Checked(shadow))
-        if (const ImagePtr sh = shadow->ComputeShadow(image, -step.Rotation, opacity))
+        if (const ImagePtr sh =
+                shadow->ComputeShadow(image, ShadowRotation(*placement, step), opacity))
             dc.drawImage(*sh, centred, {}, Interpolation::Cubic);
     if (reflection)
         dc.drawImage(*reflection, centred, {}, Interpolation::Cubic);

@@ -6,6 +6,8 @@
 #include "core/URObject.h"
 #include "platform/render/Image.h"
 
+class TRPropPlacement;
+
 class TRDrawable : public TRObject {
 public:
     using TRObject::TRObject;
@@ -25,6 +27,8 @@ protected:
         // The object itself is drawn at whole pixels (-Trunc(w/2), -Trunc(h/2)); shadow and
         // reflection always at (-w/2, -h/2).
         bool WholePixelOffset = false;
+        // The shadow falls in the direction turned by the placement's Z rotation.
+        bool ShadowTurnsWithPlacement = false;
     };
     virtual TRSceneFamily SceneFamily() const = 0;
 
@@ -32,8 +36,13 @@ protected:
     // "Colorize") rather than on the scene; each effect is applied exactly once.
     static bool EffectInBitmap(const TRPropBase* effect);
 
+    // The family's first steps on the bitmap's image (w x h pixels), before the transitions:
+    // the scene-side effect and the border composite unless a family says otherwise.
+    virtual platform::render::ImagePtr FamilySteps(platform::render::ImagePtr image, float w,
+                                                   float h);
+
 private:
     void PaintComposite(platform::render::DeviceContext& dc,
                         const platform::render::Matrix3x2& placed);
-    platform::render::ImagePtr FamilySteps(platform::render::ImagePtr image, float w, float h);
+    float ShadowRotation(const TRPropPlacement& placement, const TRTransitionStep& step) const;
 };

@@ -2,7 +2,9 @@
 
 #include "core/URProject.h"
 #include "objects/kinds/URImage.h"
+#include "objects/kinds/URKeystroke.h"
 #include "objects/kinds/URShape.h"
+#include "objects/kinds/URSketch.h"
 
 namespace {
 
@@ -16,4 +18,6 @@ void RegisterDrawableKinds() {
     RegisterObjectKind(otImage, Create<TRImage>);
     RegisterObjectKind(otShape, Create<TRShape>);
     RegisterObjectKind(otText, Create<TRText>);
+    RegisterObjectKind(otSketch, Create<TRSketch>);
+    RegisterObjectKind(otKeystroke, Create<TRKeystroke>);
 }
