@@ -25,6 +25,8 @@ protected:
         // The object itself is drawn at whole pixels (-Trunc(w/2), -Trunc(h/2)); shadow and
         // reflection always at (-w/2, -h/2).
         bool WholePixelOffset = false;
+        // Shadow and reflection at the object's whole-pixel offset as well.
+        bool WholePixelShadow = false;
     };
     virtual TRSceneFamily SceneFamily() const = 0;
 
@@ -32,8 +34,18 @@ protected:
     // "Colorize") rather than on the scene; each effect is applied exactly once.
     static bool EffectInBitmap(const TRPropBase* effect);
 
-private:
+    // The family's first steps on FBitmap (w x h pixels) before the transitions: the
+    // scene-side effect and the border.
+    virtual platform::render::ImagePtr FamilySteps(platform::render::ImagePtr image, float w,
+                                                   float h);
+    // Where and how the image is drawn while playing or exporting: the object's transitions.
+    virtual TRTransitionStep SceneTransition(const TRTransitionInput& input);
+    // Lays FBitmap on the scene under `placed` (the placement's translation followed by the
+    // scene transform): transitions, reflection, 3-D rotation, shadow, opacity.
     void PaintComposite(platform::render::DeviceContext& dc,
                         const platform::render::Matrix3x2& placed);
-    platform::render::ImagePtr FamilySteps(platform::render::ImagePtr image, float w, float h);
+    // The hover outline one screen pixel wide, under the transform the caller set.
+    void PaintHoverOutline();
+    // The canvas zoom: scene pixels per screen pixel are 1 / SceneDesignScale().
+    float SceneDesignScale() const;
 };

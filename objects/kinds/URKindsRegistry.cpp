@@ -1,8 +1,11 @@
 #include "objects/kinds/URKindsRegistry.h"
 
 #include "core/URProject.h"
+#include "objects/kinds/URBlur.h"
 #include "objects/kinds/URImage.h"
 #include "objects/kinds/URShape.h"
+#include "objects/kinds/URVideoAction.h"
+#include "objects/kinds/URZoomArea.h"
 
 namespace {
 
@@ -16,4 +19,7 @@ void RegisterDrawableKinds() {
     RegisterObjectKind(otImage, Create<TRImage>);
     RegisterObjectKind(otShape, Create<TRShape>);
     RegisterObjectKind(otText, Create<TRText>);
+    RegisterObjectKind(otBlur, Create<TRBlur>);
+    RegisterObjectKind(otZoomArea, Create<TRZoomArea>);
+    RegisterObjectKind(otVideoAction, Create<TRVideoAction>);
 }
