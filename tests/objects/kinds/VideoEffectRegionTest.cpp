@@ -53,18 +53,7 @@ protected:
         return static_cast<TRBlur&>(*project_->AddObject(std::move(region)));
     }
 
-    QImage Frame(std::int32_t time = 1000) {
-        const BitmapPtr target =
-            Bitmap::create({200, 100}, {AlphaMode::Premultiplied, 96, 96, BitmapOptions::Target});
-        D2DContext->setTarget(target);
-        D2DContext->setTransform(Matrix3x2::translation(100, 50));
-        D2DContext->beginDraw();
-        project_->PaintOnVideo(time, 0);
-        EXPECT_EQ(D2DContext->transform(), Matrix3x2::translation(100, 50));
-        EXPECT_TRUE(D2DContext->endDraw());
-        D2DContext->setTarget(nullptr);
-        return target->image();
-    }
+    QImage Frame(std::int32_t time = 1000) { return PaintProjectFrame(*project_, time); }
 };
 
 // The pixel of the frame at scene point (x, y) (origin at the frame's centre).

@@ -70,18 +70,7 @@ protected:
         return static_cast<TRZoomArea&>(*project_->AddObject(std::move(area)));
     }
 
-    QImage Frame(std::int32_t time = 1500) {
-        const BitmapPtr target =
-            Bitmap::create({200, 100}, {AlphaMode::Premultiplied, 96, 96, BitmapOptions::Target});
-        D2DContext->setTarget(target);
-        D2DContext->setTransform(Matrix3x2::translation(100, 50));
-        D2DContext->beginDraw();
-        project_->PaintOnVideo(time, 0);
-        EXPECT_EQ(D2DContext->transform(), Matrix3x2::translation(100, 50));
-        EXPECT_TRUE(D2DContext->endDraw());
-        D2DContext->setTarget(nullptr);
-        return target->image();
-    }
+    QImage Frame(std::int32_t time = 1500) { return PaintProjectFrame(*project_, time); }
 };
 
 // The ramp's red and green at frame pixel (x, y), compared with worked-out source values.
