@@ -82,7 +82,7 @@ public:
             else
                 object = std::make_unique<TRShape>(&project_, otShape);
             object->SetTimeEnd(10000);
-            Place(*object, {-800.0 + (i % 10) * 170, i < 10 ? 400 : -400}, {150, 100});
+            Place(*object, {-800.0 + (i % 10) * 170, i < 10 ? 400.0 : -400.0}, {150, 100});
             project_.AddObject(std::move(object));
         }
     }
