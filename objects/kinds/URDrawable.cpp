@@ -44,14 +44,10 @@ void TRDrawable::PaintOnScene(bool mouseOver, bool) {
     const Matrix3x2 saved = dc->transform();
     const Matrix3x2 placed = placement->GetTransformMatrix() * saved;
     dc->setTransform(placed);
-    if (mouseOver) {
-        const float designScale = FProject && FProject->InterfaceOptions.DesignScale > 0
-                                      ? FProject->InterfaceOptions.DesignScale
-                                      : 1.0f;
-        PaintMouseOverRectangle(*SolidBrush(HoverOutline, 1), 1 / designScale);
-    } else {
+    if (mouseOver)
+        PaintHoverOutline();
+    else
         PaintComposite(*dc, placed);
-    }
     dc->setTransform(saved);
 }
 
@@ -59,6 +55,20 @@ float TRDrawable::ShadowRotation(const TRPropPlacement& placement,
                                  const TRTransitionStep& step) const {
     return SceneFamily().ShadowTurnsWithPlacement ? placement.FRotationZ - step.Rotation
                                                   : -step.Rotation;
+}
+
+float TRDrawable::SceneDesignScale() const {
+    return FProject && FProject->InterfaceOptions.DesignScale > 0
+               ? FProject->InterfaceOptions.DesignScale
+               : 1.0f;
+}
+
+void TRDrawable::PaintHoverOutline() {
+    PaintMouseOverRectangle(*SolidBrush(HoverOutline, 1), 1 / SceneDesignScale());
+}
+
+TRTransitionStep TRDrawable::SceneTransition(const TRTransitionInput& input) {
+    return ApplyTransitionInOut(input);
 }
 
 ImagePtr TRDrawable::FamilySteps(ImagePtr image, float w, float h) {
@@ -83,9 +93,9 @@ void TRDrawable::PaintComposite(DeviceContext& dc, const Matrix3x2& placed) {
         std::int32_t projectWidth = 0, projectHeight = 0;
         if (FProject)
             FProject->GetProjectSize(projectWidth, projectHeight);
-        step = ApplyTransitionInOut(TRTransitionInput{image, float(placement->FPosition.x()),
-                                                      float(placement->FPosition.y()), w, h,
-                                                      float(projectWidth), float(projectHeight)});
+        step = SceneTransition(TRTransitionInput{image, float(placement->FPosition.x()),
+                                                 float(placement->FPosition.y()), w, h,
+                                                 float(projectWidth), float(projectHeight)});
         dc.setTransform(step.Transform * placed);
         image = step.Output;
     }
@@ -95,7 +105,8 @@ void TRDrawable::PaintComposite(DeviceContext& dc, const Matrix3x2& placed) {
         reflection = group->ComputeReflection(image, -step.Rotation, opacity, w, h,
                                               ReflectionPlacement(*placement));
     image = placement->DrawRotations(image, int(w), int(h));
-    const PointF centred{-w / 2, -h / 2};
+    const PointF whole{-std::trunc(w / 2), -std::trunc(h / 2)};
+    const PointF centred = SceneFamily().WholePixelShadow ? whole : PointF{-w / 2, -h / 2};
     if (auto* shadow = dynamic_cast<TRPropShadow*>(GetProperty(ptShadow)); Checked(shadow))
         if (const ImagePtr sh =
                 shadow->ComputeShadow(image, ShadowRotation(*placement, step), opacity))
@@ -104,8 +115,7 @@ void TRDrawable::PaintComposite(DeviceContext& dc, const Matrix3x2& placed) {
         dc.drawImage(*reflection, centred, {}, Interpolation::Cubic);
     if (opacity != 1)
         image = placement->DrawOpacity(image, step.Opacity);
-    const PointF offset =
-        SceneFamily().WholePixelOffset ? PointF{-std::trunc(w / 2), -std::trunc(h / 2)} : centred;
+    const PointF offset = SceneFamily().WholePixelOffset ? whole : centred;
     if (image)
         dc.drawImage(*image, offset, {}, Interpolation::Cubic);
 }

@@ -29,6 +29,8 @@ protected:
         bool WholePixelOffset = false;
         // The shadow falls in the direction turned by the placement's Z rotation.
         bool ShadowTurnsWithPlacement = false;
+        // Shadow and reflection at the object's whole-pixel offset as well.
+        bool WholePixelShadow = false;
     };
     virtual TRSceneFamily SceneFamily() const = 0;
 
@@ -36,13 +38,21 @@ protected:
     // "Colorize") rather than on the scene; each effect is applied exactly once.
     static bool EffectInBitmap(const TRPropBase* effect);
 
-    // The family's first steps on the bitmap's image (w x h pixels), before the transitions:
-    // the scene-side effect and the border composite unless a family says otherwise.
+    // The family's first steps on FBitmap (w x h pixels) before the transitions: the
+    // scene-side effect and the border.
     virtual platform::render::ImagePtr FamilySteps(platform::render::ImagePtr image, float w,
                                                    float h);
-
-private:
+    // Where and how the image is drawn while playing or exporting: the object's transitions.
+    virtual TRTransitionStep SceneTransition(const TRTransitionInput& input);
+    // Lays FBitmap on the scene under `placed` (the placement's translation followed by the
+    // scene transform): transitions, reflection, 3-D rotation, shadow, opacity.
     void PaintComposite(platform::render::DeviceContext& dc,
                         const platform::render::Matrix3x2& placed);
+    // The hover outline one screen pixel wide, under the transform the caller set.
+    void PaintHoverOutline();
+    // The canvas zoom: scene pixels per screen pixel are 1 / SceneDesignScale().
+    float SceneDesignScale() const;
+
+private:
     float ShadowRotation(const TRPropPlacement& placement, const TRTransitionStep& step) const;
 };

@@ -1,10 +1,13 @@
 #include "objects/kinds/URKindsRegistry.h"
 
 #include "core/URProject.h"
+#include "objects/kinds/URBlur.h"
 #include "objects/kinds/URImage.h"
 #include "objects/kinds/URKeystroke.h"
 #include "objects/kinds/URShape.h"
 #include "objects/kinds/URSketch.h"
+#include "objects/kinds/URVideoAction.h"
+#include "objects/kinds/URZoomArea.h"
 
 namespace {
 
@@ -20,4 +23,7 @@ void RegisterDrawableKinds() {
     RegisterObjectKind(otText, Create<TRText>);
     RegisterObjectKind(otSketch, Create<TRSketch>);
     RegisterObjectKind(otKeystroke, Create<TRKeystroke>);
+    RegisterObjectKind(otBlur, Create<TRBlur>);
+    RegisterObjectKind(otZoomArea, Create<TRZoomArea>);
+    RegisterObjectKind(otVideoAction, Create<TRVideoAction>);
 }

@@ -4,6 +4,7 @@
 
 #include "core/URProject.h"
 #include "core/URScenePaint.h"
+#include "graphics/URDX12Base.h"
 #include "objects/URObjectsRegistry.h"
 #include "objects/URPropPlacement.h"
 #include "objects/kinds/URKindsRegistry.h"
@@ -78,4 +79,23 @@ inline ::testing::AssertionResult Near(uint32_t got, uint32_t want, int toleranc
         if (std::abs(int((got >> shift) & 0xFF) - int((want >> shift) & 0xFF)) > tolerance)
             return ::testing::AssertionFailure() << std::hex << got << " is not near " << want;
     return ::testing::AssertionSuccess();
+}
+
+// The whole frame of `project` at `time` (PaintOnVideo), the size of the project.
+inline QImage PaintProjectFrame(TRProject& project, std::int32_t time) {
+    using namespace platform::render;
+    std::int32_t w = 0, h = 0;
+    project.GetProjectSize(w, h);
+    const BitmapPtr target =
+        Bitmap::create({std::uint32_t(w), std::uint32_t(h)},
+                       {AlphaMode::Premultiplied, 96, 96, BitmapOptions::Target});
+    const Matrix3x2 centre = Matrix3x2::translation(float(w) / 2, float(h) / 2);
+    D2DContext->setTarget(target);
+    D2DContext->setTransform(centre);
+    D2DContext->beginDraw();
+    project.PaintOnVideo(time, 0);
+    EXPECT_EQ(D2DContext->transform(), centre);
+    EXPECT_TRUE(D2DContext->endDraw());
+    D2DContext->setTarget(nullptr);
+    return target->image();
 }
