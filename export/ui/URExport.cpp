@@ -23,6 +23,7 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGraphicsOpacityEffect>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -84,6 +85,8 @@ TRGPEditEx* ValueEditor(const QString& name, const QString& caption, const QStri
     editor->SetSnapDelta(snap);
     editor->SetSnapValues(favourites);
     editor->setMinimumHeight(Scaled(26, parent));
+    // The group's own margins stand in for the editor's, so the caption has room.
+    editor->setContentsMargins(0, Scaled(2, parent), 0, Scaled(2, parent));
     return editor;
 }
 
@@ -108,6 +111,17 @@ QTime TimeOf(std::int32_t ms) {
 
 std::int32_t MsOf(const QTimeEdit* edit) {
     return edit->time().msecsSinceStartOfDay();
+}
+
+// A colour swatch is drawn at a quarter of its opacity while it cannot be used.
+void EnableSwatch(TRColorButton* swatch, bool enabled) {
+    swatch->setEnabled(enabled);
+    auto* effect = qobject_cast<QGraphicsOpacityEffect*>(swatch->graphicsEffect());
+    if (!effect) {
+        effect = new QGraphicsOpacityEffect(swatch);
+        swatch->setGraphicsEffect(effect);
+    }
+    effect->setOpacity(enabled ? 1.0 : 0.25);
 }
 
 void SetIndex(QComboBox* combo, int index, int fallback) {
@@ -139,8 +153,11 @@ Trexport::Trexport(QWidget* parent) : QDialog(parent) {
     right->addWidget(gbVideo);
     right->addWidget(gbAudio);
     right->addStretch();
+    // The speed editors' captions need the wider column.
+    gbVideo->setFixedWidth(Scaled(262, this));
+    gbAudio->setFixedWidth(Scaled(262, this));
     columns->addLayout(left, 1);
-    columns->addLayout(right, 1);
+    columns->addLayout(right);
     auto* body = new QVBoxLayout;
     body->setContentsMargins(Scaled(10, this), Scaled(8, this), Scaled(10, this), 0);
     body->addLayout(columns, 1);
@@ -197,6 +214,8 @@ void Trexport::CreateOutputGroup() {
     grid->addWidget(edVideoSpeed, 4, 0, 1, 3);
     grid->addWidget(edReverseSpeed, 5, 0, 1, 3);
     grid->setColumnStretch(1, 1);
+    grid->setContentsMargins(Scaled(6, this), grid->contentsMargins().top(), Scaled(6, this),
+                             grid->contentsMargins().bottom());
 
     connect(cbformat, &QComboBox::currentIndexChanged, this, &Trexport::cbformatChange);
     connect(edFilename, &QLineEdit::editingFinished, this, &Trexport::edFilenameExit);
@@ -277,6 +296,9 @@ void Trexport::CreateVideoGroup() {
     grid->addLayout(quality, 4, 0, 1, 4);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
+    grid->setHorizontalSpacing(Scaled(4, this));
+    grid->setContentsMargins(Scaled(6, this), grid->contentsMargins().top(), Scaled(6, this),
+                             grid->contentsMargins().bottom());
 
     connect(cbFrameRateMode, &QComboBox::currentIndexChanged, this,
             &Trexport::cbFrameRateModeChange);
@@ -394,7 +416,6 @@ QWidget* Trexport::CreateButtonRow() {
     lbinstall = Label("lbinstall", "Please install HEVC Video Extensions  and restart!", this);
     lbinstall->hide();
     QWidget* bar = CloudBottomBar(this, {lbinstall}, {btnCreate, btnCancel});
-    bar->setObjectName("pButtons");
     connect(btnCreate, &QPushButton::clicked, this, &Trexport::btnCreateClick);
     connect(btnCancel, &QPushButton::clicked, this, [this] {
         Tag = 0;
@@ -432,10 +453,8 @@ bool Trexport::Prepare(bool selection, std::int32_t start, std::int32_t end) {
     SetIndex(cbatstart, tmpoptions.Html_AtStart_Action, 1);
     SetIndex(cbatend, tmpoptions.Html_AtEnd_Action, 2);
     edurl->setText(tmpoptions.Html_AtEnd_URL);
-    const QString folder =
-        tmpoptions.FilePath.isEmpty() ? GetVideosFolder(SettingsRecord) : tmpoptions.FilePath;
-    edFilePath->setText(folder);
-    edFilePath->setToolTip(folder);
+    SetFolder(tmpoptions.FilePath.isEmpty() ? GetVideosFolder(SettingsRecord)
+                                            : tmpoptions.FilePath);
     SetIndex(cbMode, tmpoptions.ExportMode, 0);
     edVideoSpeed->SetValue(tmpoptions.MediaSpeed / 10);
     edReverseSpeed->SetValue(tmpoptions.ReversedSpeed / 10);
@@ -530,7 +549,7 @@ void Trexport::Store() {
     if (const int code = SelectedFormat())
         tmpoptions.Format = code;
     tmpoptions.FileName = edFilename->text();
-    tmpoptions.FilePath = edFilePath->text();
+    tmpoptions.FilePath = FFolder;
     AddVideosFolder(SettingsRecord, tmpoptions.FilePath);
     tmpoptions.Html = edHtml5->isChecked();
     tmpoptions.Html_Controls = edcontrols->isChecked();
@@ -582,8 +601,8 @@ int Trexport::SelectedFormat() const {
 
 bool Trexport::eventFilter(QObject* watched, QEvent* event) {
     if (watched == edFilePath && event->type() == QEvent::MouseButtonRelease &&
-        QFileInfo(edFilePath->text()).isDir())
-        platform::system::openPath(edFilePath->text());
+        QFileInfo(FFolder).isDir())
+        platform::system::openPath(FFolder);
     return QDialog::eventFilter(watched, event);
 }
 
@@ -644,7 +663,7 @@ bool Trexport::Message(const QString& text) {
 }
 
 void Trexport::btnCreateClick() {
-    const QString folder = edFilePath->text();
+    const QString folder = FFolder;
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
         Message(QStringLiteral("The destination folder doesn't exist.\r") + folder +
                 QStringLiteral("\rPlease enter a valid location."));
@@ -666,7 +685,7 @@ void Trexport::btnFolderClick() {
     if (!code)
         return;
     const TRExportFormat& row = ExportFormatTable[code - 1];
-    QFileDialog dialog(this, QString(), QDir(edFilePath->text()).filePath(edFilename->text()),
+    QFileDialog dialog(this, QString(), QDir(FFolder).filePath(edFilename->text()),
                        QtFileFilter(row.Filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(row.Ext.mid(1));
@@ -674,9 +693,7 @@ void Trexport::btnFolderClick() {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const QFileInfo chosen(dialog.selectedFiles().first());
-    const QString folder = chosen.absolutePath() + '/';
-    edFilePath->setText(folder);
-    edFilePath->setToolTip(folder);
+    SetFolder(chosen.absolutePath() + '/');
     edFilename->setText(chosen.fileName());
 }
 
@@ -746,6 +763,14 @@ void Trexport::cbFrameRateModeChange() {
                                     : QStringLiteral("Constant Frame Rate"));
 }
 
+// A long folder is shown shortened in its middle; the hint holds it whole.
+void Trexport::SetFolder(const QString& folder) {
+    FFolder = folder;
+    edFilePath->setToolTip(folder);
+    edFilePath->setText(
+        edFilePath->fontMetrics().elidedText(folder, Qt::ElideMiddle, Scaled(175, this)));
+}
+
 void Trexport::SetSize(int width, int height) {
     FSizeGuard = true;
     edWidth->setValue(width);
@@ -771,7 +796,6 @@ void Trexport::cbSizeChange() {
     btnAspectRatio->setChecked(custom && tmpoptions.AspectRatio);
     btnAspectRatioClick();
     cbScale->setEnabled(item > 0);
-    btnColor->setEnabled(item > 0);
     cbScaleChange();
 }
 
@@ -794,12 +818,12 @@ void Trexport::btnAspectRatioClick() {
 }
 
 void Trexport::cbScaleChange() {
-    btnColor->setEnabled(cbScale->isEnabled() && cbScale->currentIndex() != 1);
+    EnableSwatch(btnColor, cbScale->isEnabled() && cbScale->currentIndex() != 1);
 }
 
 void Trexport::cbOptimizeGifChange() {
     const int item = cbOptimizeGif->currentIndex();
-    btnGifColor->setEnabled(cbOptimizeGif->isEnabled() && (item == 2 || item == 3));
+    EnableSwatch(btnGifColor, cbOptimizeGif->isEnabled() && (item == 2 || item == 3));
 }
 
 void Trexport::edAudioClick() {

@@ -48,7 +48,7 @@ public:
     QGroupBox* gbOutputFile;
     QComboBox* cbformat;
     QLineEdit* edFilename;
-    QLabel* edFilePath;
+    QLabel* edFilePath; // the output folder (its hint holds it whole)
     QToolButton* btnFolder;
     QComboBox* cbMode;
     TRGPEditEx* edVideoSpeed;
@@ -136,9 +136,11 @@ private:
     void LoadRange(bool selection, std::int32_t start, std::int32_t end);
     void PlaceOptimizeRow(bool inQualitysPlace);
     void SetSize(int width, int height);
+    void SetFolder(const QString& folder);
     bool Message(const QString& text);
 
     TRProject* FProject = nullptr;
+    QString FFolder; // the output folder, shown in edFilePath
     std::int32_t FProjectEnd = 0;
     TColor FColor = 0;
     TColor FGifColor = 0;

@@ -72,9 +72,7 @@ TRExportSummary::TRExportSummary(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(top, 1);
-    QWidget* bar = CloudBottomBar(this, {btnView, btnOpen, btnUpload}, {btnClose});
-    bar->setObjectName("pButtons");
-    layout->addWidget(bar);
+    layout->addWidget(CloudBottomBar(this, {btnView, btnOpen, btnUpload}, {btnClose}));
 
     connect(btnView, &QPushButton::clicked, this, &TRExportSummary::ViewClick);
     connect(btnOpen, &QPushButton::clicked, this, &TRExportSummary::OpenClick);
