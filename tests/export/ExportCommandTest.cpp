@@ -8,11 +8,11 @@
 #include "core/ui/URProgress.h"
 #include "export/ui/URExportCommand.h"
 #include "export/ui/URExportSummary.h"
+#include "tests/export/ExportFormsSupport.h"
 #include "tests/export/ExportTestProject.h"
 
 #include <QApplication>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 
 namespace {
@@ -77,20 +77,10 @@ TEST_F(ExportCommand, AMissingPageIsExplainedBeforeTheVideosSummary) {
 TEST_F(ExportCommand, ABlockedCopyAsksShowsTheLeftFileAndReportsTheFailure) {
     // A folder where the file should go: the copy cannot replace it.
     ASSERT_TRUE(QDir().mkpath(Delivered()));
-    QFile stub(dir_.filePath("xdg-open"));
-    ASSERT_TRUE(stub.open(QIODevice::WriteOnly));
-    stub.write("#!/bin/sh\nprintf '%s' \"$*\" > \"$0.called\"\n");
-    stub.close();
-    stub.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QByteArray path = qgetenv("PATH"), bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
-    qputenv("PATH", QFile::encodeName(dir_.path()) + ':' + path);
-    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    const exportforms::StubFileManager manager(dir_.path());
 
     answers_ = {'B', 'C'}; // Retry once, then Cancel
     RunProjectExport(*project_);
-    qputenv("PATH", path);
-    if (!bus.isNull())
-        qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
 
     const QString retry =
         "Cannot copy clip one.mp4.\rClose any programs that might be using the file and try again.";
@@ -101,11 +91,7 @@ TEST_F(ExportCommand, ABlockedCopyAsksShowsTheLeftFileAndReportsTheFailure) {
                            "There was an error while exporting the video!\rPlease save "
                            "your project and restart the application."}));
     EXPECT_TRUE(QFile::exists(left));
-    QFile called(dir_.filePath("xdg-open.called"));
-    for (int i = 0; i < 100 && !called.exists(); ++i)
-        QThread::msleep(50);
-    ASSERT_TRUE(called.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(called.readAll()), dir_.filePath("work"));
+    EXPECT_EQ(manager.Called(), dir_.filePath("work"));
     EXPECT_TRUE(sent_.isEmpty()); // nothing to report but the failed copy
     EXPECT_FALSE(progress_.Error);
 }

@@ -11,6 +11,7 @@
 #include "media/UREncoderProbe.h"
 #include "media/URExportFormats.h"
 #include "objects/URObjectsRegistry.h"
+#include "tests/export/ExportFormsSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -28,13 +29,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class OneProjectEditor : public TREditorServices {
-public:
-    TRProject* Project = nullptr;
-    TRProject* ActiveProject() const override { return Project; }
-    void RepaintScene() override {}
-};
 
 class ExportDialog : public testing::Test {
 protected:
@@ -86,7 +80,7 @@ protected:
     std::array<TRExportFormat, ExportFormatCount> table_;
     QTemporaryDir dir_;
     std::unique_ptr<TRProject> project_;
-    OneProjectEditor editor_;
+    exportforms::OneProjectEditor editor_;
     Trexport dialog_;
 };
 

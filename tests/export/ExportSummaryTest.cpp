@@ -4,13 +4,13 @@
 #include "core/URDriveUpload.h"
 #include "core/URSettings.h"
 #include "export/ui/URExportSummary.h"
+#include "tests/export/ExportFormsSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -93,33 +93,15 @@ TEST_F(ExportSummaryForm, UploadSendsThePagesVideoAndIsOfferedOnlyWithAnUploader
 // Open Folder hands the file to the file manager (here xdg-open's stand-in, without a session
 // bus) only while it exists.
 TEST_F(ExportSummaryForm, OpenFolderShowsOnlyAnExistingFile) {
-    QFile stub(dir_.filePath("xdg-open"));
-    ASSERT_TRUE(stub.open(QIODevice::WriteOnly));
-    stub.write("#!/bin/sh\nprintf '%s' \"$*\" > \"$0.called\"\n");
-    stub.close();
-    stub.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QByteArray path = qgetenv("PATH"), bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
-    qputenv("PATH", QFile::encodeName(dir_.path()) + ':' + path);
-    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
-    const auto called = [this](int tries) {
-        for (int i = 0; i < tries && !QFile::exists(dir_.filePath("xdg-open.called")); ++i)
-            QThread::msleep(50);
-        QFile file(dir_.filePath("xdg-open.called"));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    };
-
+    const exportforms::StubFileManager manager(dir_.path());
     const QString video = File("clip.mp4", 10);
     summary_.Prepare(video);
     QFile::remove(video);
     summary_.btnOpen->click();
-    EXPECT_TRUE(called(20).isEmpty());
+    EXPECT_TRUE(manager.Called(20).isEmpty());
     File("clip.mp4", 10);
     summary_.btnOpen->click();
-    EXPECT_EQ(called(100), dir_.filePath("Out"));
-
-    qputenv("PATH", path);
-    if (!bus.isNull())
-        qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+    EXPECT_EQ(manager.Called(), dir_.filePath("Out"));
 }
 
 } // namespace

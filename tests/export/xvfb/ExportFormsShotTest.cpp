@@ -9,6 +9,7 @@
 #include "media/UREncoderProbe.h"
 #include "media/URExportFormats.h"
 #include "objects/URObjectsRegistry.h"
+#include "tests/export/ExportFormsSupport.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/StyleScope.h"
 
@@ -19,13 +20,6 @@
 #include <QTemporaryDir>
 
 namespace {
-
-class OneProjectEditor : public TREditorServices {
-public:
-    TRProject* Project = nullptr;
-    TRProject* ActiveProject() const override { return Project; }
-    void RepaintScene() override {}
-};
 
 void Keep(const QImage& image, const QString& name) {
     const QString gallery = qEnvironmentVariable("TAVRIN_GALLERY_DIR");
@@ -61,7 +55,7 @@ TEST(ExportFormsShot, DialogLayoutsAndSummary) {
     project.SetTimeEnd(12000);
     project.ExportOptions().FileName = "My video.mp4";
     project.ExportOptions().FilePath = dir.path() + '/';
-    OneProjectEditor editor;
+    exportforms::OneProjectEditor editor;
     editor.Project = &project;
     InstallEditorServices(&editor);
     {
