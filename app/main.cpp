@@ -20,6 +20,7 @@
 #include "editor/ui/URTiming.h"
 #include "export/URCloudClients.h"
 #include "export/ui/URExport.h"
+#include "export/ui/URExportCommand.h"
 #include "export/ui/URExportSummary.h"
 #include "export/ui/URGoogleDrive.h"
 #include "graphics/URCustomEffects.h"
@@ -219,6 +220,7 @@ int main(int argc, char** argv) {
     installMediaDialogs();
     InstallGoogleCloudClients();
     InstallGoogleDriveWizard();
+    InstallExportCommandForms();
     QApplication::setApplicationName("Tavrin");
     QApplication::setApplicationDisplayName("Tavrin");
     sendStartReport();

@@ -42,6 +42,11 @@ public:
     virtual void ExportCaptions() {}
     // Deletes every caption of the active project after the user confirmed it.
     virtual void DeleteCaptions() {}
+    // The timeline's time selection, its ends in either order; false while it has none (an end
+    // below 0).
+    virtual bool TimelineSelection(std::int32_t& /*start*/, std::int32_t& /*end*/) const {
+        return false;
+    }
 };
 
 // The installed services, never null.

@@ -6,6 +6,7 @@
 #include "export/URExportDelivery.h"
 #include "export/URExportPlan.h"
 #include "export/URFastStartMP4.h"
+#include "export/URHtmlExport.h"
 #include "media/URExportFormats.h"
 #include "platform/render/Bitmap.h"
 #include "platform/render/ContextState.h"
@@ -61,8 +62,14 @@ private:
     bool PaintFrame(std::int64_t time, float progress);
     int32_t EncodeFrame(const Bitmap& frame);
     bool EncodeFrameAt(std::int64_t time, float progress);
-    bool Deliver(TRExportOutcome& outcome);
-    QString WorkFile() const { return FProject.TempFolder + FBaseName + FExt; }
+    Matrix3x2 CentreTransform() const {
+        return Matrix3x2::translation(float(FSize.width() / 2), float(FSize.height() / 2));
+    }
+    Matrix3x2 OutputTransform() const;
+    bool WritePage(TRExportOutcome& outcome);
+    bool Deliver(const QString& ext, TRExportOutcome& outcome);
+    QString WorkFile(const QString& ext) const { return FProject.TempFolder + FBaseName + ext; }
+    QString WorkFile() const { return WorkFile(FExt); }
 
     TRProject& FProject;
     TRExportReporter& FReporter;
@@ -157,16 +164,11 @@ bool TRExportRun::StartEncoder() {
     return true;
 }
 
-bool TRExportRun::PaintFrame(std::int64_t time, float progress) {
-    const ContextStateGuard guard(*FContext);
-    FContext->setTarget(FProjectBitmap);
-    FContext->setTransform(
-        Matrix3x2::translation(float(FSize.width() / 2), float(FSize.height() / 2)));
-    FContext->beginDraw();
-    FProject.PaintOnVideo(std::int32_t(std::min<std::int64_t>(time, INT32_MAX)), progress);
-    FContext->endDraw();
+// Scene pixels to the encoded picture: the project picture centred, scaled as the settings ask
+// when the output has a size of its own.
+Matrix3x2 TRExportRun::OutputTransform() const {
     if (FOptions.VideoSize == 0)
-        return true;
+        return CentreTransform();
     float sx = 1, sy = 1;
     if (FOptions.Scale == 1) {
         sx = float(FOut.width()) / float(FSize.width());
@@ -175,10 +177,21 @@ bool TRExportRun::PaintFrame(std::int64_t time, float progress) {
         sx = sy = std::min(float(FOut.width()) / float(FSize.width()),
                            float(FOut.height()) / float(FSize.height()));
     }
+    return Matrix3x2::scale(sx, sy) *
+           Matrix3x2::translation(float(FOut.width() / 2), float(FOut.height() / 2));
+}
+
+bool TRExportRun::PaintFrame(std::int64_t time, float progress) {
+    const ContextStateGuard guard(*FContext);
+    FContext->setTarget(FProjectBitmap);
+    FContext->setTransform(CentreTransform());
+    FContext->beginDraw();
+    FProject.PaintOnVideo(std::int32_t(std::min<std::int64_t>(time, INT32_MAX)), progress);
+    FContext->endDraw();
+    if (FOptions.VideoSize == 0)
+        return true;
     FContext->setTarget(FOutputBitmap);
-    FContext->setTransform(
-        Matrix3x2::scale(sx, sy) *
-        Matrix3x2::translation(float(FOut.width() / 2), float(FOut.height() / 2)));
+    FContext->setTransform(OutputTransform());
     FContext->beginDraw();
     const TColor c = FOptions.Color;
     FContext->clear(ColorF{float(c & 0xFF) / 255, float((c >> 8) & 0xFF) / 255,
@@ -245,9 +258,22 @@ void TRExportRun::RunPass(const TRExportPass& pass) {
     FProgressBase += int(std::lround(double(n) * 85 / double(FTotalFrames + 1)));
 }
 
-bool TRExportRun::Deliver(TRExportOutcome& outcome) {
-    const QString destination = FOptions.FilePath + FBaseName + FExt;
-    if (!CopyExportedFile(WorkFile(), destination, FReporter))
+// The page beside an MP4 when the settings ask for one; a page that cannot be made leaves the
+// video to be delivered alone, with a notice that says why.
+bool TRExportRun::WritePage(TRExportOutcome& outcome) {
+    if (!FOptions.Html || FOptions.Format < 1 || FOptions.Format > 4)
+        return false;
+    QString failure;
+    if (WriteHtmlExport(FProject, FOut.width(), FOut.height(), FRange.RangeStart, FRange.RangeEnd,
+                        OutputTransform(), FBaseName, &failure))
+        return true;
+    outcome.Notice = QStringLiteral("The HTML file was not created.\r") + failure;
+    return false;
+}
+
+bool TRExportRun::Deliver(const QString& ext, TRExportOutcome& outcome) {
+    const QString destination = FOptions.FilePath + FBaseName + ext;
+    if (!CopyExportedFile(WorkFile(ext), destination, FReporter))
         return false;
     outcome.Delivered = true;
     outcome.File = destination;
@@ -283,8 +309,10 @@ TRExportOutcome TRExportRun::Run() {
     }
     if (FOptions.Format >= 1 && FOptions.Format <= 4)
         FastStartMP4(FProject.TempFolder, FBaseName + FExt);
+    const bool page = WritePage(outcome);
     FReporter.StartStep(3);
-    if (!Deliver(outcome)) {
+    if (!Deliver(FExt, outcome) || (page && !Deliver(QStringLiteral(".html"), outcome))) {
+        outcome.Delivered = false;
         outcome.Error = true;
         return outcome;
     }

@@ -1,5 +1,6 @@
 #include "editor/ui/UEditor.h"
 
+#include "core/URExportForms.h"
 #include "core/URFileFilter.h"
 #include "core/URProject.h"
 #include "core/URServerMessages.h"
@@ -7,6 +8,7 @@
 #include "core/URStartup.h"
 #include "core/URTempFolders.h"
 #include "core/URUtils.h"
+#include "core/ui/URDimmer.h"
 #include "core/ui/UREaseMenu.h"
 #include "core/ui/URGPEditEx.h"
 #include "core/ui/URGlyphs.h"
@@ -168,8 +170,7 @@ void TEditor::CreateMenus() {
         Placeholder(FMenus[2], caption);
     for (const char* caption : {"Play", "Skip to Beginning", "Skip to End"})
         Placeholder(FMenus[3], caption);
-    for (const char* caption : {"Export Video...", "Export Frame..."})
-        Placeholder(FMenus[4], caption);
+    CreateExportActions();
     QAction* grouped = FMenus[5]->addAction("Grouped Properties");
     grouped->setObjectName("actGroupedProperties");
     grouped->setCheckable(true);
@@ -251,7 +252,7 @@ void TEditor::CreatePanels(QWidget* client) {
                              "QPushButton:disabled { background: #2E5E63; color: #9FB4B8; }");
     // Saving and exporting arrive with the project and export commands.
     btnSave->setEnabled(false);
-    btnExport->setEnabled(false);
+    connect(btnExport, &QPushButton::clicked, this, [this] { ExportProject(false); });
     const int buttonHeight = Scaled(26, this);
     btnSave->setGeometry(0, Scaled(3, this), Scaled(80, this), buttonHeight);
     btnExport->setGeometry(Scaled(86, this), Scaled(3, this), Scaled(90, this), buttonHeight);
@@ -784,4 +785,32 @@ void TEditor::FormClose() {
 void TEditor::closeEvent(QCloseEvent* event) {
     FormClose();
     QMainWindow::closeEvent(event);
+}
+
+// ---- export commands ----
+
+void TEditor::CreateExportActions() {
+    QAction* exportProject = FMenus[4]->addAction("Export Video...");
+    exportProject->setObjectName("actExport");
+    exportProject->setShortcut(QKeySequence("Ctrl+E"));
+    connect(exportProject, &QAction::triggered, this, [this] { ExportProject(false); });
+    QAction* exportSelection = FMenus[4]->addAction("Export Timeline Selection...");
+    exportSelection->setObjectName("actExportSelection");
+    exportSelection->setShortcut(QKeySequence("Ctrl+Alt+E"));
+    connect(exportSelection, &QAction::triggered, this, [this] { ExportProject(true); });
+    Placeholder(FMenus[4], "Export Frame...");
+}
+
+void TEditor::ExportProject(bool timelineSelection) {
+    EditorServices().Stop();
+    if (!ActiveProject || !InstalledExportForms().ExportProject)
+        return;
+    ActiveProject->AutoSave();
+    std::int32_t start = -1, end = -1;
+    const bool selection = timelineSelection && EditorServices().TimelineSelection(start, end) &&
+                           start >= 0 && end >= 0;
+    RunDimmed(this, [&] {
+        SaveLastStep(SettingsRecord, ActiveProject, "Export Form");
+        InstalledExportForms().ExportProject(selection, std::min(start, end), std::max(start, end));
+    });
 }

@@ -146,6 +146,9 @@ private:
     void CreatePlayerBar();
     void CreateTimelinePanel();
     void CreateEaseMenu();
+    void CreateExportActions();
+    // Export Project, or with `timelineSelection` Export Timeline Selection.
+    void ExportProject(bool timelineSelection);
     void EdZoomCanvasChange();
     void EdZoomTimelineChange();
     void EdZoomTrackChange();

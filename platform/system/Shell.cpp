@@ -1,7 +1,11 @@
 #include "platform/system/Shell.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
 #include <mutex>
@@ -34,6 +38,30 @@ QStandardPaths::StandardLocation locationOf(KnownFolder folder) {
     return QStandardPaths::TempLocation;
 }
 
+// The file manager's answer: the file shown, on the session bus of this moment (a connection of
+// its own, so a bus address set later is honoured).
+bool showItemsOnSessionBus(const QString& file) {
+    const QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+    if (address.isEmpty())
+        return false;
+    const QString name = QStringLiteral("tavrin-show-in-folder");
+    bool shown = false;
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(address, name);
+        if (bus.isConnected()) {
+            QDBusMessage call = QDBusMessage::createMethodCall(
+                QStringLiteral("org.freedesktop.FileManager1"),
+                QStringLiteral("/org/freedesktop/FileManager1"),
+                QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+            call << QStringList{QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded)}
+                 << QString();
+            shown = bus.call(call, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
+        }
+    }
+    QDBusConnection::disconnectFromBus(name);
+    return shown;
+}
+
 std::mutex openerMutex;
 UrlOpener installedOpener;
 
@@ -62,6 +90,15 @@ void setUrlOpener(UrlOpener opener) {
 
 bool openPath(const QString& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::cleanPath(path)));
+}
+
+bool showInFolder(const QString& file) {
+    const QFileInfo info(file);
+    if (!info.exists())
+        return false;
+    const QString path = info.absoluteFilePath();
+    return showItemsOnSessionBus(path) ||
+           QProcess::startDetached(QStringLiteral("xdg-open"), {info.absolutePath()});
 }
 
 } // namespace platform::system

@@ -1,5 +1,5 @@
 #pragma once
-// The user's known folders and the desktop's "open" verb.
+// The user's known folders, the desktop's "open" verb and the file manager.
 
 #include <QString>
 #include <functional>
@@ -29,5 +29,9 @@ using UrlOpener = std::function<bool(const QString& url)>;
 void setUrlOpener(UrlOpener opener);
 // Opens a file with its default application, or shows a folder in the file manager.
 bool openPath(const QString& path);
+// Shows an existing local file selected in the desktop's file manager (the session bus's
+// org.freedesktop.FileManager1 ShowItems), or opens its folder with xdg-open when no file
+// manager answers. False for a file that does not exist or when neither way worked.
+bool showInFolder(const QString& file);
 
 } // namespace platform::system
