@@ -42,6 +42,12 @@ public:
     virtual void ExportCaptions() {}
     // Deletes every caption of the active project after the user confirmed it.
     virtual void DeleteCaptions() {}
+    // Makes `object` the one drawn with its hover outline (null: none).
+    virtual void SetMouseOverObject(TRObject* /*object*/) {}
+    // The inspector shows the selected object's placement, or its zoom source, again after the
+    // canvas changed it.
+    virtual void UpdatePlacementProperties() {}
+    virtual void UpdateZoomSourceProperties() {}
 };
 
 // The installed services, never null.
