@@ -57,16 +57,13 @@ ColorF ToColorF(const QColor& color, float opacity = 1) {
 } // namespace
 
 QCursor RotateCursor() {
-    static const QCursor cursor = [] {
-        QPixmap pixmap(32, 32);
-        pixmap.fill(Qt::transparent);
-        QSvgRenderer svg(QByteArray::fromRawData(RotateCursorSvg, sizeof RotateCursorSvg - 1));
-        QPainter painter(&pixmap);
-        svg.render(&painter);
-        painter.end();
-        return QCursor(pixmap, 16, 16);
-    }();
-    return cursor;
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QSvgRenderer svg(QByteArray::fromRawData(RotateCursorSvg, sizeof RotateCursorSvg - 1));
+    QPainter painter(&pixmap);
+    svg.render(&painter);
+    painter.end();
+    return QCursor(pixmap, 16, 16);
 }
 
 TRHitScene TRHandle::TestHitOnScene(int x, int y, const Matrix3x2* matrix) const {
@@ -79,10 +76,10 @@ TRSelectionTool::TRSelectionTool(TRScene& scene)
       FRed(SolidColorBrush::create(ToColorF(SceneRedColor()), 0.8f)), FDashes(SceneDashes()) {
     for (std::size_t i = 0; i < FHandles.size(); ++i) {
         FHandles[i].HandleType = HandleLayout[i].Type;
-        FHandles[i].Cursor = HandleLayout[i].Cursor == Qt::BitmapCursor
-                                 ? RotateCursor()
-                                 : QCursor(HandleLayout[i].Cursor);
+        if (HandleLayout[i].Cursor != Qt::BitmapCursor)
+            FHandles[i].Cursor = QCursor(HandleLayout[i].Cursor);
     }
+    FHandles[RotationKnob].Cursor = RotateCursor();
 }
 
 TRPropPlacement* TRSelectionTool::Placement() const {

@@ -43,7 +43,7 @@ inline constexpr std::array<TRHandleLayoutRow, 10> HandleLayout = {{
 inline constexpr int RotationKnob = 8;
 inline constexpr int BodyHandle = 9;
 
-// The rotate cursor, drawn from the program's own picture.
+// The rotate cursor, drawn from the program's own picture (a new cursor on every call).
 QCursor RotateCursor();
 
 // One handle. Its placement carries the geometry: the position is the handle's centre relative

@@ -6,6 +6,7 @@
 #include "core/URServerMessages.h"
 #include "core/URSettings.h"
 #include "core/URTempFolders.h"
+#include "core/URUtils.h"
 #include "editor/ui/UEditor.h"
 #include "editor/ui/URScene.h"
 #include "objects/URObjectsRegistry.h"
