@@ -173,6 +173,7 @@ TEST_F(SceneMouse, ZoomSourceDragRecordsAZoomSourceStep) {
 TEST_F(SceneMouse, CtrlTogglesAndAMarkedObjectDragsTheMultiSelection) {
     TRObject* left = AddObject(QSizeF(101, 51), {-150, 0});
     TRObject* right = AddObject(QSizeF(101, 51), {150, 0});
+    TRObject* outsider = AddObject(QSizeF(51, 51), {0, -100});
     project_->History_Init();
     Press({150, 150}, Qt::ControlModifier);
     Release({150, 150});
@@ -188,6 +189,11 @@ TEST_F(SceneMouse, CtrlTogglesAndAMarkedObjectDragsTheMultiSelection) {
     EXPECT_TRUE(UndoAll());
     EXPECT_EQ(PositionOf(*left), QPointF(-150, 0));
     EXPECT_EQ(PositionOf(*right), QPointF(150, 0));
+    // A press on an object outside the multi-selection selects that object alone.
+    Drag({300, 50}, {300, 50});
+    EXPECT_EQ(project_->SelectedObject, outsider);
+    EXPECT_FALSE(left->MultiSelect());
+    EXPECT_FALSE(right->MultiSelect());
     // A press on the selected object's body with Ctrl unmarks it instead of dragging it.
     SelectOnly(left);
     Drag({150, 150}, {200, 150}, Qt::ControlModifier);
