@@ -47,6 +47,12 @@ public:
     virtual bool TimelineSelection(std::int32_t& /*start*/, std::int32_t& /*end*/) const {
         return false;
     }
+    // Makes `object` the one drawn with its hover outline (null: none).
+    virtual void SetMouseOverObject(TRObject* /*object*/) {}
+    // The inspector shows the selected object's placement, or its zoom source, again after the
+    // canvas changed it.
+    virtual void UpdatePlacementProperties() {}
+    virtual void UpdateZoomSourceProperties() {}
 };
 
 // The installed services, never null.

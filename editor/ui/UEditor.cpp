@@ -15,6 +15,7 @@
 #include "core/ui/URMessageBox.h"
 #include "core/ui/URStyle.h"
 #include "core/ui/USplashScreen.h"
+#include "editor/ui/URScene.h"
 #include "objects/URProjectCaptions.h"
 #include "platform/system/Clock.h"
 #include "properties/ui/UFramePropBase.h"
@@ -27,6 +28,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -105,6 +107,28 @@ public:
     }
     void ExportCaptions() override { FEditor.ExportCaptions(); }
     void DeleteCaptions() override { FEditor.DeleteCaptions(); }
+    void SelectionFollow(TRObject* object) override {
+        FEditor.Scene->SelectionTool().SetObject(object);
+        FEditor.pScene->update();
+    }
+    bool ClearSceneHelperLines(bool repaint) override {
+        const bool had = FEditor.Scene->ClearHelperLines();
+        if (had && repaint)
+            FEditor.pScene->update();
+        return had;
+    }
+    void ShowSceneHelperLines() override {
+        FEditor.Scene->ComputeHelperLines();
+        FEditor.pScene->update();
+    }
+    void SetMouseOverObject(TRObject* object) override { FEditor.SetMouseOverObject(object); }
+    void UpdatePlacementProperties() override { FEditor.FInspector->UpdatePlacementProperties(); }
+    void UpdateZoomSourceProperties() override {
+        if (TRObject* selected =
+                FEditor.ActiveProject ? FEditor.ActiveProject->SelectedObject : nullptr)
+            selected->LastIndexShowProperties = -1;
+        FEditor.FInspector->ShowObjectProperties();
+    }
 
 private:
     TEditor& FEditor;
@@ -234,6 +258,10 @@ void TEditor::CreatePanels(QWidget* client) {
     sbScene->setAutoFillBackground(true);
     pScene = FilledPanel("pScene", EmptyColor, nullptr);
     sbScene->setWidget(pScene);
+    Scene = new TRScene(pScene);
+    auto* sceneLayout = new QHBoxLayout(pScene);
+    sceneLayout->setContentsMargins(0, 0, 0, 0);
+    sceneLayout->addWidget(Scene);
     sbScene->viewport()->setAutoFillBackground(false);
     CreatePlayerBar();
     panelsplitter = FilledPanel("panelsplitter", FormColor, client);
@@ -565,6 +593,7 @@ void TEditor::SetActiveProject(TRProject* project) {
             SetSelectedObject(nullptr, true);
     }
     ActiveProject = project;
+    Scene->SetProject(project);
     if (!project)
         return;
     const TRProjectInterfaceOptions view = project->InterfaceOptions;

@@ -29,6 +29,7 @@ class TRGPEditEx;
 class TRObject;
 class TRObjectInspector;
 class TRProject;
+class TRScene;
 
 // The timeline's view of the active project: what the timeline control shows and the window
 // saves per project.
@@ -60,6 +61,8 @@ public:
 
     // The project shown and edited; null while none is open.
     TRProject* ActiveProject = nullptr;
+    // The canvas, bound to the active project.
+    TRScene* Scene = nullptr;
     TRTimelineView Timeline;
 
     // ---- slots ----
