@@ -1,6 +1,7 @@
 #include "objects/kinds/URKindsRegistry.h"
 
 #include "core/URProject.h"
+#include "objects/kinds/URAudio.h"
 #include "objects/kinds/URImage.h"
 #include "objects/kinds/URShape.h"
 
@@ -16,4 +17,5 @@ void RegisterDrawableKinds() {
     RegisterObjectKind(otImage, Create<TRImage>);
     RegisterObjectKind(otShape, Create<TRShape>);
     RegisterObjectKind(otText, Create<TRText>);
+    RegisterObjectKind(otAudio, Create<TRAudio>);
 }
