@@ -2,6 +2,7 @@
 
 #include "core/URProject.h"
 #include "objects/kinds/URAudio.h"
+#include "objects/kinds/URCaption.h"
 #include "objects/kinds/URImage.h"
 #include "objects/kinds/URShape.h"
 
@@ -18,4 +19,5 @@ void RegisterDrawableKinds() {
     RegisterObjectKind(otShape, Create<TRShape>);
     RegisterObjectKind(otText, Create<TRText>);
     RegisterObjectKind(otAudio, Create<TRAudio>);
+    RegisterObjectKind(otCaption, Create<TRCaption>);
 }
