@@ -103,6 +103,10 @@ public:
     }
     void ExportCaptions() override { FEditor.ExportCaptions(); }
     void DeleteCaptions() override { FEditor.DeleteCaptions(); }
+    std::int32_t PreviewSpeed() const override { return FEditor.PlaybackSpeed(); }
+    bool PreviewPreservePitch() const override { return FEditor.PreserveAudioPitch(); }
+    // The volume frame shows the loudness and gain that a finished analysis brought.
+    void UpdateAudioProperties() override { FEditor.FInspector->ShowObjectProperties(); }
 
 private:
     TEditor& FEditor;

@@ -292,7 +292,12 @@ std::int32_t TRAudioTrack::PlayedEnd() const {
 }
 
 void TRAudioTrack::WaitForAnalysis() {
-    if (FAudioWaveForm && !FAudioWaveForm->Completed())
+    // Only a normalised volume (now, or once the analysis ends and the settings switch it on)
+    // depends on the analysis.
+    const TRPropAudio* group = VolumeGroup();
+    const bool normalises =
+        group && (group->FNormalizeLoudness || SettingsRecord.NormalizeLoudness != 0);
+    if (normalises && FAudioWaveForm && !FAudioWaveForm->Completed())
         FAudioWaveForm->WaitCompleted(AnalysisWaitMs);
 }
 

@@ -49,21 +49,7 @@ protected:
         return clip;
     }
 
-    // What the sink plays, from its monitor, from the first sound on.
-    std::vector<int16_t> Hear(int frames) {
-        platform::audio::CaptureStream monitor({44100, 2}, (sinkName_ + ".monitor").toStdString());
-        std::vector<int16_t> heard, chunk(8820);
-        QElapsedTimer timer;
-        timer.start();
-        while (heard.size() < size_t(frames) * 2 && timer.elapsed() < 6000) {
-            const size_t got = monitor.read(chunk.data(), chunk.size() * 2) / 2;
-            for (size_t i = 0; i < got; ++i)
-                if (!heard.empty() || chunk[i] != 0)
-                    heard.push_back(chunk[i]);
-            QThread::msleep(20);
-        }
-        return heard;
-    }
+    std::vector<int16_t> Hear(int frames) { return soundserver::heardOnMonitor(sinkName_, frames); }
 
     QString sinkName_;
     std::unique_ptr<soundserver::NullSink> sink_;
