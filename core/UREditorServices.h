@@ -53,6 +53,12 @@ public:
     // canvas changed it.
     virtual void UpdatePlacementProperties() {}
     virtual void UpdateZoomSourceProperties() {}
+    // The preview's speed per mille (the playback-speed button) and whether it keeps the
+    // pitch of the sound ("Preserve Audio Pitch").
+    virtual std::int32_t PreviewSpeed() const { return 1000; }
+    virtual bool PreviewPreservePitch() const { return true; }
+    // Shows the selected object's volume, loudness and gain again in the inspector.
+    virtual void UpdateAudioProperties() {}
 };
 
 // The installed services, never null.

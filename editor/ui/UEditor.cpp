@@ -129,6 +129,10 @@ public:
             selected->LastIndexShowProperties = -1;
         FEditor.FInspector->ShowObjectProperties();
     }
+    std::int32_t PreviewSpeed() const override { return FEditor.PlaybackSpeed(); }
+    bool PreviewPreservePitch() const override { return FEditor.PreserveAudioPitch(); }
+    // The volume frame shows the loudness and gain that a finished analysis brought.
+    void UpdateAudioProperties() override { FEditor.FInspector->ShowObjectProperties(); }
 
 private:
     TEditor& FEditor;

@@ -2,6 +2,8 @@
 
 #include "core/URProject.h"
 #include "objects/kinds/URBlur.h"
+#include "objects/kinds/URAudio.h"
+#include "objects/kinds/URCaption.h"
 #include "objects/kinds/URImage.h"
 #include "objects/kinds/URKeystroke.h"
 #include "objects/kinds/URShape.h"
@@ -26,4 +28,6 @@ void RegisterDrawableKinds() {
     RegisterObjectKind(otBlur, Create<TRBlur>);
     RegisterObjectKind(otZoomArea, Create<TRZoomArea>);
     RegisterObjectKind(otVideoAction, Create<TRVideoAction>);
+    RegisterObjectKind(otAudio, Create<TRAudio>);
+    RegisterObjectKind(otCaption, Create<TRCaption>);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Installs the creators of the drawable object kinds (picture, shape, text). The program calls
-// it once after RegisterEngineKinds; tests and benchmarks that build such objects call it too
-// (again is harmless).
+// Installs the creators of the drawable object kinds (picture, shape, text) and of the sound
+// kinds (audio clip, caption). The program calls it once after RegisterEngineKinds; tests and
+// benchmarks that build such objects call it too (again is harmless).
 void RegisterDrawableKinds();

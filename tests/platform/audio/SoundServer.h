@@ -3,10 +3,15 @@
 #pragma once
 
 #include "platform/audio/Connection.h"
+#include "platform/audio/Stream.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QString>
+#include <QThread>
+#include <cstdint>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace soundserver {
 
@@ -49,5 +54,22 @@ public:
 private:
     QString module_;
 };
+
+// What `sink` plays, read from its monitor at 44,100 Hz stereo from the first sound on, until
+// `frames` frames were heard or 6 s passed.
+inline std::vector<int16_t> heardOnMonitor(const QString& sink, int frames) {
+    platform::audio::CaptureStream monitor({44100, 2}, (sink + ".monitor").toStdString());
+    std::vector<int16_t> heard, chunk(8820);
+    QElapsedTimer timer;
+    timer.start();
+    while (heard.size() < size_t(frames) * 2 && timer.elapsed() < 6000) {
+        const size_t got = monitor.read(chunk.data(), chunk.size() * 2) / 2;
+        for (size_t i = 0; i < got; ++i)
+            if (!heard.empty() || chunk[i] != 0)
+                heard.push_back(chunk[i]);
+        QThread::msleep(20);
+    }
+    return heard;
+}
 
 } // namespace soundserver
