@@ -1,8 +1,8 @@
 #include "objects/kinds/URKindsRegistry.h"
 
 #include "core/URProject.h"
-#include "objects/kinds/URBlur.h"
 #include "objects/kinds/URAudio.h"
+#include "objects/kinds/URBlur.h"
 #include "objects/kinds/URCaption.h"
 #include "objects/kinds/URImage.h"
 #include "objects/kinds/URKeystroke.h"
