@@ -1,0 +1,20 @@
+#include "recorder/ui/URRecorderIcons.h"
+
+#include "core/ui/URGlyphs.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPixmap>
+
+QIcon RecorderIcon(TRRecorderIcon icon, const QColor& color) {
+    constexpr int Size = 48;
+    QPixmap pixmap(Size, Size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    QFont font(GlyphFontFamily);
+    font.setPixelSize(Size);
+    painter.setFont(font);
+    painter.setPen(color);
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, QString(QChar(char16_t(icon))));
+    return QIcon(pixmap);
+}
