@@ -100,8 +100,7 @@ TEST_P(RecordingEndToEndTest, ProjectModeRunLeavesItsTracks) {
     if (!RecordedTracksLoader)
         return;
     TRProject project;
-    project.TempFolder = folder.path() + "/";
-    EXPECT_EQ(project.LoadRecordedTracks(), QString());
+    EXPECT_EQ(project.OpenFromFile(folder.path()), QString());
     int32_t width = 0, height = 0;
     project.GetProjectSize(width, height);
     EXPECT_EQ(width, 320);
