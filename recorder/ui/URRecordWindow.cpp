@@ -1,10 +1,10 @@
 #include "recorder/ui/URRecordWindow.h"
 
 #include "core/URSettings.h"
-#include "core/ui/URGlyphs.h"
 #include "platform/capture/Windows.h"
 #include "recorder/ui/URRecordEffect.h"
 #include "recorder/ui/URRecorder.h"
+#include "recorder/ui/URRecorderIcons.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -114,18 +114,20 @@ void TrecordWindow::buildPanel() {
     panel->setObjectName("recordPanel");
     panel->setGeometry(PanelBounds);
     panel->setAutoFillBackground(true);
-    panel->setStyleSheet("#recordPanel { background: rgba(240, 240, 240, 150);"
-                         " border: 1px solid rgba(0, 0, 0, 150); }");
+    // Opaque: the red window behind it would tint a translucent panel.
+    panel->setStyleSheet("#recordPanel { background: rgb(240, 240, 240);"
+                         " border: 1px solid rgb(120, 120, 120); }"
+                         "QLabel { color: #202020; }");
     auto* row = new QHBoxLayout(panel);
     row->setContentsMargins(5, 5, 5, 5);
     row->setSpacing(6);
     gpChar = new QLabel(panel);
-    gpChar->setPixmap(GlyphIcon(71, Qt::black).pixmap(24, 24));
+    gpChar->setPixmap(RecorderIcon(TRRecorderIcon::Move, QColor(40, 40, 40)).pixmap(24, 24));
     gpChar->setCursor(Qt::SizeAllCursor);
     gpChar->setToolTip("Move");
     gpChar->installEventFilter(this);
     btnScreen = new QToolButton(panel);
-    btnScreen->setIcon(GlyphIcon(265, Qt::black));
+    btnScreen->setIcon(RecorderIcon(TRRecorderIcon::Screen, QColor(40, 40, 40)));
     btnScreen->setPopupMode(QToolButton::InstantPopup);
     btnScreen->setFixedSize(60, 21);
     Label1 = new QLabel("Width", panel);

@@ -137,6 +137,10 @@ void TRRecorder::buildForm() {
                   "QToolButton:checked { background: #3D6FD6; }"
                   "QToolButton:hover { background: rgba(255, 255, 255, 30); }"
                   "QToolButton:checked:hover { background: #4C7EE6; }"
+                  "QToolButton[popupMode=\"1\"] { padding-right: 14px; }"
+                  "QToolButton::menu-button { border: none; width: 14px;"
+                  " border-left: 1px solid rgba(255, 255, 255, 40); }"
+                  "QToolButton:disabled { color: #6B6E73; }"
                   "QLabel { color: #E6E8EB; }");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);

@@ -6,7 +6,9 @@
 #include <QPainter>
 #include <QPixmap>
 
-QIcon RecorderIcon(TRRecorderIcon icon, const QColor& color) {
+namespace {
+
+QPixmap drawn(TRRecorderIcon icon, const QColor& color) {
     constexpr int Size = 48;
     QPixmap pixmap(Size, Size);
     pixmap.fill(Qt::transparent);
@@ -16,5 +18,15 @@ QIcon RecorderIcon(TRRecorderIcon icon, const QColor& color) {
     painter.setFont(font);
     painter.setPen(color);
     painter.drawText(pixmap.rect(), Qt::AlignCenter, QString(QChar(char16_t(icon))));
-    return QIcon(pixmap);
+    return pixmap;
+}
+
+} // namespace
+
+QIcon RecorderIcon(TRRecorderIcon icon, const QColor& color) {
+    QIcon result(drawn(icon, color));
+    QColor dimmed = color;
+    dimmed.setAlpha(70);
+    result.addPixmap(drawn(icon, dimmed), QIcon::Disabled);
+    return result;
 }
