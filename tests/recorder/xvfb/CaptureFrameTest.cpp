@@ -1,7 +1,8 @@
 // The capture-area frame and the dimming overlay on a real X server: the frame's shape as the
 // server holds it, where its points grab it, the zoom to full screen, its first placement,
 // fitting it to another application's window and that window to it, and clicks through the
-// dimmed area (with a compositing manager running).
+// dimmed area (with a compositing manager running). The windows keep to the lower right of the
+// shared server, away from what other tests draw and record.
 
 #include "core/URSettings.h"
 #include "platform/capture/Windows.h"
@@ -172,17 +173,17 @@ TEST_F(CaptureFrameTest, FirstPlacementOnASecondMonitor) {
 }
 
 TEST_F(CaptureFrameTest, FitsToAnotherWindowAndResizesIt) {
-    ForeignWindow target(QRect(200, 150, 500, 320), "Tavrin fit target");
+    ForeignWindow target(QRect(1200, 600, 500, 320), "Tavrin fit target");
     TrecordWindow frame;
     frame.SetCaptureBoundsRect(QRect(10, 10, 400, 300));
     const QStringList titles = frame.ListAppWindows();
     const int index = titles.indexOf("Tavrin fit target");
     ASSERT_GE(index, 0) << titles.join(", ").toStdString();
     frame.FitToApp(index);
-    EXPECT_EQ(frame.GetCaptureRect(), QRect(200, 150, 500, 320));
-    frame.SetCaptureBoundsRect(QRect(40, 60, 300, 200));
+    EXPECT_EQ(frame.GetCaptureRect(), QRect(1200, 600, 500, 320));
+    frame.SetCaptureBoundsRect(QRect(1240, 660, 300, 200));
     frame.FitAppTo(index);
-    QTRY_COMPARE_WITH_TIMEOUT(target.geometry(), QRect(40, 60, 300, 200), 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(target.geometry(), QRect(1240, 660, 300, 200), 1000);
     EXPECT_EQ(frame.ListAppWindows().indexOf(frame.windowTitle()), -1);
 }
 
@@ -190,10 +191,10 @@ TEST_F(CaptureFrameTest, ClicksOnTheDimmedAreaReachTheWindowBelow) {
     const QString manager = QStandardPaths::findExecutable("xcompmgr");
     if (manager.isEmpty())
         GTEST_SKIP() << "xcompmgr is not installed (scripts/packages.txt installs it)";
-    ForeignWindow below(QRect(0, 0, 600, 400), "Tavrin window below");
+    ForeignWindow below(QRect(1200, 600, 600, 400), "Tavrin window below");
     TrecordEffect overlay;
     TrecordWindow frame;
-    frame.SetCaptureBoundsRect(QRect(300, 200, 200, 150));
+    frame.SetCaptureBoundsRect(QRect(1500, 800, 200, 150));
     // Without a compositing manager the overlay would be opaque black: it stays hidden.
     if (!platform::capture::compositingManagerRunning()) {
         frame.ShowFrame(true);
@@ -209,9 +210,9 @@ TEST_F(CaptureFrameTest, ClicksOnTheDimmedAreaReachTheWindowBelow) {
     ASSERT_TRUE(TrecordEffect::CanShow());
     QTRY_VERIFY_WITH_TIMEOUT(overlay.isVisible(), 1000);
     QTRY_COMPARE_WITH_TIMEOUT(overlay.windowOpacity(), TrecordEffect::ShownOpacity, 2000);
-    EXPECT_FALSE(overlay.mask().contains(QPoint(350, 250))); // the frame's hole
-    EXPECT_TRUE(overlay.mask().contains(QPoint(50, 50)));
-    clickAt(QPoint(50, 50));
+    EXPECT_FALSE(overlay.mask().contains(QPoint(1550, 850))); // the frame's hole
+    EXPECT_TRUE(overlay.mask().contains(QPoint(1250, 650)));
+    clickAt(QPoint(1250, 650));
     EXPECT_TRUE(below.pressed(2000));
     frame.ShowFrame(false);
     compositor.terminate();
