@@ -1,6 +1,7 @@
 // The program's entry point: the ordered environment checks, the long-lived forms, the message
 // loop and the settings saved at exit.
 
+#include "capture/URCaptureEngines.h"
 #include "core/URFileFilter.h"
 #include "core/URServerMessages.h"
 #include "core/URSettings.h"
@@ -221,6 +222,7 @@ int main(int argc, char** argv) {
     InstallGoogleCloudClients();
     InstallGoogleDriveWizard();
     InstallExportCommandForms();
+    InstallCaptureEngines();
     QApplication::setApplicationName("Tavrin");
     QApplication::setApplicationDisplayName("Tavrin");
     sendStartReport();
