@@ -2,7 +2,9 @@
 
 #include "core/URProject.h"
 #include "objects/kinds/URImage.h"
+#include "objects/kinds/URScreenRecorder.h"
 #include "objects/kinds/URShape.h"
+#include "objects/kinds/URVideo.h"
 
 namespace {
 
@@ -16,4 +18,7 @@ void RegisterDrawableKinds() {
     RegisterObjectKind(otImage, Create<TRImage>);
     RegisterObjectKind(otShape, Create<TRShape>);
     RegisterObjectKind(otText, Create<TRText>);
+    RegisterObjectKind(otVideo, Create<TRVideo>);
+    RegisterObjectKind(otScreenRecorder, Create<TRScreenRecorder>);
+    RecordedTracksLoader = LoadRecordedTracks;
 }
