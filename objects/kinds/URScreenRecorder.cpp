@@ -20,6 +20,11 @@ namespace {
 // Just over one frame at 30 frames per second: a release this close after the sample in force
 // still belongs to the frame being played.
 constexpr std::int32_t ClickWindowMs = 34;
+// The click player is stopped at its first position report this far in: the sound server
+// plays what it was given a little after it was given, and a stop drops what it has not
+// played yet, so a stop right after the start could silence the click. Past the click the
+// player plays silence.
+constexpr std::int64_t ClickHoldMs = 100;
 
 TRClick ClickOf(const TCursorRecord& sample) {
     if (sample.Buttons & TCursorReader::LeftButtonUp)
@@ -45,7 +50,7 @@ void Breadcrumb(const TRProject* project, const QString& step) {
 
 } // namespace
 
-TRClick PreviewClickAt(const TCursorReader& track, std::int32_t time) {
+TRPreviewClick PreviewClickAt(const TCursorReader& track, std::int32_t time) {
     const std::vector<TCursorRecord>& samples = track.FCursors;
     const int count = std::min(track.FNrCursors, int(samples.size()));
     const int found =
@@ -53,11 +58,11 @@ TRClick PreviewClickAt(const TCursorReader& track, std::int32_t time) {
     const int k = std::max(found, 0);
     for (int d = k; d < count - 1; ++d) {
         if (const TRClick click = ClickOf(samples[size_t(d)]); click != TRClick::None)
-            return click;
+            return {click, d};
         if (samples[size_t(d)].Time - samples[size_t(k)].Time > ClickWindowMs)
             break;
     }
-    return TRClick::None;
+    return {};
 }
 
 TRScreenRecorder::TRScreenRecorder(TRProject* project, TRObjectType type) : TRVideo(project, type) {
@@ -66,8 +71,10 @@ TRScreenRecorder::TRScreenRecorder(TRProject* project, TRObjectType type) : TRVi
     if (CursorFolder.isEmpty() || !QFileInfo(click).isFile())
         return;
     FAudioPlayerClick = std::make_unique<TAudioPlayer>();
-    // A click sounds until the player's first position report.
-    FAudioPlayerClick->OnPosition = [](TAudioPlayer* sender, int64_t) { sender->Stop(); };
+    FAudioPlayerClick->OnPosition = [](TAudioPlayer* sender, int64_t position) {
+        if (position >= ClickHoldMs)
+            sender->Stop();
+    };
     FAudioPlayerClick->SetFile(click);
 }
 
@@ -87,6 +94,7 @@ void TRScreenRecorder::CloseMedia() {
 void TRScreenRecorder::OpenCursorTrack() {
     CursorReader.reset();
     FClickTimes.clear();
+    FLastClickSample = -1;
     const QString path = FProject->TempFolder + FCursorName;
     if (FCursorName.isEmpty() || !QFileInfo(path).isFile())
         return;
@@ -168,14 +176,18 @@ void TRScreenRecorder::PlayAudio() {
     }
     if (playHead < FTimeStart || playHead > FTimeEnd || !CursorReader)
         return;
-    const TRClick click = PreviewClickAt(*CursorReader, GetMediaTime(FTimePosition));
+    const TRPreviewClick click = PreviewClickAt(*CursorReader, GetMediaTime(FTimePosition));
+    if (click.Kind == TRClick::None || click.Sample == FLastClickSample)
+        return;
+    FLastClickSample = click.Sample;
     float volume = 1;
-    if (click != TRClick::None && ClickSoundOn(GetProperty(ptCursor), click, volume))
+    if (ClickSoundOn(GetProperty(ptCursor), click.Kind, volume))
         PlayClick(volume);
 }
 
 void TRScreenRecorder::StopAudio() {
     TRVideo::StopAudio();
+    FLastClickSample = -1;
     if (FAudioPlayerClick)
         FAudioPlayerClick->Stop();
 }

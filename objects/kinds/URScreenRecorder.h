@@ -17,11 +17,17 @@ struct TRRecordedTracks;
 
 enum class TRClick : std::uint8_t { None, Left, Right };
 
+// A click the preview finds: its kind and the index of its sample in the track.
+struct TRPreviewClick {
+    TRClick Kind = TRClick::None;
+    int Sample = -1;
+};
+
 // The click the preview sounds at media time `time`: from the last sample at or before it
 // (the first sample when there is none) the samples up to 34 ms later, the track's last sample
 // never examined. A sample with the left-up flag is a left click, also with the right-up flag
 // beside it.
-TRClick PreviewClickAt(const TCursorReader& track, std::int32_t time);
+TRPreviewClick PreviewClickAt(const TCursorReader& track, std::int32_t time);
 
 // One click of an export's mix-down: its grid frame (30 per second) and volume.
 struct TRClickSound {
@@ -63,6 +69,8 @@ private:
 
     std::unique_ptr<TAudioPlayer> FAudioPlayerClick;
     std::vector<std::int32_t> FClickTimes;
+    // The sample of the click sounded last, -1 for none: each release sounds once per play.
+    int FLastClickSample = -1;
 };
 
 // Builds the objects of the recorded tracks a project's folder holds (the project's

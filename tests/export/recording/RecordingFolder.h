@@ -58,16 +58,17 @@ protected:
         SetSettingsSaveEnabled(true);
     }
 
-    // A recovery folder with the screen track, the cursor track when `withCursor`, and the
-    // system sound (a quiet 300 Hz tone).
-    QString RecordingFolder(bool withCursor) {
+    // A recovery folder with the screen track, the cursor track of `samples` when
+    // `withCursor`, and the system sound (a quiet 300 Hz tone).
+    QString RecordingFolder(bool withCursor,
+                            const std::vector<recording::Sample>& samples = Samples) {
         const QString folder = NewProjectTempFolder();
         EXPECT_FALSE(folder.isEmpty());
         recording::WriteScreenTrack(folder + "screen", Width, Height, Frames, FrameMs,
                                     [](int f) { return f < Frames / 2 ? FirstHalf : SecondHalf; });
         if (withCursor)
             recording::WriteBytes(folder + "screen.tcf",
-                                  recording::CursorTrack({{8, 8, {}, PointerArgb}}, Samples));
+                                  recording::CursorTrack({{8, 8, {}, PointerArgb}}, samples));
         fixtures::writeTone(folder + "sound.m4a", {"ipod", "aac", 44100, 2, 1.0, 300, 0.1, false});
         return folder;
     }

@@ -72,7 +72,8 @@ TEST(PreviewClick, TheReleaseWithinAFrameOfTheSampleInForceSounds) {
         {{}, 100, TRClick::None, "an empty track"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(PreviewClickAt(*Track(c.samples), c.time), c.want) << c.why;
+        EXPECT_EQ(PreviewClickAt(*Track(c.samples), c.time).Kind, c.want) << c.why;
+    EXPECT_EQ(PreviewClickAt(*Track(four), 1005).Sample, 2) << "the release at 1040";
 }
 
 class ScreenRecording : public KindsTest {
