@@ -42,6 +42,12 @@ public:
     virtual void ExportCaptions() {}
     // Deletes every caption of the active project after the user confirmed it.
     virtual void DeleteCaptions() {}
+    // The preview's speed per mille (the playback-speed button) and whether it keeps the
+    // pitch of the sound ("Preserve Audio Pitch").
+    virtual std::int32_t PreviewSpeed() const { return 1000; }
+    virtual bool PreviewPreservePitch() const { return true; }
+    // Shows the selected object's volume, loudness and gain again in the inspector.
+    virtual void UpdateAudioProperties() {}
 };
 
 // The installed services, never null.

@@ -251,7 +251,8 @@ public:
     virtual float GetLoudness() const { return -70.0f; }
     virtual std::int32_t GetMaxGainVolume() const { return 200; }
     virtual float GetVolume() const { return 1.0f; }
-    virtual void ExportAudio(const QString&) {}
+    // Writes the object's sound alone to a file; true when it was written.
+    virtual bool ExportAudio(const QString&) { return false; }
     virtual std::int32_t GetMediaTime(std::int32_t) const { return 0; }
     // Adds the object's sound to the mix-down of a video export; kinds without sound add none.
     virtual void AddAudioToVideoExporter(TRAudioExporter&) {}

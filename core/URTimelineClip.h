@@ -24,6 +24,7 @@ struct TRTimelineControl {
         m_brush_stop;
     std::shared_ptr<platform::render::StrokeStyle> m_end_strokeStyle;
     std::shared_ptr<platform::render::TextFormat> m_ruler_textFormat, m_object_textFormat;
+    platform::render::BrushPtr m_brush_wave; // a finished waveform (m_brush_stop: in analysis)
 };
 
 // The control the clips draw on, or nullptr (no editor window).

@@ -126,7 +126,7 @@ void TAudioPlayer::SetPosition(int64_t AMs) {
 
 void TAudioPlayer::SetVolume(float AVolume) {
     if (FIsValid)
-        audioreader->SetVolume(std::clamp(AVolume, 0.0f, 1.0f));
+        audioreader->SetVolume(std::max(AVolume, 0.0f));
 }
 
 void TAudioPlayer::Execute(TAudioPlayerRecord data, const std::atomic<bool>& Terminated) {

@@ -56,7 +56,8 @@ public:
     int64_t Position() const { return audioreader ? audioreader->Position() : 0; }
     // Stops and seeks.
     void SetPosition(int64_t AMs);
-    // Clamped to 0..1.
+    // The gain of what is played, at least 0. A gain above 1 amplifies and saturates exactly as
+    // the export does (ApplyAudioGain), so the preview sounds as the exported file will.
     void SetVolume(float AVolume);
     uint32_t SamplesPerSecond() const { return FSamplesPerSecond; }
     uint16_t NumChannels() const { return FNumChannels; }

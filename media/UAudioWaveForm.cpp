@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
+#include <chrono>
 
 namespace {
 
@@ -80,15 +81,15 @@ void TAudioWaveForm::Compute(QString AFileName, int64_t AFileOffset, int64_t AFi
     platform::media::ThreadScope media;
     TAudioReader reader;
     if (!openForAnalysis(reader, AFileName, AFileOffset, AFileSize, AIndex))
-        return;
+        return Finish(std::nullopt);
     TAudioAnalysis analysis(reader.Duration());
     std::vector<int16_t> chunk(size_t(WaveFormChunkFrames) * 2);
     for (int64_t i = 0; i < analysis.ChunkCount(); ++i) {
         uint32_t flags = 0;
         reader.LoadData(WaveFormChunkFrames, reinterpret_cast<uint8_t*>(chunk.data()), flags);
         analysis.AddChunk(i, chunk.data());
-        if (FTerminated)
-            return; // no files: a later run must not take half a computation as complete
+        if (FTerminated) // no files: a later run must not take half a computation as complete
+            return Finish(std::nullopt);
     }
     analysis.Finish();
     const auto& data = analysis.Data();
@@ -96,20 +97,46 @@ void TAudioWaveForm::Compute(QString AFileName, int64_t AFileOffset, int64_t AFi
     if (!writeFile(WaveFormFileName(AFileName), data.data(), int64_t(data.size())) ||
         !writeFile(LoudnessFileName(AFileName), loudness.data(), int64_t(loudness.size() * 4)))
         QFile::remove(WaveFormFileName(AFileName));
-    Publish(std::move(analysis.Data()), std::move(analysis.Loudness()));
+    Finish(std::make_pair(std::move(analysis.Data()), std::move(analysis.Loudness())));
 }
 
-void TAudioWaveForm::Publish(std::vector<uint8_t> AData, TSingleArray ALoudness) {
-    QMetaObject::invokeMethod(
-        FReceiver.get(),
-        [this, data = std::move(AData), loudness = std::move(ALoudness)]() mutable {
-            FData = std::move(data);
-            FLoudness = std::move(loudness);
-            FCompleted = true;
-            if (FAudioEndProc)
-                FAudioEndProc(true);
-        },
-        Qt::QueuedConnection);
+void TAudioWaveForm::Finish(std::optional<std::pair<std::vector<uint8_t>, TSingleArray>> AResult) {
+    const bool publish = AResult.has_value();
+    {
+        const std::lock_guard lock(FResultLock);
+        FResult = std::move(AResult);
+        FBuilderEnded = true;
+    }
+    FResultReady.notify_all();
+    if (publish)
+        QMetaObject::invokeMethod(
+            FReceiver.get(), [this] { TakeResult(); }, Qt::QueuedConnection);
+}
+
+void TAudioWaveForm::TakeResult() {
+    std::optional<std::pair<std::vector<uint8_t>, TSingleArray>> result;
+    {
+        const std::lock_guard lock(FResultLock);
+        result.swap(FResult);
+    }
+    if (!result || FCompleted)
+        return;
+    FData = std::move(result->first);
+    FLoudness = std::move(result->second);
+    FCompleted = true;
+    if (FAudioEndProc)
+        FAudioEndProc(true);
+}
+
+bool TAudioWaveForm::WaitCompleted(int ATimeoutMs) {
+    if (!FCompleted && FAudioWaveFormThread.joinable()) {
+        std::unique_lock lock(FResultLock);
+        FResultReady.wait_for(lock, std::chrono::milliseconds(ATimeoutMs),
+                              [this] { return FBuilderEnded; });
+        lock.unlock();
+        TakeResult();
+    }
+    return FCompleted;
 }
 
 float MeasureLoudness(const QString& AFileName, int AStartMs, int AEndMs) {

@@ -9,8 +9,11 @@
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <thread>
 
 // Called on the owner's thread once computed arrays have been published.
@@ -36,6 +39,10 @@ public:
     // The arrays change only on the owner's thread, from empty to final.
     bool Completed() const { return FCompleted; }
     bool Computing() const { return FAudioWaveFormThread.joinable() && !FCompleted; }
+    // On the owner's thread: waits until the builder has ended (at most ATimeoutMs) and, when
+    // it finished its arrays, publishes them at once (with the end notification) instead of
+    // on the next turn of the event loop. True when the arrays are complete.
+    bool WaitCompleted(int ATimeoutMs);
     const std::vector<uint8_t>& Data() const { return FData; }
     const TSingleArray& Loudness() const { return FLoudness; }
 
@@ -45,7 +52,10 @@ public:
 private:
     bool LoadCaches(const QString& AFileName, int64_t ADuration);
     void Compute(QString AFileName, int64_t AFileOffset, int64_t AFileSize, int AIndex);
-    void Publish(std::vector<uint8_t> AData, TSingleArray ALoudness);
+    // Hands the finished arrays (none when the builder failed or was stopped) to the owner.
+    void Finish(std::optional<std::pair<std::vector<uint8_t>, TSingleArray>> AResult);
+    // On the owner's thread: takes the arrays the builder left, once.
+    void TakeResult();
 
     TAudioEndWaveFormProc FAudioEndProc;
     std::thread FAudioWaveFormThread;
@@ -53,6 +63,11 @@ private:
     bool FCompleted = false;
     std::vector<uint8_t> FData;
     TSingleArray FLoudness;
+    // What the builder left for the owner, and whether it has ended.
+    std::mutex FResultLock;
+    std::condition_variable FResultReady;
+    bool FBuilderEnded = false;
+    std::optional<std::pair<std::vector<uint8_t>, TSingleArray>> FResult;
     // Delivers the published arrays on the owner's thread; queued calls die with it.
     std::unique_ptr<QObject> FReceiver;
 };

@@ -284,6 +284,19 @@ void TextLayoutBox::collectRuns(const QTextLine& line, const QString& text) {
     }
 }
 
+namespace {
+
+// The extent of a line's characters with its trailing blanks (its line break left out): Qt's
+// own widths end at the last visible character.
+float WidthWithTrailingBlanks(const QTextLine& line, const QString& text) {
+    int end = line.textStart() + line.textLength();
+    if (end > line.textStart() && text[end - 1] == QChar::LineSeparator)
+        --end;
+    return static_cast<float>(std::abs(line.cursorToX(end) - line.cursorToX(line.textStart())));
+}
+
+} // namespace
+
 TextMetrics TextLayoutBox::metrics() const {
     TextMetrics m;
     m.layoutWidth = maxWidth_;
@@ -297,6 +310,9 @@ TextMetrics TextLayoutBox::metrics() const {
         left = i == 0 ? static_cast<float>(r.left()) : std::min(left, static_cast<float>(r.left()));
         right = std::max(right, static_cast<float>(r.right()));
         bottom = static_cast<float>(line.y() + line.height());
+        m.widthIncludingTrailingWhitespace =
+            std::max({m.widthIncludingTrailingWhitespace, static_cast<float>(r.width()),
+                      WidthWithTrailingBlanks(line, qtLayout_.text())});
     }
     m.left = left;
     m.width = std::max(0.f, right - left);
@@ -308,10 +324,39 @@ std::vector<LineMetrics> TextLayoutBox::lineMetrics() const {
     std::vector<LineMetrics> lines;
     for (int i = 0; i < qtLayout_.lineCount(); ++i) {
         const QTextLine line = qtLayout_.lineAt(i);
+        const QString text = qtLayout_.text().mid(line.textStart(), line.textLength());
+        int blanks = 0;
+        while (blanks < text.size() && text[text.size() - 1 - blanks].isSpace())
+            ++blanks;
         lines.push_back({line.textLength(), static_cast<float>(line.height()),
-                         static_cast<float>(line.ascent())});
+                         static_cast<float>(line.ascent()), blanks});
     }
     return lines;
+}
+
+TextPositionHit TextLayoutBox::hitTestTextPosition(int textPosition) const {
+    TextPositionHit hit;
+    const int length = static_cast<int>(qtLayout_.text().size());
+    hit.textPosition = std::clamp(textPosition, 0, std::max(length - 1, 0));
+    const int lineIndex =
+        qtLayout_.lineCount() > 0
+            ? std::max(qtLayout_.lineForTextPosition(hit.textPosition).lineNumber(), 0)
+            : -1;
+    if (lineIndex < 0)
+        return hit;
+    const QTextLine line = qtLayout_.lineAt(lineIndex);
+    hit.point = {static_cast<float>(line.cursorToX(hit.textPosition)),
+                 static_cast<float>(line.y()) + offsetY_};
+    hit.height = static_cast<float>(line.height());
+    if (length == 0)
+        return hit;
+    const int lineEnd = line.textStart() + line.textLength();
+    const int next = std::min(hit.textPosition + 1, lineEnd);
+    hit.width =
+        static_cast<float>(std::abs(line.cursorToX(next) - line.cursorToX(hit.textPosition)));
+    const QList<QGlyphRun> runs = line.glyphRuns(hit.textPosition, 1);
+    hit.bidiLevel = !runs.isEmpty() && runs.first().isRightToLeft() ? 1 : 0;
+    return hit;
 }
 
 RectF TextLayoutBox::inkBounds() const {

@@ -152,12 +152,23 @@ struct TextMetrics {
     float height = 0;        ///< of all lines
     float layoutWidth = 0, layoutHeight = 0;
     int lineCount = 0;
+    float widthIncludingTrailingWhitespace = 0; ///< widest line with its trailing blanks
 };
 
 struct LineMetrics {
     int length = 0; ///< characters, trailing blanks and the line break included
     float height = 0;
-    float baseline = 0; ///< from the line's top
+    float baseline = 0;               ///< from the line's top
+    int trailingWhitespaceLength = 0; ///< blanks and the line break at the line's end
+};
+
+/// Where one character of a layout lies.
+struct TextPositionHit {
+    PointF point;           ///< its leading edge (the right one in right-to-left text), line top
+    float width = 0;        ///< its advance
+    float height = 0;       ///< of its line
+    unsigned bidiLevel = 0; ///< even: left to right
+    int textPosition = 0;   ///< the character actually hit
 };
 
 /// A laid-out text. Immutable once created, apart from its decorations.
@@ -176,6 +187,10 @@ public:
     std::vector<LineMetrics> lineMetrics() const;
     /// Where glyph outlines put ink, relative to the layout origin (empty: no ink).
     RectF inkBounds() const;
+    /// The character at `textPosition`, relative to the layout origin. Positions outside the
+    /// text are held to its first or last character; an empty text answers the start of its
+    /// first line.
+    TextPositionHit hitTestTextPosition(int textPosition) const;
 
     /// Hands every glyph run and decoration to `renderer` with the layout's top-left at
     /// `origin`.

@@ -135,6 +135,35 @@ TEST_F(AudioWaveFormTest, StoppedOrFailedComputationsLeaveNoCaches) {
     EXPECT_FALSE(QFile::exists(TAudioWaveForm::WaveFormFileName(junk)));
 }
 
+// An export waits for the analysis without turning the event loop: the wait ends when the
+// builder does and publishes at once, notifying once; a failed builder ends the wait early.
+TEST_F(AudioWaveFormTest, WaitingEndsWithTheBuilderAndPublishesOnce) {
+    int notified = 0;
+    TAudioWaveForm waveform;
+    waveform.SetOnAudioEndWaveFormProc([&](bool) { ++notified; });
+    EXPECT_FALSE(waveform.WaitCompleted(5000)); // no file set: nothing to wait for
+    waveform.SetFile(media_, 0, 0, duration_);
+    ASSERT_TRUE(waveform.WaitCompleted(20000));
+    EXPECT_EQ(notified, 1);
+    EXPECT_EQ(int64_t(waveform.Data().size()), duration_ * 60 / 1000);
+    EXPECT_GT(waveform.Loudness().back(), 0.0f); // the completion marker
+    QCoreApplication::processEvents(); // the builder's queued hand-over finds nothing left
+    EXPECT_EQ(notified, 1);
+    EXPECT_TRUE(waveform.WaitCompleted(0));
+
+    const QString junk = dir_.filePath("junk.wav");
+    QFile file(junk);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(3000, 'j'));
+    file.close();
+    TAudioWaveForm failed;
+    failed.SetFile(junk, 0, 0, 1000);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(failed.WaitCompleted(5000));
+    EXPECT_LT(timer.elapsed(), 4000);
+}
+
 TEST(AudioMeasureLoudnessOfFiles, SineSilenceAndFailures) {
     QTemporaryDir dir;
     const QString full = dir.filePath("full.wav"), quiet = dir.filePath("quiet.flac"),

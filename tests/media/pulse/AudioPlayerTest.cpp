@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -108,13 +109,29 @@ TEST_F(AudioPlayerTest, NothingHappensWithoutAFile) {
     EXPECT_EQ(player.Duration(), 0);
 }
 
-TEST_F(AudioPlayerTest, VolumeIsClampedToFullScale) {
+// A gain above 1 amplifies and saturates at the export's limit (32700), so the preview
+// sounds as the export will.
+TEST_F(AudioPlayerTest, GainAboveOneAmplifiesAndSaturatesAsTheExportDoes) {
     TAudioPlayer player;
     ASSERT_TRUE(player.SetFile(path_));
-    player.SetVolume(1.7f); // plays as 1.0
+    player.SetVolume(1.7f); // the 0.5 tone plays at 0.85
     player.Play(1000, true);
-    const auto heard = hear(20000);
+    auto heard = hear(20000);
     player.Stop();
     ASSERT_GE(heard.size(), 40000u);
-    EXPECT_NEAR(signals::rms(heard.data() + 8820, 15000, 2), 0.5 / std::sqrt(2.0), 0.05);
+    EXPECT_NEAR(signals::rms(heard.data() + 8820, 15000, 2), 0.85 / std::sqrt(2.0), 0.05);
+
+    player.SetPosition(0);
+    player.SetVolume(3.0f); // 1.5 of full scale: clipped
+    player.Play(1000, true);
+    heard = hear(20000);
+    player.Stop();
+    ASSERT_GE(heard.size(), 40000u);
+    const auto [low, high] = std::minmax_element(heard.begin() + 8820, heard.end());
+    EXPECT_NEAR(*high, 32700, 40);
+    EXPECT_NEAR(*low, -32700, 40);
+    // Most of each period sits at the limit: far more than any unclipped sine.
+    const auto atLimit = std::count_if(heard.begin() + 8820, heard.end(),
+                                       [](int16_t v) { return std::abs(v) >= 32600; });
+    EXPECT_GT(double(atLimit) / double(heard.size() - 8820), 0.3);
 }

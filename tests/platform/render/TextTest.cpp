@@ -243,3 +243,67 @@ TEST(Text, RightToLeftRunsAreDrawnWhereTheLayoutPutsThem) {
     // Letters of both directions stay within the line.
     EXPECT_LT(ink.width(), layout->metrics().width + 3);
 }
+
+// A character's hit test gives its leading edge on its line's top, its advance and its
+// direction; positions outside the text stay inside it.
+TEST(Text, HitTestsOfTextPositions) {
+    auto layout = TextLayoutBox::create(QStringLiteral("Ab cd"), Format(20), 500, 100);
+    RecordingRenderer recorder;
+    layout->draw(recorder, nullptr, {});
+    ASSERT_EQ(recorder.runs.size(), 1u);
+    float x = 0;
+    for (int i = 0; i < 5; ++i) {
+        const TextPositionHit hit = layout->hitTestTextPosition(i);
+        EXPECT_EQ(hit.textPosition, i);
+        EXPECT_NEAR(hit.point.x, x, 0.01) << i;
+        EXPECT_NEAR(hit.point.y, 0, 0.01) << i;
+        EXPECT_NEAR(hit.width, recorder.runs[0].glyphAdvances[size_t(i)], 0.01) << i;
+        EXPECT_NEAR(hit.height, layout->lineMetrics()[0].height, 0.01);
+        EXPECT_EQ(hit.bidiLevel, 0u);
+        x += hit.width;
+    }
+    EXPECT_NEAR(x, layout->metrics().width, 0.5);
+    EXPECT_EQ(layout->hitTestTextPosition(-5).textPosition, 0);
+    EXPECT_EQ(layout->hitTestTextPosition(100).textPosition, 4);
+
+    auto empty = TextLayoutBox::create(QString(), Format(20), 500, 100);
+    const TextPositionHit nothing = empty->hitTestTextPosition(3);
+    EXPECT_EQ(nothing.textPosition, 0);
+    EXPECT_EQ(nothing.width, 0);
+
+    // The second line of a text at the box's bottom: its top is the first line's bottom.
+    auto lines = TextLayoutBox::create(
+        QStringLiteral("ab\ncd"),
+        Format(20, WordWrapping::Wrap, TextAlignment::Leading, ParagraphAlignment::Far), 500, 100);
+    const TextMetrics m = lines->metrics();
+    const TextPositionHit c = lines->hitTestTextPosition(3);
+    EXPECT_NEAR(c.point.x, 0, 0.01);
+    EXPECT_NEAR(c.point.y, 100 - m.height + lines->lineMetrics()[0].height, 0.01);
+
+    // In right-to-left text the leading edge is the right one: each letter of the Hebrew
+    // word ends where the one before it begins, going leftwards.
+    const QString hebrew = QString::fromUtf8("\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d abc");
+    auto mixed = TextLayoutBox::create(hebrew, Format(30), 300, 60);
+    EXPECT_EQ(mixed->hitTestTextPosition(6).bidiLevel, 0u);
+    for (int i = 0; i < 3; ++i) {
+        const TextPositionHit letter = mixed->hitTestTextPosition(i);
+        const TextPositionHit next = mixed->hitTestTextPosition(i + 1);
+        EXPECT_EQ(letter.bidiLevel % 2, 1u) << i;
+        EXPECT_GT(letter.width, 0) << i;
+        EXPECT_NEAR(letter.point.x - letter.width, next.point.x, 0.01) << i;
+    }
+}
+
+TEST(Text, TrailingBlanksOfLinesAndTheWidthWithThem) {
+    auto layout = TextLayoutBox::create(QStringLiteral("ab  \n   \ncd"), Format(20), 500, 100);
+    const std::vector<LineMetrics> lines = layout->lineMetrics();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].length, 5); // the line break belongs to its line
+    EXPECT_EQ(lines[0].trailingWhitespaceLength, 3);
+    EXPECT_EQ(lines[1].trailingWhitespaceLength, lines[1].length); // blanks only
+    EXPECT_EQ(lines[2].trailingWhitespaceLength, 0);
+    const TextMetrics m = layout->metrics();
+    const TextPositionHit lastBlank = layout->hitTestTextPosition(3);
+    EXPECT_NEAR(m.widthIncludingTrailingWhitespace, lastBlank.point.x + lastBlank.width, 0.5);
+    EXPECT_GT(m.widthIncludingTrailingWhitespace, m.width + 5);
+}
