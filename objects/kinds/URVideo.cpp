@@ -4,6 +4,7 @@
 #include "core/URProject.h"
 #include "core/URPropMediaSpeed.h"
 #include "core/URTempFolders.h"
+#include "objects/URPropAudio.h"
 #include "objects/URPropPlacement.h"
 #include "objects/kinds/URMediaHooks.h"
 #include "platform/system/Clock.h"
@@ -39,22 +40,9 @@ float CameraOverlayScale(int cameraHeight) {
     return 1.0f;
 }
 
-std::int32_t MediaTimeAt(std::int32_t time, std::int32_t timeStart, std::int32_t mediaStart,
-                         std::int32_t mediaEnd, std::int32_t speed, bool loop) {
-    std::int64_t t = std::max<std::int64_t>(std::int64_t(time) - timeStart, 0);
-    const std::int64_t m = t * speed / 1000 + mediaStart;
-    if (m <= mediaEnd)
-        return std::int32_t(m);
-    if (!loop || mediaEnd - mediaStart <= 0)
-        return mediaEnd;
-    const std::int64_t period = std::int64_t(mediaEnd - mediaStart) * 1000 / speed;
-    if (period < 1)
-        return mediaStart;
-    t %= period;
-    return std::int32_t(t * speed / 1000 + mediaStart);
-}
-
-TRVideo::TRVideo(TRProject* project, TRObjectType type) : TRImage(project, type) {
+TRVideo::TRVideo(TRProject* project, TRObjectType type)
+    : TRImage(project, type),
+      FAudioTrack(*this, [this] { return dynamic_cast<TRPropAudio*>(AudioV()); }) {
     FObjectName = QStringLiteral("Video ") + QString::number(FObjectId);
     FMediaName.clear();
 }
@@ -68,8 +56,7 @@ bool TRVideo::IsAnimatedPicture() const {
 }
 
 std::int32_t TRVideo::GetMediaTime(std::int32_t time) const {
-    return MediaTimeAt(time, FTimeStart, FMediaStart, FMediaEnd,
-                       MediaSpeed() ? MediaSpeed()->Speed() : NormalMediaSpeed, LoopAnimation);
+    return ClipMediaTime(*this, time, LoopAnimation);
 }
 
 void TRVideo::FetchFrame(std::int32_t time) {
@@ -93,6 +80,7 @@ void TRVideo::UpdateMediaFrame() {
 }
 
 void TRVideo::CloseMedia() {
+    CloseAndFreeMediaAudio();
     readerex.reset();
     FMediaBitmap.reset();
     FLastFrameTime = -1;
@@ -119,11 +107,23 @@ bool TRVideo::OpenMedia() {
             LoopAnimation = true;
         if (FMediaBitmap)
             FetchFrame(0);
+        OpenMediaAudio();
         return true;
     } catch (const std::exception&) {
         CloseMedia();
         return false;
     }
+}
+
+bool TRVideo::OpenMediaAudio() {
+    CloseAndFreeMediaAudio();
+    const QString& folder = FProject->TempFolder;
+    if (FMediaName.isEmpty() || !QFileInfo(folder + FMediaName).isFile())
+        return false;
+    if (FAudioTrack.Open(folder + FMediaName))
+        return true;
+    return !FAudioName.isEmpty() && QFileInfo(folder + FAudioName).isFile() &&
+           FAudioTrack.Open(folder + FAudioName);
 }
 
 void TRVideo::TakeMediaSize(std::int32_t& width, std::int32_t& height) {

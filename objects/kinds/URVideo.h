@@ -5,6 +5,7 @@
 // recording comes in as a video placed over the screen recording's bottom-right corner.
 
 #include "media/UVideoReader.h"
+#include "objects/kinds/URAudioTrack.h"
 #include "objects/kinds/URImage.h"
 
 #include <QString>
@@ -18,12 +19,6 @@ QString VideoFileFilter();
 // The scale of a camera overlay `cameraHeight` lines high: the smallest of 0.25, 0.5 and 0.75
 // that shows it at least 240 lines high, else 1.
 float CameraOverlayScale(int cameraHeight);
-
-// The media time (ms) of project time `time` for a clip starting at `timeStart` that plays
-// `mediaStart`..`mediaEnd` at `speed` per mille: the last frame holds after the end, or the
-// media loops when `loop` (a loop shorter than 1 ms on the timeline gives the media start).
-std::int32_t MediaTimeAt(std::int32_t time, std::int32_t timeStart, std::int32_t mediaStart,
-                         std::int32_t mediaEnd, std::int32_t speed, bool loop);
 
 class TRVideo : public TRImage {
 public:
@@ -47,6 +42,28 @@ public:
     std::int32_t GetMediaTime(std::int32_t time) const override;
 
     TVideoReaderEx* Reader() const { return readerex.get(); }
+
+    // The sound: the video file's own, else the separate sound file FAudioName.
+    bool OpenMediaAudio();
+    void CloseAndFreeMediaAudio() { FAudioTrack.Close(); }
+    bool HasAudio() const override { return FAudioTrack.HasAudio(); }
+    void PlayAudio() override { FAudioTrack.PlayAudio(); }
+    void StopAudio() override { FAudioTrack.StopAudio(); }
+    void PrepareAudioToPlay(std::int32_t value) override { FAudioTrack.PrepareAudioToPlay(value); }
+    void AddAudioToVideoExporter(TRAudioExporter& exporter) override {
+        FAudioTrack.AddAudioToVideoExporter(exporter);
+    }
+    bool CanUseLoudness() const override { return FAudioTrack.CanUseLoudness(); }
+    // -70 for a video without sound.
+    float GetLoudness() const override {
+        return FAudioTrack.WaveForm() ? FAudioTrack.GetLoudness() : -70.0f;
+    }
+    std::int32_t GetMaxGainVolume() const override { return FAudioTrack.GetMaxGainVolume(); }
+    float GetVolume() const override { return FAudioTrack.GetVolume(); }
+    bool ExportAudio(const QString& fileName) override { return FAudioTrack.ExportAudio(fileName); }
+    // The figure closes at the last sample drawn.
+    void PaintWaveForm() override { FAudioTrack.PaintWaveForm(true); }
+    TRAudioTrack& AudioTrack() { return FAudioTrack; }
 
 protected:
     // A recorded track of the project's folder and the name field that takes it.
@@ -76,4 +93,5 @@ private:
     bool RenameTracks(const std::vector<RecordedTrack>& tracks, const QString& prefix, bool back);
 
     std::int32_t FLastFrameTime = -1; // the media time FMediaBitmap holds, -1 for none
+    TRAudioTrack FAudioTrack;
 };

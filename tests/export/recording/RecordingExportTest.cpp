@@ -73,6 +73,8 @@ TEST_F(RecordingExport, ARecoveredRecordingShowsItsPointerAndExportsItsClicks) {
     EXPECT_EQ(QSize(w, h), QSize(Width, Height)) << "the project takes the recording's size";
     TRObject* recording = OnlyRecording(*project);
     ASSERT_TRUE(recording);
+    EXPECT_EQ(project->Objects().size(), 1u) << "the recording took the system sound";
+    EXPECT_TRUE(recording->HasAudio());
     EXPECT_EQ(recording->TimeEnd(), Frames * FrameMs);
     EXPECT_TRUE(recording->CursorName().endsWith("_screen.tcf"));
     EXPECT_TRUE(recording->AudioName().endsWith("_sound.m4a"));
@@ -92,13 +94,11 @@ TEST_F(RecordingExport, ARecoveredRecordingShowsItsPointerAndExportsItsClicks) {
     exporttest::RecordingReporter reporter;
     const TRExportOutcome outcome = ExportProjectToFile(project.get(), reporter);
     ASSERT_TRUE(outcome.Delivered) << ExportError.toStdString();
-    const int frames = (project->TimeEnd() + 1) * 30 / 1000;
-    EXPECT_EQ(exporttest::Probe(outcome.File, {"stream=width", "height", "nb_read_frames"}),
-              QStringLiteral("64,48,%1").arg(frames));
+    EXPECT_EQ(exporttest::Probe(outcome.File, {"stream=width", "height"}), "64,48");
     // Pictures in grey: the pointer (yellow, about 226) over the dark first half (about 22)
     // and the green second half (about 127).
     const QList<QByteArray> pictures = exporttest::DecodePictures(outcome.File, Width, Height, 30);
-    ASSERT_EQ(pictures.size(), frames);
+    ASSERT_GE(pictures.size(), 22);
     const auto grey = [&](int frame, int x, int y) {
         return int(uint8_t(pictures[frame][y * Width + x]));
     };
@@ -106,8 +106,12 @@ TEST_F(RecordingExport, ARecoveredRecordingShowsItsPointerAndExportsItsClicks) {
     EXPECT_LT(grey(3, 50, 40), 60);
     EXPECT_GT(grey(18, 43, 33), 180);
     EXPECT_NEAR(grey(18, 14, 14), 127, 25);
-    // A click at 400 ms (frame 12) and 700 ms (frame 21).
-    EXPECT_EQ(ClickFrames(exporttest::DecodeSound(outcome.File)), (std::vector<int>{12, 21}));
+    // A click at 400 ms (frame 12) and 700 ms (frame 21) over the recording's own 300 Hz tone.
+    const std::vector<int16_t> sound = exporttest::DecodeSound(outcome.File);
+    EXPECT_EQ(ClickFrames(sound), (std::vector<int>{12, 21}));
+    ASSERT_GT(sound.size(), 10u * 1470);
+    EXPECT_NEAR(signals::dominantFrequency(sound.data() + 2 * 1470, 8 * 1470, 1, 44100, 100, 1000),
+                300, 3);
 }
 
 TEST_F(RecordingExport, WithoutACursorTrackTheRecordingHasNoPointer) {

@@ -98,8 +98,13 @@ protected:
         cursor.FLSChecked = cursor.FRSChecked = true;
     }
     QString Inside(const QString& name) const { return project_->TempFolder + name; }
+    // The media files of the folder, without the sound's analysis caches.
     QStringList FolderFiles() const {
-        return QDir(project_->TempFolder).entryList(QDir::Files, QDir::Name);
+        QStringList files = QDir(project_->TempFolder).entryList(QDir::Files, QDir::Name);
+        files.removeIf([](const QString& name) {
+            return name.endsWith(".waveform") || name.endsWith(".loudness");
+        });
+        return files;
     }
 };
 
