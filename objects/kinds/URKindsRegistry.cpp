@@ -6,8 +6,10 @@
 #include "objects/kinds/URCaption.h"
 #include "objects/kinds/URImage.h"
 #include "objects/kinds/URKeystroke.h"
+#include "objects/kinds/URScreenRecorder.h"
 #include "objects/kinds/URShape.h"
 #include "objects/kinds/URSketch.h"
+#include "objects/kinds/URVideo.h"
 #include "objects/kinds/URVideoAction.h"
 #include "objects/kinds/URZoomArea.h"
 
@@ -30,4 +32,7 @@ void RegisterDrawableKinds() {
     RegisterObjectKind(otVideoAction, Create<TRVideoAction>);
     RegisterObjectKind(otAudio, Create<TRAudio>);
     RegisterObjectKind(otCaption, Create<TRCaption>);
+    RegisterObjectKind(otVideo, Create<TRVideo>);
+    RegisterObjectKind(otScreenRecorder, Create<TRScreenRecorder>);
+    RecordedTracksLoader = LoadRecordedTracks;
 }
