@@ -86,3 +86,5 @@ void BM_ExportAudioAacFfmpegCli(benchmark::State& state) {
 BENCHMARK(BM_ExportAudioAacFfmpegCli)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
+
+BENCHMARK_MAIN();
