@@ -13,6 +13,7 @@
 #include <QString>
 #include <array>
 #include <memory>
+#include <tuple>
 
 class QAction;
 class QActionGroup;
@@ -150,7 +151,7 @@ private:
     void CreateViewControls();
     void SbVtimelineScroll(int position);
     // Moves the shortcuts of Play, Delete and Paste out of the way of the focused text entry.
-    void FormShortCut(QKeyEvent* event);
+    void FormShortCut(QWidget* focus, QKeyEvent* event);
     bool WheelSteps(QWheelEvent* event, int& steps);
     void SetTimelineScrollPosition();
     void CreateMenus();
@@ -207,6 +208,8 @@ private:
     std::unique_ptr<TRTimelineHost> FTimelineHost;
     // Wheel movement smaller than one step, kept until it adds up to one.
     int FWheelRemainder = 0;
+    // The key whose shortcuts were routed last (time stamp, key, modifiers).
+    std::tuple<quint64, int, int> FLastShortCut{};
 };
 
 // The one editor window.

@@ -24,6 +24,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -87,7 +88,7 @@ bool TEditor::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::ShortcutOverride:
         if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->window() == this)
-            FormShortCut(static_cast<QKeyEvent*>(event));
+            FormShortCut(widget, static_cast<QKeyEvent*>(event));
         break;
     case QEvent::Wheel:
         if (watched == &Timeline || watched == sbScene->viewport()) {
@@ -228,10 +229,14 @@ void TEditor::SplitterMove(int y) {
 
 // ---- keys ----
 
-void TEditor::FormShortCut(QKeyEvent* event) {
-    QWidget* focus = QApplication::focusWidget();
-    if (!focus)
+// `focus` is the control the key is for: the shortcut override goes to the focused control
+// first and then, unless taken, to its parents, which must not decide again.
+void TEditor::FormShortCut(QWidget* focus, QKeyEvent* event) {
+    const auto stamp =
+        std::make_tuple(event->timestamp(), event->key(), event->modifiers().toInt());
+    if (stamp == FLastShortCut)
         return;
+    FLastShortCut = stamp;
     // The keystroke frame's key-capture edit takes every key itself.
     if (focus->objectName() == QLatin1String("edKeys")) {
         event->accept();

@@ -39,6 +39,8 @@ protected:
         SetDefaultSettings(SettingsRecord);
         editor_ = std::make_unique<TEditor>();
         editor_->resize(1300, 760);
+        editor_->show(); // the window lays its panels out when shown
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(editor_.get()));
         auto owned = std::make_unique<TRProject>();
         project_ = owned.get();
         project_->SetProjectSize(1280, 720);
@@ -121,7 +123,6 @@ TEST_F(EditorView, TheWheelOverTheTimelineByModifier) {
 }
 
 TEST_F(EditorView, TheWheelOverTheCanvasZoomsAndScrolls) {
-    editor_->show(); // the scroll box takes its ranges from shown widgets
     QWidget* viewport = editor_->SceneBox()->viewport();
     Wheel(viewport, 120, {});
     EXPECT_DOUBLE_EQ(editor_->ZoomCanvas()->Value(), 110);
@@ -235,7 +236,6 @@ protected:
         spin_->setRange(0, 999);
         plain_ = new QWidget(editor_->centralWidget());
         plain_->setFocusPolicy(Qt::StrongFocus);
-        editor_->show();
         editor_->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(editor_.get()));
     }

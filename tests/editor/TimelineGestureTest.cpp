@@ -42,6 +42,8 @@ protected:
         SetDefaultSettings(SettingsRecord);
         editor_ = std::make_unique<TEditor>();
         editor_->resize(1300, 760);
+        editor_->show(); // the window lays its panels out when shown
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(editor_.get()));
         auto owned = std::make_unique<TRProject>();
         project_ = owned.get();
         project_->SetTimeEnd(8000);
@@ -102,18 +104,19 @@ TEST_F(TimelineGesture, EachEditingDragIsUndoneByOneUndo) {
     const std::vector<Span> before{
         {1000, 3000, 0}, {2000, 4000, 1}, {5000, 6000, 1}, {3500, 4500, 0}};
     const DragCase cases[] = {
-        // A's body from 1533 ms to 2033 ms and down onto track 1, where B is: A keeps its
-        // track and still moves by 500 ms (up to D, which it then touches).
+        // A's body (clear of its 500 ms transition zones) from 1767 ms to 2267 ms and down
+        // onto track 1, where B is: A keeps its track and still moves by 500 ms (up to D,
+        // which it then touches).
         {"blocked track",
          0,
-         {200, 45},
-         {{260, 75}},
+         {230, 45},
+         {{290, 75}},
          {{1500, 3500, 0}, {2000, 4000, 1}, {5000, 6000, 1}, {3500, 4500, 0}}},
         // A's body straight down to the free track 2, in two steps.
         {"free track",
          0,
-         {200, 45},
-         {{200, 75}, {200, 105}},
+         {230, 45},
+         {{230, 75}, {230, 105}},
          {{1000, 3000, 2}, {2000, 4000, 1}, {5000, 6000, 1}, {3500, 4500, 0}}},
         // A's left edge (x 137.5, grabbed just outside) to x = 196: 1492 ms, snapped to 1500.
         {"left edge",
@@ -154,18 +157,18 @@ TEST_F(TimelineGesture, EachEditingDragIsUndoneByOneUndo) {
 }
 
 TEST_F(TimelineGesture, CtrlClickCollectsClipsAndAPlainClickDragsThemTogether) {
-    Press(200, 45, Qt::ControlModifier);
-    Release(200, 45);
+    Press(230, 45, Qt::ControlModifier);
+    Release(230, 45);
     EXPECT_EQ(project_->SelectedObject, a_) << "the only clip collected is the selected one";
     Press(300, 75, Qt::ControlModifier);
     Release(300, 75);
     EXPECT_TRUE(a_->MultiSelect() && b_->MultiSelect());
     EXPECT_NE(project_->SelectedObject, b_) << "Ctrl+click does not select the clip alone";
     // A plain press on A drags both: 500 ms right, then two tracks down.
-    Press(200, 45);
-    Move(260, 45);
-    Move(260, 105);
-    Release(260, 105);
+    Press(230, 45);
+    Move(290, 45);
+    Move(290, 105);
+    Release(290, 105);
     EXPECT_EQ(SpanOf(a_), (Span{1500, 3500, 2}));
     EXPECT_EQ(SpanOf(b_), (Span{2500, 4500, 3}));
     EXPECT_TRUE(a_->MultiSelect() && b_->MultiSelect());
@@ -174,8 +177,8 @@ TEST_F(TimelineGesture, CtrlClickCollectsClipsAndAPlainClickDragsThemTogether) {
     EXPECT_EQ(SpanOf(b_), (Span{2000, 4000, 1}));
     // Ctrl+click on a collected clip takes it out again.
     Paint();
-    Press(200, 45, Qt::ControlModifier);
-    Release(200, 45);
+    Press(230, 45, Qt::ControlModifier);
+    Release(230, 45);
     EXPECT_FALSE(a_->MultiSelect());
     EXPECT_EQ(project_->SelectedObject, b_);
 }

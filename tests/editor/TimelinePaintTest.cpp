@@ -169,10 +169,10 @@ TEST_F(TimelinePaint, PartsAndTheirHitAreasAtOneHundredTwentyPixelsPerSecond) {
     FullScene();
     const QImage image = Visible();
     // Tracks from y = 32 every 30 pixels, from x = 17; the ruler's foot strip at rows 28, 29.
-    ExpectColour(image, 100, 45, Track, "empty track 0");
+    ExpectColour(image, 125, 45, Track, "empty track 0");
     ExpectColour(image, 10, 45, Background, "left margin");
     ExpectColour(image, 100, 29, Track, "ruler foot");
-    ExpectColour(image, 100, 61, Background, "gap between tracks");
+    ExpectColour(image, 125, 61, Background, "gap between tracks");
     // "Title" on track 0 from 1000 ms: x = 17 + 120 + 0.5, 180 pixels long.
     ExpectColour(image, 300, 45, Background, "clip body");
     ExpectColour(image, 320, 45, Track, "after the clip");
