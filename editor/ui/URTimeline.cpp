@@ -396,6 +396,8 @@ void TRTimeline::PaintHelperLines() {
     DeviceContext& dc = *SceneContext();
     for (const std::int32_t t : HelperLines) {
         const double x = std::trunc(LeftSpace + (t - StartTime) * double(PixelPS) / 1000) + 0.5;
+        if (x < LeftSpace) // a time before the view: no line in the margin
+            continue;
         dc.drawLine(P(x, TopSpace - 17), P(x, height()), *FResources->red, 2);
     }
 }
