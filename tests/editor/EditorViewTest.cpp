@@ -84,9 +84,10 @@ TEST_F(EditorView, ZoomingTheTimelineKeepsThePlayheadsPlace) {
         editor_->ZoomTimeline()->setValue(c.Level);
         EXPECT_EQ(editor_->Timeline.PixelPS, TimelineZoomLevels[c.Level]);
         EXPECT_EQ(editor_->Timeline.StartTime, c.NewStartTime);
-        if (c.NewStartTime != c.StartTime)
+        if (c.NewStartTime != c.StartTime) {
             EXPECT_EQ(editor_->TimelineScrollBar()->value(),
                       std::lround(c.NewStartTime * 30.0 / 1000));
+        }
     }
 }
 
