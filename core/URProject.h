@@ -262,7 +262,9 @@ public:
                                        std::int32_t& newSpeed) const;
     bool TestChangeSpeedObjectProperties(const TRObject* object, std::int32_t newSpeed) const;
     bool TestChangeTTSText(const TRObject* object, std::int32_t newDuration) const;
-    void InsertTime(std::int32_t playHead, std::int32_t offset);
+    // Moves every clip starting at or after `playHead` by `offset`; `group` undoCurrent joins
+    // the undo group a former call opened (the steps of one drag).
+    void InsertTime(std::int32_t playHead, std::int32_t offset, TUndoIndex group = undoIncrement);
     void SplitObject(TRObject* object, bool freeze) override;
     void SplitAllObjects() override;
     bool CanSplitAll(bool testSelection) const override;
@@ -286,7 +288,10 @@ public:
     void ComputeMultiSelectOnTimeline(const QRectF& rect);
     void CopyMultiSelect();
     void MoveMultiSelect(float dx, float dy);
-    bool MoveMultiSelectOnTimeLine(std::int32_t dtime, std::int32_t dtrack);
+    // Moves the multi-selected clips in time and track when nothing comes to overlap; `group`
+    // as for InsertTime.
+    bool MoveMultiSelectOnTimeLine(std::int32_t dtime, std::int32_t dtrack,
+                                   TUndoIndex group = undoIncrement);
     void AlignMultiSelect(std::uint8_t type, bool alignToSelection);
     // The groups every multi-selected object has (all of them with none selected).
     void ComputeMultiSelectProperties(TRPropertiesChecked& props) const;

@@ -373,8 +373,9 @@ bool TRProject::TestChangeTTSText(const TRObject* object, std::int32_t newDurati
 
 // ---- time and cuts ----
 
-void TRProject::InsertTime(std::int32_t playHead, std::int32_t offset) {
-    History_Increment();
+void TRProject::InsertTime(std::int32_t playHead, std::int32_t offset, TUndoIndex group) {
+    if (group == undoIncrement)
+        History_Increment();
     for (const auto& object : FObjects)
         if (object->TimeStart() >= playHead) {
             object->SetTimeStartField(object->TimeStart() + offset);

@@ -250,7 +250,8 @@ void TRProject::MoveMultiSelect(float dx, float dy) {
         }
 }
 
-bool TRProject::MoveMultiSelectOnTimeLine(std::int32_t dtime, std::int32_t dtrack) {
+bool TRProject::MoveMultiSelectOnTimeLine(std::int32_t dtime, std::int32_t dtrack,
+                                          TUndoIndex group) {
     struct Span {
         std::int32_t Start, End, Track;
     };
@@ -273,7 +274,8 @@ bool TRProject::MoveMultiSelectOnTimeLine(std::int32_t dtime, std::int32_t dtrac
             if (spans[i].Track == spans[j].Track &&
                 std::max(spans[i].Start, spans[j].Start) < std::min(spans[i].End, spans[j].End))
                 return false;
-    History_Increment();
+    if (group == undoIncrement)
+        History_Increment();
     for (const auto& object : FObjects)
         if (object->MultiSelect()) {
             object->OffsetTime(dtime);

@@ -49,7 +49,7 @@ namespace {
 
 constexpr QRgb FormColor = 0x20262F;  // the window's background
 constexpr QRgb PanelColor = 0x2B333E; // bars and panels
-constexpr QRgb EmptyColor = 0x181D24; // the canvas and timeline areas
+constexpr QRgb EmptyColor = 0x181D24; // the canvas area
 
 QWidget* FilledPanel(const char* name, QRgb color, QWidget* parent) {
     auto* panel = new QWidget(parent);
@@ -105,6 +105,7 @@ public:
     void SetSelectedObject(TRObject* object, bool unselect) override {
         FEditor.SetSelectedObject(object, unselect);
     }
+    bool Playing() const override { return FEditor.Timeline.MovingPlayhead(); }
     void ExportCaptions() override { FEditor.ExportCaptions(); }
     void DeleteCaptions() override { FEditor.DeleteCaptions(); }
     void SelectionFollow(TRObject* object) override {
@@ -139,7 +140,7 @@ private:
 };
 
 TEditor::TEditor(QWidget* parent)
-    : QMainWindow(parent), TimerOpenProject(new QTimer(this)),
+    : QMainWindow(parent), Timeline(*new TRTimeline), TimerOpenProject(new QTimer(this)),
       FServices(std::make_unique<TServices>(*this)),
       FClient(FilledPanel("client", FormColor, this)) {
     SaveLastStep(SettingsRecord, ActiveProject, "Start_EditorFormCreate");
@@ -154,6 +155,7 @@ TEditor::TEditor(QWidget* parent)
     if (SplashScreen)
         SplashScreen->SetProgress(20, "Creating the canvas");
     CreatePanels(FClient);
+    CreateViewControls();
     CreateMenus();
     CreateTitleTabs();
     if (SplashScreen)
@@ -368,7 +370,9 @@ void TEditor::CreatePlayerBar() {
 void TEditor::CreateTimelinePanel() {
     panelTimeline = FilledPanel("panelTimeline", FormColor, FClient);
     panelTimeline->resize(width(), Scaled(230, this));
-    pTimeline = FilledPanel("pTimeline", EmptyColor, panelTimeline);
+    Timeline.setParent(panelTimeline);
+    Timeline.show();
+    pTimeline = &Timeline;
     sbhtimeline = new QScrollBar(Qt::Horizontal, panelTimeline);
     sbhtimeline->setObjectName("sbhtimeline");
     sbhtimeline->setRange(0, 100000);
@@ -511,7 +515,18 @@ void TEditor::EdZoomCanvasChange() {
 
 void TEditor::EdZoomTimelineChange() {
     const int level = edZoomTimeline->value();
-    Timeline.PixelPS = level >= 1 && level <= 20 ? TimelineZoomLevels[level] : 120;
+    const std::int32_t pixelPS = level >= 1 && level <= 20 ? TimelineZoomLevels[level] : 120;
+    if (Timeline.IsPlayHeadVisible()) {
+        // The playhead keeps its place on the screen.
+        const std::int32_t head = Timeline.PlayHead;
+        const auto offset = std::int32_t(
+            std::trunc((head - Timeline.StartTime) * double(Timeline.PixelPS) / pixelPS));
+        Timeline.StartTime = qMax(0, head - offset);
+        Timeline.PixelPS = pixelPS;
+        SetTimelineScrollPosition();
+    } else {
+        Timeline.PixelPS = pixelPS;
+    }
     pTimeline->update();
 }
 
@@ -598,6 +613,7 @@ void TEditor::SetActiveProject(TRProject* project) {
     }
     ActiveProject = project;
     Scene->SetProject(project);
+    Timeline.SetProject(project);
     if (!project)
         return;
     const TRProjectInterfaceOptions view = project->InterfaceOptions;
@@ -610,9 +626,7 @@ void TEditor::SetActiveProject(TRProject* project) {
     EdZoomTrackChange();
     UpdatePlaybackSpeedComponents(view.Timeline_PlaybackSpeed, view.Timeline_PreserverPitch);
     UpdateMAXTimelineHScrollbar();
-    FScrollGuard = true;
-    sbhtimeline->setValue(int(std::lround(Timeline.StartTime * double(Timeline.FramePS) / 1000)));
-    FScrollGuard = false;
+    SetTimelineScrollPosition();
     SetPlayHead(view.Timeline_PlayHead);
     SetPSceneSize();
     FInspector->ShowObjectProperties();
@@ -621,14 +635,22 @@ void TEditor::SetActiveProject(TRProject* project) {
 }
 
 void TEditor::SetPlayHead(std::int32_t time) {
-    Timeline.PlayHead = qMax(0, time);
     if (!ActiveProject)
         return;
-    ActiveProject->SetTimePosition(Timeline.PlayHead);
-    UpdateLabelTime();
-    FInspector->ShowObjectProperties();
+    // The nearest frame of the timeline's grid.
+    const std::int32_t fps = Timeline.FramePS;
+    const double frames =
+        double(time / 1000) * fps + std::nearbyint((time % 1000) / (1000.0 / fps));
+    const auto t = std::int32_t(std::nearbyint(frames * (1000.0 / fps)));
+    ActiveProject->SetTimePosition(t);
+    ActiveProject->InterfaceOptions.Timeline_PlayHead = t;
     pScene->update();
+    Timeline.PlayHead = t;
+    // While the playhead moves with the player or the mouse the inspector waits.
+    if (!EditorServices().Playing())
+        FInspector->ShowObjectProperties();
     pTimeline->update();
+    UpdateLabelTime();
 }
 
 void TEditor::UpdatePlaybackSpeedComponents(std::int32_t speed, bool preservePitch) {

@@ -7,14 +7,17 @@
 // their menu items disabled.
 
 #include "core/UREditorServices.h"
+#include "editor/ui/URTimeline.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <array>
 #include <memory>
+#include <tuple>
 
 class QAction;
 class QActionGroup;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -25,25 +28,12 @@ class QSlider;
 class QTabBar;
 class QTimer;
 class QToolButton;
+class QWheelEvent;
 class TRGPEditEx;
 class TRObject;
 class TRObjectInspector;
 class TRProject;
 class TRScene;
-
-// The timeline's view of the active project: what the timeline control shows and the window
-// saves per project.
-struct TRTimelineView {
-    std::int32_t PlayHead = 0;
-    std::int32_t StartTime = 0; // ms at the left edge
-    std::int32_t PixelPS = 120;
-    std::int32_t TrackHeight = 28;
-    std::int32_t StartY = 0;
-    std::int32_t FramePS = 30;
-    std::int32_t TrackSpace = 2;
-    std::int32_t TopSpace = 24;
-    std::int32_t NrTracks = 20;
-};
 
 // Pixels per second of the timeline zoom levels 1..20 (index 0 unused).
 inline constexpr std::array<std::int32_t, 21> TimelineZoomLevels = {
@@ -63,7 +53,8 @@ public:
     TRProject* ActiveProject = nullptr;
     // The canvas, bound to the active project.
     TRScene* Scene = nullptr;
-    TRTimelineView Timeline;
+    // The timeline control; its view fields are the active project's timeline view.
+    TRTimeline& Timeline;
 
     // ---- slots ----
     // The project of slot 1..5, or null.
@@ -124,6 +115,20 @@ public:
     // Lays the panels out for the present client size.
     void FormResize();
 
+    // ---- view controls (UEditorView.cpp) ----
+    // The canvas zoom with which a project of that size fits the canvas box: never below 0.1.
+    float ComputeDesignScale(std::int32_t projectWidth, std::int32_t projectHeight) const;
+    // One wheel step (down or up) over the canvas or the timeline, with the modifiers held.
+    void SceneMouseWheel(bool down, Qt::KeyboardModifiers modifiers);
+    void TimelineMouseWheel(bool down, Qt::KeyboardModifiers modifiers);
+    // The splitter above the timeline dragged to `y` (splitter pixels) with the left button.
+    void SplitterMove(int y);
+    // Scrolls the timeline so that the playhead shows (the time label's click).
+    void GoToPlayhead();
+    QScrollBar* TimelineVScrollBar() const { return sbVtimeline; }
+    QWidget* TimelinePanel() const { return panelTimeline; }
+    QWidget* Splitter() const { return panelsplitter; }
+
     // Opens a project once the message loop runs; enabled by the start-up for a project named on
     // the command line or a folder left behind by a crashed run (which wins).
     QTimer* TimerOpenProject;
@@ -140,9 +145,18 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class TServices;
+    class TTimelineHost;
+    // ---- view controls (UEditorView.cpp) ----
+    void CreateViewControls();
+    void SbVtimelineScroll(int position);
+    // Moves the shortcuts of Play, Delete and Paste out of the way of the focused text entry.
+    void FormShortCut(QWidget* focus, QKeyEvent* event);
+    bool WheelSteps(QWheelEvent* event, int& steps);
+    void SetTimelineScrollPosition();
     void CreateMenus();
     void CreateTitleTabs();
     void CreatePanels(QWidget* client);
@@ -197,6 +211,11 @@ private:
     QMenu* pmEase;
     // Set while the program moves a scroll bar, so its handler ignores the move.
     bool FScrollGuard = false;
+    std::unique_ptr<TRTimelineHost> FTimelineHost;
+    // Wheel movement smaller than one step, kept until it adds up to one.
+    int FWheelRemainder = 0;
+    // The key whose shortcuts were routed last (time stamp, key, modifiers).
+    std::tuple<quint64, int, int> FLastShortCut{};
 };
 
 // The one editor window.
