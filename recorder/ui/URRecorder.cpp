@@ -37,7 +37,6 @@ constexpr int CountdownStepMs = 50;
 constexpr int RecordTickMs = 1000;
 constexpr int TitleHeight = 26;
 
-const QString MutexName = "Tavrin_Recorder_Mutex";
 const QString MicHint = "Record voice-over narration";
 const QString SoundHint = "Record system sound";
 const QString CameraHint = "Record camera";

@@ -49,6 +49,9 @@ public:
     // Set by the editor before Execute.
     bool Working = false;
     QString DirTempProject;
+    // The name of the mutex that keeps a second recording from starting while one runs (tests
+    // running side by side give each process its own).
+    QString MutexName = QStringLiteral("Tavrin_Recorder_Mutex");
     TRProject* ActiveProject = nullptr;
     int ProjectInd = 0;
     // The run's state, read by the editor afterwards.

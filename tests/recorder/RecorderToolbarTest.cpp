@@ -8,6 +8,7 @@
 #include "recorder/ui/URRecordWindow.h"
 #include "recorder/ui/URRecorder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -51,6 +52,8 @@ protected:
         SetDefaultSettings(SettingsRecord);
         SettingsRecord.RecordingsFolders.Slots[1].setText(folder.path());
         recorder = std::make_unique<TRRecorder>();
+        recorder->MutexName =
+            QString("Tavrin_Recorder_Test_%1").arg(QCoreApplication::applicationPid());
         recorder->Devices.Cameras = [this] { return cameras; };
         recorder->Devices.CameraFormats = [this](const QString& name) {
             return name == "Cam B" ? formatsB : formatsA;

@@ -12,6 +12,7 @@
 #include "recorder/ui/URRecorder.h"
 #include "tests/platform/audio/SoundServer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -62,6 +63,8 @@ TEST_P(RecordingEndToEndTest, ProjectModeRunLeavesItsTracks) {
 
     {
         TRRecorder recorder;
+        recorder.MutexName =
+            QString("Tavrin_Recorder_Test_%1").arg(QCoreApplication::applicationPid());
         recorder.Devices.Cameras = [] { return QStringList(); };
         recorder.Devices.AudioDevices = [sineName](int flow) {
             return flow == 1 ? QStringList{sineName} : QStringList{"tavrin_null"};
