@@ -351,7 +351,7 @@ TEST_F(RecorderToolbarTest, AVideoRunWhoseCompositorWroteNothingFails) {
 }
 
 TEST_F(RecorderToolbarTest, ASecondRunWhileOneHoldsTheMutexIsRefused) {
-    platform::system::NamedMutex other("Tavrin_Recorder_Mutex");
+    platform::system::NamedMutex other(recorder->MutexName);
     ASSERT_TRUE(other.owned());
     EXPECT_FALSE(recorder->Execute(false, screen, camera, mic, sound));
     ASSERT_EQ(messages.size(), 1);
