@@ -16,12 +16,6 @@ namespace {
 
 constexpr int StepMs = 30;
 
-int64_t nowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // Frames for the device at another tempo: the reader's sound through the tempo changer (or
 // the resampler, without the pitch), queued in a ring that grows as needed.
 class TempoSource {
@@ -143,7 +137,7 @@ void TAudioPlayer::Execute(TAudioPlayerRecord data, const std::atomic<bool>& Ter
     const size_t frameBytes = size_t(data.NumChannels) * 2;
     std::vector<int16_t> block;
     bool started = false;
-    int64_t start = 0, posted = 0;
+    int64_t posted = 0;
     while (!Terminated) {
         const size_t available = stream->writableBytes() / frameBytes;
         if (available > 0) {
@@ -160,9 +154,8 @@ void TAudioPlayer::Execute(TAudioPlayerRecord data, const std::atomic<bool>& Ter
         if (!started) {
             stream->start();
             started = true;
-            start = nowMs();
         } else if (data.HWin) {
-            const int64_t position = std::max<int64_t>(nowMs() - start - StepMs, 0);
+            const int64_t position = stream->playedMs();
             if (position > posted + StepMs) {
                 platform::system::postMessage(data.HWin, msg::AudioPlayer, position);
                 posted = position;

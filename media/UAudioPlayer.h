@@ -18,7 +18,8 @@ class MessageReceiver;
 class QObject;
 class TAudioPlayer;
 
-// Milliseconds played since playback started, on the owner's thread.
+// Milliseconds the device has played since playback started (what was heard, not what was
+// queued), on the owner's thread.
 using TAudioPlayerPositionEvent = std::function<void(TAudioPlayer* Sender, int64_t Position)>;
 
 // What Play hands to the playback thread.

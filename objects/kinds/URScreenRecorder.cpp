@@ -20,10 +20,9 @@ namespace {
 // Just over one frame at 30 frames per second: a release this close after the sample in force
 // still belongs to the frame being played.
 constexpr std::int32_t ClickWindowMs = 34;
-// The click player is stopped at its first position report this far in: the sound server
-// plays what it was given a little after it was given, and a stop drops what it has not
-// played yet, so a stop right after the start could silence the click. Past the click the
-// player plays silence.
+// The click player is stopped at its first position report this far into what was heard: a
+// stop drops what the sound server has not played yet, and the click, shorter than this, has
+// then been played whole. Past the click the player plays silence.
 constexpr std::int64_t ClickHoldMs = 100;
 
 TRClick ClickOf(const TCursorRecord& sample) {

@@ -78,8 +78,11 @@ PlaybackStream::PlaybackStream(const StreamFormat& format, const std::string& de
     attributes.minreq = uint32_t(-1);
     attributes.fragsize = uint32_t(-1);
     Connection::Lock lock(*connection_);
-    if (pa_stream_connect_playback(stream_, deviceId.empty() ? nullptr : deviceId.c_str(),
-                                   &attributes, PA_STREAM_START_CORKED, nullptr, nullptr) != 0)
+    if (pa_stream_connect_playback(
+            stream_, deviceId.empty() ? nullptr : deviceId.c_str(), &attributes,
+            pa_stream_flags_t(PA_STREAM_START_CORKED | PA_STREAM_INTERPOLATE_TIMING |
+                              PA_STREAM_AUTO_TIMING_UPDATE),
+            nullptr, nullptr) != 0)
         throw AudioError("cannot connect playback: " + connection_->lastError());
     waitUntilReady();
 }
@@ -96,15 +99,46 @@ bool PlaybackStream::write(const void* data, size_t bytes) {
     if (bytes == 0)
         return true;
     Connection::Lock lock(*connection_);
-    return pa_stream_write(stream_, data, bytes, nullptr, 0, PA_SEEK_RELATIVE) == 0;
+    if (pa_stream_write(stream_, data, bytes, nullptr, 0, PA_SEEK_RELATIVE) != 0)
+        return false;
+    queuedBytes_ += bytes;
+    return true;
 }
 
 void PlaybackStream::start() {
     connection_->run(
         [this] { return pa_stream_cork(stream_, 0, signalOnSuccess, connection_.get()); });
+    Connection::Lock lock(*connection_);
+    started_ = true;
+}
+
+int64_t PlaybackStream::playedMs() {
+    Connection::Lock lock(*connection_);
+    return int64_t(playedBytes()) * 1000 / (int64_t(format_.sampleRate) * format_.bytesPerFrame());
+}
+
+size_t PlaybackStream::playedBytes() const {
+    if (!started_)
+        return heardBytes_;
+    // What was queued less what is still to be heard; before the server's first timing report
+    // nothing was heard yet.
+    pa_usec_t pending = 0;
+    int negative = 0;
+    if (pa_stream_get_latency(stream_, &pending, &negative) != 0)
+        return heardBytes_;
+    const size_t pendingBytes =
+        negative ? 0 : pa_usec_to_bytes(pending, pa_stream_get_sample_spec(stream_));
+    return heardBytes_ + (queuedBytes_ > pendingBytes ? queuedBytes_ - pendingBytes : 0);
 }
 
 void PlaybackStream::stop() {
+    {
+        // The flush drops what is queued: what was heard until now stays heard.
+        Connection::Lock lock(*connection_);
+        heardBytes_ = playedBytes();
+        queuedBytes_ = 0;
+        started_ = false;
+    }
     connection_->run(
         [this] { return pa_stream_cork(stream_, 1, signalOnSuccess, connection_.get()); });
     connection_->run(

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -57,11 +58,20 @@ public:
     // Queues whole frames behind what is queued; false when the server refuses.
     bool write(const void* data, size_t bytes);
     void start();
+    // Milliseconds of sound the device has played: what a listener has heard, which trails what
+    // was written by the server's and the device's latency and never passes it.
+    int64_t playedMs();
     // Pauses and drops whatever is queued.
     void stop();
 
 private:
+    // With the connection locked.
+    size_t playedBytes() const;
+
     size_t bufferBytes_ = 0;
+    size_t queuedBytes_ = 0; // written since the last start
+    size_t heardBytes_ = 0;  // played before the last stop
+    bool started_ = false;
 };
 
 // Recording from a source (a device or a sink's monitor) into a client-side queue.

@@ -139,6 +139,23 @@ TEST(AudioStreams, ToneOnASinkIsHeardOnItsMonitor) {
     EXPECT_NEAR(peak, 16384, 400);
 }
 
+// The played time is what the device played: nothing before the start, and never more than was
+// queued, however long the stream then waits.
+TEST(AudioStreams, PlayedTimeCountsWhatWasPlayedNotWallTime) {
+    SKIP_WITHOUT_SOUND_SERVER();
+    soundserver::NullSink sink("tavrin_played_sink");
+    ASSERT_TRUE(sink.loaded());
+    const StreamFormat format{48000, 2};
+    PlaybackStream playback(format, "tavrin_played_sink", 500);
+    const auto tone = signals::sine(1000, 48000, 2, 48000 / 5, 0.5); // 200 ms
+    ASSERT_TRUE(playback.write(tone.data(), tone.size() * 2));
+    QThread::msleep(300);
+    EXPECT_EQ(playback.playedMs(), 0) << "a paused stream plays nothing";
+    playback.start();
+    QThread::msleep(800);
+    EXPECT_NEAR(double(playback.playedMs()), 200, 40);
+}
+
 TEST(AudioStreams, UnknownDeviceIsRefused) {
     SKIP_WITHOUT_SOUND_SERVER();
     EXPECT_THROW(PlaybackStream({44100, 2}, "no such sink"), AudioError);

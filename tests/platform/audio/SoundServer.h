@@ -37,12 +37,17 @@ inline QString pactl(const QStringList& arguments) {
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
-// A null sink that lives as long as the object.
+// A null sink that lives as long as the object. A sink mixes a stream that starts while it plays
+// by rewriting what it had already rendered ahead, but its monitor has already passed that on:
+// a short sound there is heard cut, or not at all. `Rewinds::Off` mixes new streams in after
+// what was rendered instead, so the monitor hears every sound whole, a little later.
 class NullSink {
 public:
-    explicit NullSink(const QString& name)
+    enum class Rewinds { On, Off };
+    explicit NullSink(const QString& name, Rewinds rewinds = Rewinds::On)
         : module_(pactl({"load-module", "module-null-sink", "sink_name=" + name,
-                         "sink_properties=device.description=" + name})) {}
+                         "sink_properties=device.description=" + name,
+                         rewinds == Rewinds::Off ? "norewinds=1" : "norewinds=0"})) {}
     ~NullSink() { unload(); }
     bool loaded() const { return !module_.isEmpty(); }
     void unload() {
