@@ -21,20 +21,30 @@ DeviceEvents::DeviceEvents(Handler handler)
     for (Flow flow : {Flow::Render, Flow::Capture})
         for (const DeviceInfo& device : listDevices(flow, true))
             ids_[{flow, device.index}] = device.id;
-    Connection::Lock lock(*connection_);
-    pa_context_set_subscribe_callback(
-        connection_->context(),
-        [](pa_context*, pa_subscription_event_type_t type, uint32_t index, void* self) {
-            static_cast<DeviceEvents*>(self)->onEvent(int(type), index);
-        },
-        this);
-    pa_operation* operation = pa_context_subscribe(
-        connection_->context(),
-        pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE), nullptr,
-        nullptr);
-    if (!operation)
-        throw AudioError("cannot subscribe to device events: " + connection_->lastError());
-    pa_operation_unref(operation);
+    {
+        Connection::Lock lock(*connection_);
+        pa_context_set_subscribe_callback(
+            connection_->context(),
+            [](pa_context*, pa_subscription_event_type_t type, uint32_t index, void* self) {
+                static_cast<DeviceEvents*>(self)->onEvent(int(type), index);
+            },
+            this);
+    }
+    // Waits for the server to take the subscription: a change made right after construction
+    // must be reported, not lost to a subscription still on its way.
+    try {
+        connection_->run([this] {
+            return pa_context_subscribe(
+                connection_->context(),
+                pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE),
+                [](pa_context*, int, void* connection) {
+                    static_cast<Connection*>(connection)->signal();
+                },
+                connection_.get());
+        });
+    } catch (const AudioError& error) {
+        throw AudioError(std::string("cannot subscribe to device events: ") + error.what());
+    }
 }
 
 DeviceEvents::~DeviceEvents() {

@@ -382,7 +382,9 @@ TEST(VideoRecorderClock, AStopWithoutAFileSaysSo) {
     refused.SetParams(small);
     refused.Start();
     refused.SetRecording(true);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // A stop before the worker tried its encoder would have nothing to report yet.
+    for (int i = 0; i < 1000 && refused.VideoRecorderThread()->GetStatus().size() <= 6; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_FALSE(refused.Stop());
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
     SetServerMessageSink(nullptr);
