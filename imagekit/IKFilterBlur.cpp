@@ -2,6 +2,8 @@
 
 #include "imagekit/IKKernelFilter.h"
 
+#include <algorithm>
+
 namespace kd = platform::kitdevice;
 
 namespace {
@@ -10,20 +12,11 @@ namespace {
 // pixel itself counts four times.
 void BoxBlurPixels(const kd::PixelSpan& span, kd::Color4* out) {
     const auto radius = span.constant<float>(0);
-    kd::Color4 tap[256];
-    for (int k = 0; k < span.count; ++k)
-        out[k] = {};
+    std::fill_n(out, span.count, kd::Color4{});
     for (int i = 0; i < 4; ++i) {
         const float d = float(i) * radius;
-        for (const auto& [dx, dy] : {std::pair{d, 0.0f}, {-d, 0.0f}, {0.0f, d}, {0.0f, -d}}) {
-            IKSampleShifted(span, 0, dx, dy, tap);
-            for (int k = 0; k < span.count; ++k) {
-                out[k].r += tap[k].r;
-                out[k].g += tap[k].g;
-                out[k].b += tap[k].b;
-                out[k].a += tap[k].a;
-            }
-        }
+        for (const auto& [dx, dy] : {std::pair{d, 0.0f}, {-d, 0.0f}, {0.0f, d}, {0.0f, -d}})
+            IKAddShifted(span, 0, dx, dy, 1, out);
     }
     for (int k = 0; k < span.count; ++k)
         out[k] = {out[k].r / 16, out[k].g / 16, out[k].b / 16, out[k].a / 16};

@@ -1,6 +1,7 @@
 #include "imagekit/IKFilterGenerator.h"
 
 #include "imagekit/IKKernelFilter.h"
+#include "platform/kitdevice/VectorClones.h"
 
 #include <cmath>
 
@@ -17,7 +18,7 @@ float V(const kd::PixelSpan& span, int k) {
     return span.v + span.dv * float(k);
 }
 
-void CheckerboardPixels(const kd::PixelSpan& span, kd::Color4* out) {
+TAVRIN_VECTOR_CLONES void CheckerboardPixels(const kd::PixelSpan& span, kd::Color4* out) {
     const auto color1 = span.constant<kd::Color4>(0);
     const auto color2 = span.constant<kd::Color4>(16);
     const auto width = span.constant<float>(32);
@@ -27,7 +28,7 @@ void CheckerboardPixels(const kd::PixelSpan& span, kd::Color4* out) {
     for (int k = 0; k < span.count; ++k) {
         const auto i = std::int64_t(std::floor(U(span, k) / su));
         const auto j = std::int64_t(std::floor(V(span, k) / sv));
-        out[k] = (i + j) % 2 == 0 ? color1 : color2;
+        out[k] = ((i + j) & 1) == 0 ? color1 : color2;
     }
 }
 
@@ -41,7 +42,7 @@ float Fraction(float x) {
     return x - std::floor(x);
 }
 
-void RandomPixels(const kd::PixelSpan& span, kd::Color4* out) {
+TAVRIN_VECTOR_CLONES void RandomPixels(const kd::PixelSpan& span, kd::Color4* out) {
     for (int k = 0; k < span.count; ++k) {
         const float t = std::sin(12.9898f * U(span, k) + 78.233f * V(span, k));
         out[k] = {Fraction(t * 43758.547f), Fraction(t * 65445.855f), Fraction(t * 12432.345f), 1};

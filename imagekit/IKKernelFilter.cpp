@@ -1,9 +1,12 @@
 #include "imagekit/IKKernelFilter.h"
 
 #include "platform/kitdevice/Device.h"
+#include "platform/kitdevice/VectorClones.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace kd = platform::kitdevice;
 
@@ -44,36 +47,65 @@ bool WholeTexels(float texels) {
     return texels == std::floor(texels);
 }
 
-// `count` texels of row `y` from column `x`, transparent black outside the texture.
-void ReadTexels(const kd::Texture& texture, int x, int y, int count, kd::Color4* out) {
-    const int from = std::max(x, 0);
-    const int to = (y < 0 || y >= texture.height()) ? from : std::min(x + count, texture.width());
-    for (int i = 0; i < count; ++i)
-        out[i] = {};
-    if (from >= to)
-        return;
-    constexpr float unit = 1.0f / 255.0f;
-    const std::uint8_t* p = texture.row(y) + std::size_t(from) * 4;
-    kd::Color4* o = out + (from - x);
-    for (int i = 0; i < to - from; ++i, p += 4)
-        o[i] = {p[2] * unit, p[1] * unit, p[0] * unit, p[3] * unit};
+// Adds weight x byte / 255 per channel, the weight scaled once so that the loop multiplies
+// only; written plainly so that each instruction set gets its own vectorised clone.
+TAVRIN_VECTOR_CLONES void AddTexels(const std::uint8_t* __restrict p, int count, float weight,
+                                    kd::Color4* __restrict sum) {
+    const float scaled = weight / 255.0f;
+    for (int i = 0; i < count; ++i) {
+        sum[i].r += scaled * float(p[4 * i + 2]);
+        sum[i].g += scaled * float(p[4 * i + 1]);
+        sum[i].b += scaled * float(p[4 * i]);
+        sum[i].a += scaled * float(p[4 * i + 3]);
+    }
+}
+
+// The texels a span moved by (dx, dy) reads one to one from a bordered texture: the columns
+// [From, To) of row Y, landing at Offset in the span; empty when none lie inside. Unset when the
+// span does not read texels one to one.
+struct TexelWindow {
+    const kd::Texture* Texture = nullptr;
+    int Y = 0;
+    int From = 0;
+    int To = 0;
+    int Offset = 0;
+};
+
+std::optional<TexelWindow> ShiftedTexels(const kd::PixelSpan& span, int slot, float dx, float dy) {
+    const kd::TextureBinding& binding = (*span.textures)[std::size_t(slot)];
+    if (!binding.texture)
+        return std::nullopt;
+    const kd::Texture& texture = *binding.texture;
+    const float fx = span.u * float(texture.width()) + dx;
+    const float fy = span.v * float(texture.height()) + dy;
+    if (span.dv != 0.0f || std::fabs(span.du * float(texture.width()) - 1.0f) >= 1e-6f ||
+        binding.sampler.address != kd::Address::Border || !WholeTexels(dx) || !WholeTexels(dy) ||
+        !NearTexelCentre(fx) || !NearTexelCentre(fy))
+        return std::nullopt;
+    const int x = int(std::floor(fx));
+    const int y = int(std::floor(fy));
+    TexelWindow window{&texture, y, std::max(x, 0), 0, 0};
+    window.To =
+        (y < 0 || y >= texture.height()) ? window.From : std::min(x + span.count, texture.width());
+    window.To = std::max(window.To, window.From);
+    window.Offset = window.From - x;
+    return window;
+}
+
+const std::uint8_t* WindowTexels(const TexelWindow& w) {
+    return w.Texture->row(w.Y) + std::size_t(w.From) * 4;
 }
 
 } // namespace
 
 void IKSampleShifted(const kd::PixelSpan& span, int slot, float dx, float dy, kd::Color4* out) {
-    const kd::TextureBinding& binding = (*span.textures)[std::size_t(slot)];
-    if (binding.texture) {
-        const kd::Texture& texture = *binding.texture;
-        const float fx = span.u * float(texture.width()) + dx;
-        const float fy = span.v * float(texture.height()) + dy;
-        if (span.dv == 0.0f && std::fabs(span.du * float(texture.width()) - 1.0f) < 1e-6f &&
-            binding.sampler.address == kd::Address::Border && WholeTexels(dx) && WholeTexels(dy) &&
-            NearTexelCentre(fx) && NearTexelCentre(fy)) {
-            ReadTexels(texture, int(std::floor(fx)), int(std::floor(fy)), span.count, out);
-            return;
-        }
+    if (const auto window = ShiftedTexels(span, slot, dx, dy)) {
+        // Transparent black outside the texture.
+        std::fill_n(out, span.count, kd::Color4{});
+        kd::convertTexels(WindowTexels(*window), window->To - window->From, out + window->Offset);
+        return;
     }
+    const kd::TextureBinding& binding = (*span.textures)[std::size_t(slot)];
     kd::PixelSpan moved = span;
     if (binding.texture) {
         moved.u += dx / float(binding.texture->width());
@@ -82,20 +114,24 @@ void IKSampleShifted(const kd::PixelSpan& span, int slot, float dx, float dy, kd
     moved.sample(slot, out);
 }
 
+void IKAddShifted(const kd::PixelSpan& span, int slot, float dx, float dy, float weight,
+                  kd::Color4* sum) {
+    if (const auto window = ShiftedTexels(span, slot, dx, dy)) {
+        AddTexels(WindowTexels(*window), window->To - window->From, weight, sum + window->Offset);
+        return;
+    }
+    kd::Color4 taps[256];
+    IKSampleShifted(span, slot, dx, dy, taps);
+    for (int k = 0; k < span.count; ++k) {
+        sum[k].r += weight * taps[k].r;
+        sum[k].g += weight * taps[k].g;
+        sum[k].b += weight * taps[k].b;
+        sum[k].a += weight * taps[k].a;
+    }
+}
+
 bool IKPassThroughRow(const kd::PixelSpan& span, std::uint8_t* dst, kd::BlendMode blend) {
-    const kd::TextureBinding& binding = (*span.textures)[0];
-    int x = 0;
-    int y = 0;
-    if (!binding.texture || blend == kd::BlendMode::Additive ||
-        !kd::texelRun(*binding.texture, binding.sampler, span.u, span.v, span.du, span.dv,
-                      span.count, x, y))
-        return false;
-    const std::uint8_t* src = binding.texture->row(y) + std::size_t(x) * 4;
-    if (blend == kd::BlendMode::Disable)
-        std::memcpy(dst, src, std::size_t(span.count) * 4);
-    else
-        kd::blendRowSourceOver(dst, src, span.count);
-    return true;
+    return kd::drawTexelRow(span, 0, dst, blend);
 }
 
 void IKPassThroughPixels(const kd::PixelSpan& span, kd::Color4* out) {

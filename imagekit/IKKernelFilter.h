@@ -52,6 +52,12 @@ void IKMapPixels(const platform::kitdevice::PixelSpan& span, platform::kitdevice
 void IKSampleShifted(const platform::kitdevice::PixelSpan& span, int slot, float dx, float dy,
                      platform::kitdevice::Color4* out);
 
+// Adds `weight` times the input of `slot` moved by (dx, dy) texels to `sum` along the span. The
+// filters that weigh shifted samples (blurs, convolution) add straight from the texels when the
+// span reads them one to one, so the texels are converted once, in vectorised loops.
+void IKAddShifted(const platform::kitdevice::PixelSpan& span, int slot, float dx, float dy,
+                  float weight, platform::kitdevice::Color4* sum);
+
 // Copies the texels of channel 0 as bytes when the span reads them one to one; else declines.
 bool IKPassThroughRow(const platform::kitdevice::PixelSpan& span, std::uint8_t* dst,
                       platform::kitdevice::BlendMode blend);
