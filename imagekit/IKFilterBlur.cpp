@@ -2,8 +2,6 @@
 
 #include "imagekit/IKKernelFilter.h"
 
-#include <algorithm>
-
 namespace kd = platform::kitdevice;
 
 namespace {
@@ -12,14 +10,14 @@ namespace {
 // pixel itself counts four times.
 void BoxBlurPixels(const kd::PixelSpan& span, kd::Color4* out) {
     const auto radius = span.constant<float>(0);
-    std::fill_n(out, span.count, kd::Color4{});
+    TIKTapSum sum;
+    sum.Fill(span.count, 0);
     for (int i = 0; i < 4; ++i) {
         const float d = float(i) * radius;
         for (const auto& [dx, dy] : {std::pair{d, 0.0f}, {-d, 0.0f}, {0.0f, d}, {0.0f, -d}})
-            IKAddShifted(span, 0, dx, dy, 1, out);
+            sum.AddShifted(span, 0, dx, dy, 1);
     }
-    for (int k = 0; k < span.count; ++k)
-        out[k] = {out[k].r / 16, out[k].g / 16, out[k].b / 16, out[k].a / 16};
+    sum.Colors(span.count, 1 / 16.0f, out);
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 
 #include "imagekit/IKKernelFilter.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -40,13 +39,15 @@ template <bool Vertical> void GaussianPixels(const kd::PixelSpan& span, kd::Colo
     const auto size = span.constant<std::int32_t>(0);
     const auto step = span.constant<float>(4);
     const auto weight = [&span](int i) { return span.constant<float>(16 + 16 * i); };
-    std::fill_n(out, span.count, kd::Color4{});
-    IKAddShifted(span, 0, 0, 0, weight(0), out);
+    TIKTapSum sum;
+    sum.Fill(span.count, 0);
+    sum.AddShifted(span, 0, 0, 0, weight(0));
     for (int i = 1; i < size; ++i) {
         const float d = float(i) * step;
-        IKAddShifted(span, 0, Vertical ? 0 : -d, Vertical ? -d : 0, weight(i), out);
-        IKAddShifted(span, 0, Vertical ? 0 : d, Vertical ? d : 0, weight(i), out);
+        sum.AddShifted(span, 0, Vertical ? 0 : -d, Vertical ? -d : 0, weight(i));
+        sum.AddShifted(span, 0, Vertical ? 0 : d, Vertical ? d : 0, weight(i));
     }
+    sum.Colors(span.count, 1, out);
 }
 
 // Sets the weights of a pass: the input copied for radius 0; otherwise taps q pixels apart

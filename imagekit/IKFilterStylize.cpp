@@ -3,7 +3,6 @@
 #include "imagekit/IKKernelFilter.h"
 #include "platform/kitdevice/VectorClones.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace kd = platform::kitdevice;
@@ -14,13 +13,15 @@ namespace {
 // the bias is the fourth float of the third register.
 void ConvolutionPixels(const kd::PixelSpan& span, kd::Color4* out) {
     const auto bias = span.constant<float>(44);
-    std::fill_n(out, span.count, kd::Color4{bias, bias, bias, bias});
+    TIKTapSum sum;
+    sum.Fill(span.count, bias);
     for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx) {
             const auto w = span.constant<float>(16 * (dx + 1) + 4 * (dy + 1));
             if (w != 0)
-                IKAddShifted(span, 0, float(dx), float(dy), w, out);
+                sum.AddShifted(span, 0, float(dx), float(dy), w);
         }
+    sum.Colors(span.count, 1, out);
     for (int k = 0; k < span.count; ++k)
         out[k] = {IKSat(out[k].r), IKSat(out[k].g), IKSat(out[k].b), IKSat(out[k].a)};
 }

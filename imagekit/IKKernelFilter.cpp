@@ -49,15 +49,11 @@ bool WholeTexels(float texels) {
 
 // Adds weight x byte / 255 per channel, the weight scaled once so that the loop multiplies
 // only; written plainly so that each instruction set gets its own vectorised clone.
-TAVRIN_VECTOR_CLONES void AddTexels(const std::uint8_t* __restrict p, int count, float weight,
-                                    kd::Color4* __restrict sum) {
+TAVRIN_VECTOR_CLONES void AddTexels(const std::uint8_t* __restrict p, int channels, float weight,
+                                    float* __restrict sum) {
     const float scaled = weight / 255.0f;
-    for (int i = 0; i < count; ++i) {
-        sum[i].r += scaled * float(p[4 * i + 2]);
-        sum[i].g += scaled * float(p[4 * i + 1]);
-        sum[i].b += scaled * float(p[4 * i]);
-        sum[i].a += scaled * float(p[4 * i + 3]);
-    }
+    for (int i = 0; i < channels; ++i)
+        sum[i] += scaled * float(p[i]);
 }
 
 // The texels a span moved by (dx, dy) reads one to one from a bordered texture: the columns
@@ -114,20 +110,30 @@ void IKSampleShifted(const kd::PixelSpan& span, int slot, float dx, float dy, kd
     moved.sample(slot, out);
 }
 
-void IKAddShifted(const kd::PixelSpan& span, int slot, float dx, float dy, float weight,
-                  kd::Color4* sum) {
+void TIKTapSum::Fill(int count, float value) {
+    std::fill_n(Channels, 4 * count, value);
+}
+
+void TIKTapSum::AddShifted(const kd::PixelSpan& span, int slot, float dx, float dy, float weight) {
     if (const auto window = ShiftedTexels(span, slot, dx, dy)) {
-        AddTexels(WindowTexels(*window), window->To - window->From, weight, sum + window->Offset);
+        AddTexels(WindowTexels(*window), 4 * (window->To - window->From), weight,
+                  Channels + 4 * window->Offset);
         return;
     }
     kd::Color4 taps[256];
     IKSampleShifted(span, slot, dx, dy, taps);
     for (int k = 0; k < span.count; ++k) {
-        sum[k].r += weight * taps[k].r;
-        sum[k].g += weight * taps[k].g;
-        sum[k].b += weight * taps[k].b;
-        sum[k].a += weight * taps[k].a;
+        Channels[4 * k] += weight * taps[k].b;
+        Channels[4 * k + 1] += weight * taps[k].g;
+        Channels[4 * k + 2] += weight * taps[k].r;
+        Channels[4 * k + 3] += weight * taps[k].a;
     }
+}
+
+void TIKTapSum::Colors(int count, float scale, kd::Color4* out) const {
+    for (int k = 0; k < count; ++k)
+        out[k] = {Channels[4 * k + 2] * scale, Channels[4 * k + 1] * scale, Channels[4 * k] * scale,
+                  Channels[4 * k + 3] * scale};
 }
 
 bool IKPassThroughRow(const kd::PixelSpan& span, std::uint8_t* dst, kd::BlendMode blend) {

@@ -52,11 +52,20 @@ void IKMapPixels(const platform::kitdevice::PixelSpan& span, platform::kitdevice
 void IKSampleShifted(const platform::kitdevice::PixelSpan& span, int slot, float dx, float dy,
                      platform::kitdevice::Color4* out);
 
-// Adds `weight` times the input of `slot` moved by (dx, dy) texels to `sum` along the span. The
-// filters that weigh shifted samples (blurs, convolution) add straight from the texels when the
-// span reads them one to one, so the texels are converted once, in vectorised loops.
-void IKAddShifted(const platform::kitdevice::PixelSpan& span, int slot, float dx, float dy,
-                  float weight, platform::kitdevice::Color4* sum);
+// A weighted sum of samples along a span of at most 256 pixels, held in the texels' channel
+// order (blue, green, red, alpha) so that adding texels is one straight vectorised loop.
+struct TIKTapSum {
+    float Channels[4 * 256];
+
+    // Every channel of the first `count` pixels set to `value`.
+    void Fill(int count, float value);
+    // Adds `weight` times the input of `slot` moved by (dx, dy) texels, straight from the texels
+    // when the span reads them one to one.
+    void AddShifted(const platform::kitdevice::PixelSpan& span, int slot, float dx, float dy,
+                    float weight);
+    // The sums as colours, each channel times `scale`.
+    void Colors(int count, float scale, platform::kitdevice::Color4* out) const;
+};
 
 // Copies the texels of channel 0 as bytes when the span reads them one to one; else declines.
 bool IKPassThroughRow(const platform::kitdevice::PixelSpan& span, std::uint8_t* dst,
