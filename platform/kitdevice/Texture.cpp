@@ -103,8 +103,8 @@ Color4 interiorSample(const Texture& t, int x0, int y0, float fx, float fy) {
     return {c[2], c[1], c[0], c[3]};
 }
 
-void linearSpan(const Texture& t, Address address, float u, float v, float du, float dv, int count,
-                Color4* out) {
+TAVRIN_VECTOR_CLONES void linearSpan(const Texture& t, Address address, float u, float v, float du,
+                                     float dv, int count, Color4* out) {
     const auto& unit = unitTable();
     const auto w = float(t.width());
     const auto h = float(t.height());
