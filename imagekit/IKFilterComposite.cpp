@@ -21,14 +21,6 @@ void SourceOverPixels(const kd::PixelSpan& span, kd::Color4* out) {
     }
 }
 
-// True when every pixel of the run is transparent black, as a freshly cleared target is.
-bool Cleared(const std::uint8_t* dst, int count) {
-    std::uint32_t any = 0;
-    for (int i = 0; i < count * 4; ++i)
-        any |= dst[i];
-    return any == 0;
-}
-
 // Both images read one to one onto a run that is copied over or still clear: the background's
 // texels with the image laid over them as bytes, which rounds as the pixel function and the
 // blend would.
@@ -36,7 +28,7 @@ bool SourceOverRow(const kd::PixelSpan& span, std::uint8_t* dst, kd::BlendMode b
     const std::uint8_t* front = span.texels(0);
     const std::uint8_t* back = span.texels(1);
     if (!front || !back || blend == kd::BlendMode::Additive ||
-        (blend == kd::BlendMode::Normal && !Cleared(dst, span.count)))
+        (blend == kd::BlendMode::Normal && !IKClearRun(dst, span.count)))
         return false;
     std::memcpy(dst, back, std::size_t(span.count) * 4);
     kd::blendRowSourceOver(dst, front, span.count);

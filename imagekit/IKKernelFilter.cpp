@@ -136,6 +136,32 @@ void TIKTapSum::Colors(int count, float scale, kd::Color4* out) const {
                   Channels[4 * k + 3] * scale};
 }
 
+bool IKClearRun(const std::uint8_t* dst, int count) {
+    std::uint32_t any = 0;
+    for (int i = 0; i < count * 4; ++i)
+        any |= dst[i];
+    return any == 0;
+}
+
+bool IKStoresAsBytes(std::initializer_list<kd::Color4> colors, const std::uint8_t* dst, int count,
+                     kd::BlendMode blend) {
+    if (blend == kd::BlendMode::Disable)
+        return true;
+    if (blend == kd::BlendMode::Additive)
+        return false;
+    const bool opaque =
+        std::all_of(colors.begin(), colors.end(), [](const kd::Color4& c) { return c.a == 1.0f; });
+    return opaque || IKClearRun(dst, count);
+}
+
+std::uint32_t IKPixelBytes(const kd::Color4& color) {
+    const std::uint8_t bytes[4] = {kd::quantize(color.b), kd::quantize(color.g),
+                                   kd::quantize(color.r), kd::quantize(color.a)};
+    std::uint32_t pixel;
+    std::memcpy(&pixel, bytes, sizeof pixel);
+    return pixel;
+}
+
 bool IKPassThroughRow(const kd::PixelSpan& span, std::uint8_t* dst, kd::BlendMode blend) {
     return kd::drawTexelRow(span, 0, dst, blend);
 }

@@ -67,6 +67,15 @@ struct TIKTapSum {
     void Colors(int count, float scale, platform::kitdevice::Color4* out) const;
 };
 
+// True when every pixel of the run is transparent black, as a freshly cleared target is.
+bool IKClearRun(const std::uint8_t* dst, int count);
+// A row function may write `colors` (all it draws) as bytes under `blend` when that gives what
+// blending them would: replaced, or opaque, or drawn over a clear run.
+bool IKStoresAsBytes(std::initializer_list<platform::kitdevice::Color4> colors,
+                     const std::uint8_t* dst, int count, platform::kitdevice::BlendMode blend);
+// The colour as a target pixel: 8-bit blue, green, red and alpha in memory order.
+std::uint32_t IKPixelBytes(const platform::kitdevice::Color4& color);
+
 // Copies the texels of channel 0 as bytes when the span reads them one to one; else declines.
 bool IKPassThroughRow(const platform::kitdevice::PixelSpan& span, std::uint8_t* dst,
                       platform::kitdevice::BlendMode blend);
