@@ -44,8 +44,7 @@ template <bool Vertical> void GaussianPixels(const kd::PixelSpan& span, kd::Colo
     sum.AddShifted(span, 0, 0, 0, weight(0));
     for (int i = 1; i < size; ++i) {
         const float d = float(i) * step;
-        sum.AddShifted(span, 0, Vertical ? 0 : -d, Vertical ? -d : 0, weight(i));
-        sum.AddShifted(span, 0, Vertical ? 0 : d, Vertical ? d : 0, weight(i));
+        sum.AddMirrored(span, 0, Vertical ? 0 : d, Vertical ? d : 0, weight(i));
     }
     sum.Colors(span.count, 1, out);
 }

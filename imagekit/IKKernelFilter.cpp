@@ -56,6 +56,14 @@ TAVRIN_VECTOR_CLONES void AddTexels(const std::uint8_t* __restrict p, int channe
         sum[i] += scaled * float(p[i]);
 }
 
+TAVRIN_VECTOR_CLONES void AddTexelPairs(const std::uint8_t* __restrict p,
+                                        const std::uint8_t* __restrict q, int channels,
+                                        float weight, float* __restrict sum) {
+    const float scaled = weight / 255.0f;
+    for (int i = 0; i < channels; ++i)
+        sum[i] += scaled * (float(p[i]) + float(q[i]));
+}
+
 // The texels a span moved by (dx, dy) reads one to one from a bordered texture: the columns
 // [From, To) of row Y, landing at Offset in the span; empty when none lie inside. Unset when the
 // span does not read texels one to one.
@@ -128,6 +136,18 @@ void TIKTapSum::AddShifted(const kd::PixelSpan& span, int slot, float dx, float 
         Channels[4 * k + 2] += weight * taps[k].r;
         Channels[4 * k + 3] += weight * taps[k].a;
     }
+}
+
+void TIKTapSum::AddMirrored(const kd::PixelSpan& span, int slot, float dx, float dy, float weight) {
+    const auto ahead = ShiftedTexels(span, slot, dx, dy);
+    const auto behind = ShiftedTexels(span, slot, -dx, -dy);
+    if (!ahead || !behind || ahead->To - ahead->From != span.count ||
+        behind->To - behind->From != span.count) {
+        AddShifted(span, slot, dx, dy, weight);
+        AddShifted(span, slot, -dx, -dy, weight);
+        return;
+    }
+    AddTexelPairs(WindowTexels(*ahead), WindowTexels(*behind), 4 * span.count, weight, Channels);
 }
 
 void TIKTapSum::Colors(int count, float scale, kd::Color4* out) const {

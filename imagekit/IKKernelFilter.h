@@ -63,6 +63,10 @@ struct TIKTapSum {
     // when the span reads them one to one.
     void AddShifted(const platform::kitdevice::PixelSpan& span, int slot, float dx, float dy,
                     float weight);
+    // Adds `weight` times the input moved by (dx, dy) and by (-dx, -dy): the two taps of a
+    // symmetric kernel at once where both read whole texel runs.
+    void AddMirrored(const platform::kitdevice::PixelSpan& span, int slot, float dx, float dy,
+                     float weight);
     // The sums as colours, each channel times `scale`.
     void Colors(int count, float scale, platform::kitdevice::Color4* out) const;
 };
