@@ -91,13 +91,16 @@ std::optional<TexelWindow> ShiftedTexels(const kd::PixelSpan& span, int slot, fl
     TexelWindow window{&texture, y, std::max(x, 0), 0, 0};
     window.To =
         (y < 0 || y >= texture.height()) ? window.From : std::min(x + span.count, texture.width());
-    window.To = std::max(window.To, window.From);
-    window.Offset = window.From - x;
+    if (window.To <= window.From)
+        window.To = window.From; // Nothing to read: the offset stays 0, inside the span.
+    else
+        window.Offset = window.From - x;
     return window;
 }
 
+// The window's first texel; nullptr when it is empty (its row may lie outside the texture).
 const std::uint8_t* WindowTexels(const TexelWindow& w) {
-    return w.Texture->row(w.Y) + std::size_t(w.From) * 4;
+    return w.To > w.From ? w.Texture->row(w.Y) + std::size_t(w.From) * 4 : nullptr;
 }
 
 } // namespace
