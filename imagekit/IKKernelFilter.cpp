@@ -186,7 +186,24 @@ std::uint32_t IKPixelBytes(const kd::Color4& color) {
 }
 
 bool IKPassThroughRow(const kd::PixelSpan& span, std::uint8_t* dst, kd::BlendMode blend) {
-    return kd::drawTexelRow(span, 0, dst, blend);
+    if (kd::drawTexelRow(span, 0, dst, blend))
+        return true;
+    // A run reaching past a bordered texture (a picture padded by a crop): outside it reads
+    // transparent black, which source-over leaves as it is and a copy writes as zeros.
+    const auto window = ShiftedTexels(span, 0, 0, 0);
+    if (!window || blend == kd::BlendMode::Additive)
+        return false;
+    if (blend == kd::BlendMode::Disable)
+        std::memset(dst, 0, std::size_t(span.count) * 4);
+    if (const std::uint8_t* texels = WindowTexels(*window)) {
+        std::uint8_t* into = dst + std::size_t(window->Offset) * 4;
+        const int count = window->To - window->From;
+        if (blend == kd::BlendMode::Disable)
+            std::memcpy(into, texels, std::size_t(count) * 4);
+        else
+            kd::blendRowSourceOver(into, texels, count);
+    }
+    return true;
 }
 
 void IKPassThroughPixels(const kd::PixelSpan& span, kd::Color4* out) {
