@@ -10,23 +10,14 @@ namespace {
 // pixel itself counts four times.
 void BoxBlurPixels(const kd::PixelSpan& span, kd::Color4* out) {
     const auto radius = span.constant<float>(0);
-    kd::Color4 tap[256];
-    for (int k = 0; k < span.count; ++k)
-        out[k] = {};
+    TIKTapSum sum;
+    sum.Fill(span.count, 0);
     for (int i = 0; i < 4; ++i) {
         const float d = float(i) * radius;
-        for (const auto& [dx, dy] : {std::pair{d, 0.0f}, {-d, 0.0f}, {0.0f, d}, {0.0f, -d}}) {
-            IKSampleShifted(span, 0, dx, dy, tap);
-            for (int k = 0; k < span.count; ++k) {
-                out[k].r += tap[k].r;
-                out[k].g += tap[k].g;
-                out[k].b += tap[k].b;
-                out[k].a += tap[k].a;
-            }
-        }
+        for (const auto& [dx, dy] : {std::pair{d, 0.0f}, {-d, 0.0f}, {0.0f, d}, {0.0f, -d}})
+            sum.AddShifted(span, 0, dx, dy, 1);
     }
-    for (int k = 0; k < span.count; ++k)
-        out[k] = {out[k].r / 16, out[k].g / 16, out[k].b / 16, out[k].a / 16};
+    sum.Colors(span.count, 1 / 16.0f, out);
 }
 
 } // namespace

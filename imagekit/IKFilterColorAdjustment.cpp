@@ -1,6 +1,7 @@
 #include "imagekit/IKFilterColorAdjustment.h"
 
 #include "imagekit/IKKernelFilter.h"
+#include "platform/kitdevice/VectorClones.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,7 +11,7 @@ using platform::kitdevice::PixelSpan;
 
 namespace {
 
-void ClampPixels(const PixelSpan& span, Color4* out) {
+TAVRIN_VECTOR_CLONES void ClampPixels(const PixelSpan& span, Color4* out) {
     const auto lo = span.constant<Color4>(0);
     const auto hi = span.constant<Color4>(16);
     const auto clamp = [](float v, float a, float b) { return std::min(std::max(v, a), b); };
@@ -50,7 +51,7 @@ Color4 TurnHue(const Color4& c, float turn) {
             (b - 0.5f) * chroma + lightness, c.a};
 }
 
-void HuePixels(const PixelSpan& span, Color4* out) {
+TAVRIN_VECTOR_CLONES void HuePixels(const PixelSpan& span, Color4* out) {
     const float turn = span.constant<float>(0) / 360;
     IKMapPixels(span, out, [turn](const Color4& c) { return TurnHue(c, turn); });
 }

@@ -1,6 +1,7 @@
 #include "imagekit/IKFilterColorEffect.h"
 
 #include "imagekit/IKKernelFilter.h"
+#include "platform/kitdevice/VectorClones.h"
 
 #include <cmath>
 
@@ -9,13 +10,13 @@ using platform::kitdevice::PixelSpan;
 
 namespace {
 
-void InvertPixels(const PixelSpan& span, Color4* out) {
+TAVRIN_VECTOR_CLONES void InvertPixels(const PixelSpan& span, Color4* out) {
     IKMapPixels(span, out, [](const Color4& c) {
         return Color4{c.a - c.r, c.a - c.g, c.a - c.b, c.a};
     });
 }
 
-void MonochromePixels(const PixelSpan& span, Color4* out) {
+TAVRIN_VECTOR_CLONES void MonochromePixels(const PixelSpan& span, Color4* out) {
     const auto color = span.constant<Color4>(0);
     const auto intensity = span.constant<float>(16);
     IKMapPixels(span, out, [&](const Color4& c) {
@@ -24,7 +25,7 @@ void MonochromePixels(const PixelSpan& span, Color4* out) {
     });
 }
 
-void PosterizePixels(const PixelSpan& span, Color4* out) {
+TAVRIN_VECTOR_CLONES void PosterizePixels(const PixelSpan& span, Color4* out) {
     const auto levels = span.constant<float>(0);
     const auto step = [levels](float v) { return std::floor(v * levels) / levels; };
     IKMapPixels(span, out, [&](const Color4& c) {
@@ -32,11 +33,11 @@ void PosterizePixels(const PixelSpan& span, Color4* out) {
     });
 }
 
-void MaskToAlphaPixels(const PixelSpan& span, Color4* out) {
+TAVRIN_VECTOR_CLONES void MaskToAlphaPixels(const PixelSpan& span, Color4* out) {
     IKMapPixels(span, out, [](const Color4& c) { return Color4{c.r, c.r, c.r, c.r}; });
 }
 
-void SepiaPixels(const PixelSpan& span, Color4* out) {
+TAVRIN_VECTOR_CLONES void SepiaPixels(const PixelSpan& span, Color4* out) {
     const auto intensity = span.constant<float>(0);
     IKMapPixels(span, out, [intensity](const Color4& c) {
         const float r = IKSat(0.393f * c.r + 0.769f * c.g + 0.189f * c.b);

@@ -1,6 +1,9 @@
 #include "imagekit/IKFilterComposite.h"
 
 #include "imagekit/IKKernelFilter.h"
+#include "platform/kitdevice/Device.h"
+
+#include <cstring>
 
 namespace kd = platform::kitdevice;
 
@@ -18,11 +21,26 @@ void SourceOverPixels(const kd::PixelSpan& span, kd::Color4* out) {
     }
 }
 
+// Both images read one to one onto a run that is copied over or still clear: the background's
+// texels with the image laid over them as bytes, which rounds as the pixel function and the
+// blend would.
+bool SourceOverRow(const kd::PixelSpan& span, std::uint8_t* dst, kd::BlendMode blend) {
+    const std::uint8_t* front = span.texels(0);
+    const std::uint8_t* back = span.texels(1);
+    if (!front || !back || blend == kd::BlendMode::Additive ||
+        (blend == kd::BlendMode::Normal && !IKClearRun(dst, span.count)))
+        return false;
+    std::memcpy(dst, back, std::size_t(span.count) * 4);
+    kd::blendRowSourceOver(dst, front, span.count);
+    return true;
+}
+
 } // namespace
 
 TIKSourceOverCompositingFilter::TIKSourceOverCompositingFilter()
     : FKernel(&Kernel("TIKSourceOverCompositingFilter", [] {
-          return IKBuildKernel("TIKSourceOverCompositingFilter", SourceOverPixels, 0, {});
+          return IKBuildKernel("TIKSourceOverCompositingFilter",
+                               {kd::flipVertex, SourceOverPixels, SourceOverRow}, ptPixel, 0, {});
       })) {
     Defaults();
 }

@@ -38,26 +38,15 @@ TIKMatrix Multiply(std::initializer_list<TIKMatrix> matrices) {
 template <bool Vertical> void GaussianPixels(const kd::PixelSpan& span, kd::Color4* out) {
     const auto size = span.constant<std::int32_t>(0);
     const auto step = span.constant<float>(4);
-    kd::Color4 taps[2][256];
     const auto weight = [&span](int i) { return span.constant<float>(16 + 16 * i); };
-    IKSampleShifted(span, 0, 0, 0, out);
-    const float w0 = weight(0);
-    for (int k = 0; k < span.count; ++k)
-        out[k] = {out[k].r * w0, out[k].g * w0, out[k].b * w0, out[k].a * w0};
+    TIKTapSum sum;
+    sum.Fill(span.count, 0);
+    sum.AddShifted(span, 0, 0, 0, weight(0));
     for (int i = 1; i < size; ++i) {
         const float d = float(i) * step;
-        IKSampleShifted(span, 0, Vertical ? 0 : -d, Vertical ? -d : 0, taps[0]);
-        IKSampleShifted(span, 0, Vertical ? 0 : d, Vertical ? d : 0, taps[1]);
-        const float w = weight(i);
-        for (int k = 0; k < span.count; ++k) {
-            const kd::Color4& a = taps[0][k];
-            const kd::Color4& b = taps[1][k];
-            out[k].r += w * (a.r + b.r);
-            out[k].g += w * (a.g + b.g);
-            out[k].b += w * (a.b + b.b);
-            out[k].a += w * (a.a + b.a);
-        }
+        sum.AddMirrored(span, 0, Vertical ? 0 : d, Vertical ? d : 0, weight(i));
     }
+    sum.Colors(span.count, 1, out);
 }
 
 // Sets the weights of a pass: the input copied for radius 0; otherwise taps q pixels apart

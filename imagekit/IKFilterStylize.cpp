@@ -1,6 +1,7 @@
 #include "imagekit/IKFilterStylize.h"
 
 #include "imagekit/IKKernelFilter.h"
+#include "platform/kitdevice/VectorClones.h"
 
 #include <cmath>
 
@@ -12,24 +13,25 @@ namespace {
 // the bias is the fourth float of the third register.
 void ConvolutionPixels(const kd::PixelSpan& span, kd::Color4* out) {
     const auto bias = span.constant<float>(44);
-    kd::Color4 tap[256];
-    for (int k = 0; k < span.count; ++k)
-        out[k] = {bias, bias, bias, bias};
+    TIKTapSum sum;
+    sum.Fill(span.count, bias);
     for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx) {
             const auto w = span.constant<float>(16 * (dx + 1) + 4 * (dy + 1));
-            if (w == 0)
-                continue;
-            IKSampleShifted(span, 0, float(dx), float(dy), tap);
-            for (int k = 0; k < span.count; ++k) {
-                out[k].r += w * tap[k].r;
-                out[k].g += w * tap[k].g;
-                out[k].b += w * tap[k].b;
-                out[k].a += w * tap[k].a;
-            }
+            if (w != 0)
+                sum.AddShifted(span, 0, float(dx), float(dy), w);
         }
+    sum.Colors(span.count, 1, out);
     for (int k = 0; k < span.count; ++k)
         out[k] = {IKSat(out[k].r), IKSat(out[k].g), IKSat(out[k].b), IKSat(out[k].a)};
+}
+
+// The texture coordinate of the centre of the block of `scale` texels holding each of `count`
+// coordinates from `start`, `step` apart, along a side of `size` texels.
+TAVRIN_VECTOR_CLONES void BlockCentres(float start, float step, float size, float scale, int count,
+                                       float* out) {
+    for (int k = 0; k < count; ++k)
+        out[k] = (std::floor((start + step * float(k)) * size / scale) * scale + scale / 2) / size;
 }
 
 // Samples each block's centre once for the run of pixels inside it.
@@ -40,26 +42,20 @@ void PixellatePixels(const kd::PixelSpan& span, kd::Color4* out) {
         span.sample(0, out);
         return;
     }
-    const auto w = float(texture->width());
-    const auto h = float(texture->height());
-    float lastU = NAN;
-    float lastV = NAN;
+    float u[256];
+    float v[256];
+    BlockCentres(span.u, span.du, float(texture->width()), scale, span.count, u);
+    BlockCentres(span.v, span.dv, float(texture->height()), scale, span.count, v);
     for (int k = 0; k < span.count; ++k) {
-        const float u =
-            (std::floor((span.u + span.du * float(k)) * w / scale) * scale + scale / 2) / w;
-        const float v =
-            (std::floor((span.v + span.dv * float(k)) * h / scale) * scale + scale / 2) / h;
-        if (k > 0 && u == lastU && v == lastV) {
+        if (k > 0 && u[k] == u[k - 1] && v[k] == v[k - 1]) {
             out[k] = out[k - 1];
             continue;
         }
         kd::PixelSpan one = span;
         one.count = 1;
-        one.u = u;
-        one.v = v;
+        one.u = u[k];
+        one.v = v[k];
         one.sample(0, out + k);
-        lastU = u;
-        lastV = v;
     }
 }
 

@@ -52,6 +52,34 @@ void IKMapPixels(const platform::kitdevice::PixelSpan& span, platform::kitdevice
 void IKSampleShifted(const platform::kitdevice::PixelSpan& span, int slot, float dx, float dy,
                      platform::kitdevice::Color4* out);
 
+// A weighted sum of samples along a span of at most 256 pixels, held in the texels' channel
+// order (blue, green, red, alpha) so that adding texels is one straight vectorised loop.
+struct TIKTapSum {
+    float Channels[4 * 256];
+
+    // Every channel of the first `count` pixels set to `value`.
+    void Fill(int count, float value);
+    // Adds `weight` times the input of `slot` moved by (dx, dy) texels, straight from the texels
+    // when the span reads them one to one.
+    void AddShifted(const platform::kitdevice::PixelSpan& span, int slot, float dx, float dy,
+                    float weight);
+    // Adds `weight` times the input moved by (dx, dy) and by (-dx, -dy): the two taps of a
+    // symmetric kernel at once where both read whole texel runs.
+    void AddMirrored(const platform::kitdevice::PixelSpan& span, int slot, float dx, float dy,
+                     float weight);
+    // The sums as colours, each channel times `scale`.
+    void Colors(int count, float scale, platform::kitdevice::Color4* out) const;
+};
+
+// True when every pixel of the run is transparent black, as a freshly cleared target is.
+bool IKClearRun(const std::uint8_t* dst, int count);
+// A row function may write `colors` (all it draws) as bytes under `blend` when that gives what
+// blending them would: replaced, or opaque, or drawn over a clear run.
+bool IKStoresAsBytes(std::initializer_list<platform::kitdevice::Color4> colors,
+                     const std::uint8_t* dst, int count, platform::kitdevice::BlendMode blend);
+// The colour as a target pixel: 8-bit blue, green, red and alpha in memory order.
+std::uint32_t IKPixelBytes(const platform::kitdevice::Color4& color);
+
 // Copies the texels of channel 0 as bytes when the span reads them one to one; else declines.
 bool IKPassThroughRow(const platform::kitdevice::PixelSpan& span, std::uint8_t* dst,
                       platform::kitdevice::BlendMode blend);

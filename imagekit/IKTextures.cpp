@@ -60,20 +60,9 @@ void ComposePixels(const kd::PixelSpan& span, kd::Color4* out) {
 
 // 1:1 compositing at full opacity: the texels themselves, blended as bytes.
 bool ComposeRow(const kd::PixelSpan& span, std::uint8_t* dst, kd::BlendMode blend) {
-    const kd::TextureBinding& binding = (*span.textures)[0];
-    if (!binding.texture || blend == kd::BlendMode::Additive || span.constant<float>(0) != 1.0f)
+    if (span.constant<float>(0) != 1.0f)
         return false;
-    int x = 0;
-    int y = 0;
-    if (!kd::texelRun(*binding.texture, binding.sampler, span.u, span.v, span.du, span.dv,
-                      span.count, x, y))
-        return false;
-    const std::uint8_t* src = binding.texture->row(y) + std::size_t(x) * 4;
-    if (blend == kd::BlendMode::Disable)
-        std::memcpy(dst, src, std::size_t(span.count) * 4);
-    else
-        kd::blendRowSourceOver(dst, src, span.count);
-    return true;
+    return kd::drawTexelRow(span, 0, dst, blend);
 }
 
 void CopyToImage(const TDXRenderTexture& texture, QImage& dest) {

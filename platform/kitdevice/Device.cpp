@@ -1,5 +1,6 @@
 #include "platform/kitdevice/Device.h"
 
+#include "platform/kitdevice/VectorClones.h"
 #include "platform/render/Parallel.h"
 
 #include <algorithm>
@@ -13,6 +14,8 @@ namespace platform::kitdevice {
 namespace {
 
 constexpr int kSpanPixels = 256;
+// The width of the column tiles of a draw whose rows read across texture rows.
+constexpr int kAcrossTile = 64;
 
 struct ScreenVertex {
     double x = 0;
@@ -97,43 +100,39 @@ void narrowSpan(const Edge& edge, double yc, int& lo, int& hi) {
     }
 }
 
-const float* unitTable() {
-    static const auto table = [] {
-        std::array<float, 256> t{};
-        for (std::size_t i = 0; i < t.size(); ++i)
-            t[i] = float(i) / 255.0f;
-        return t;
-    }();
-    return table.data();
+// The blends as plain loops over channel values (byte / 255 is what the sampler's unit table
+// holds), so that each instruction set gets its own vectorised clone.
+TAVRIN_VECTOR_CLONES void storeSpan(std::uint8_t* __restrict dst, const Color4* __restrict src,
+                                    int count) {
+    for (int i = 0; i < count; ++i) {
+        dst[4 * i] = quantize(src[i].b);
+        dst[4 * i + 1] = quantize(src[i].g);
+        dst[4 * i + 2] = quantize(src[i].r);
+        dst[4 * i + 3] = quantize(src[i].a);
+    }
+}
+
+TAVRIN_VECTOR_CLONES void blendSpanOver(std::uint8_t* __restrict dst, const Color4* __restrict src,
+                                        int count, float keepScale) {
+    for (int i = 0; i < count; ++i) {
+        const float keep = 1.0f - src[i].a * keepScale;
+        dst[4 * i] = quantize(src[i].b + float(dst[4 * i]) / 255.0f * keep);
+        dst[4 * i + 1] = quantize(src[i].g + float(dst[4 * i + 1]) / 255.0f * keep);
+        dst[4 * i + 2] = quantize(src[i].r + float(dst[4 * i + 2]) / 255.0f * keep);
+        dst[4 * i + 3] = quantize(src[i].a + float(dst[4 * i + 3]) / 255.0f * keep);
+    }
 }
 
 void blendSpan(std::uint8_t* dst, const Color4* src, int count, BlendMode mode) {
-    const float* unit = unitTable();
     switch (mode) {
     case BlendMode::Disable:
-        for (int i = 0; i < count; ++i, dst += 4) {
-            dst[0] = quantize(src[i].b);
-            dst[1] = quantize(src[i].g);
-            dst[2] = quantize(src[i].r);
-            dst[3] = quantize(src[i].a);
-        }
+        storeSpan(dst, src, count);
         break;
     case BlendMode::Normal:
-        for (int i = 0; i < count; ++i, dst += 4) {
-            const float keep = 1.0f - src[i].a;
-            dst[0] = quantize(src[i].b + unit[dst[0]] * keep);
-            dst[1] = quantize(src[i].g + unit[dst[1]] * keep);
-            dst[2] = quantize(src[i].r + unit[dst[2]] * keep);
-            dst[3] = quantize(src[i].a + unit[dst[3]] * keep);
-        }
+        blendSpanOver(dst, src, count, 1.0f);
         break;
     case BlendMode::Additive:
-        for (int i = 0; i < count; ++i, dst += 4) {
-            dst[0] = quantize(src[i].b + unit[dst[0]]);
-            dst[1] = quantize(src[i].g + unit[dst[1]]);
-            dst[2] = quantize(src[i].r + unit[dst[2]]);
-            dst[3] = quantize(src[i].a + unit[dst[3]]);
-        }
+        blendSpanOver(dst, src, count, 0.0f);
         break;
     }
 }
@@ -167,12 +166,6 @@ std::uint32_t blendPixel(std::uint32_t d, std::uint32_t s) {
 // Eight pixels as 32 channel bytes, and widened to 16 bits a channel.
 using ChannelBytes = std::uint8_t __attribute__((vector_size(32)));
 using ChannelWords = std::uint16_t __attribute__((vector_size(64)));
-
-#if defined(__x86_64__)
-#define TAVRIN_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define TAVRIN_VECTOR_CLONES
-#endif
 
 // Blends whole groups of eight pixels and returns how many pixels it did: the same rounding and
 // saturation as blendPixel(), written on vectors so that each instruction set gets its own
@@ -278,11 +271,11 @@ PixelSpan spanAt(const Triangle& t, const DrawState& state, int x, int y, int co
     return span;
 }
 
-// The row function gets the whole run at once; what it declines goes through the pixel
-// function a span of colours at a time.
-void drawRow(const Triangle& t, const DrawState& state, int y) {
-    int lo = t.x0;
-    int hi = t.x1;
+// The row function gets the covered run of columns [from, to) at once; what it declines goes
+// through the pixel function a span of colours at a time.
+void drawRow(const Triangle& t, const DrawState& state, int y, int from, int to) {
+    int lo = std::max(t.x0, from);
+    int hi = std::min(t.x1, to);
     for (const Edge& edge : t.edges)
         narrowSpan(edge, y + 0.5, lo, hi);
     if (lo >= hi)
@@ -311,13 +304,19 @@ void drawTriangles(const std::vector<Triangle>& triangles, const DrawState& stat
         bounds.x0 = std::min(bounds.x0, t.x0);
         bounds.x1 = std::max(bounds.x1, t.x1);
     }
-    platform::render::parallelRows(bounds.y1 - bounds.y0, bounds.x1 - bounds.x0,
-                                   [&](int first, int last) {
-                                       for (int y = bounds.y0 + first; y < bounds.y0 + last; ++y)
-                                           for (const Triangle& t : triangles)
-                                               if (y >= t.y0 && y < t.y1)
-                                                   drawRow(t, state, y);
-                                   });
+    // A row that reads its texture across rows (a turned or sheared picture) touches a new
+    // cache line and page at almost every pixel; narrow tiles let the rows below reuse them.
+    const bool across = std::any_of(triangles.begin(), triangles.end(),
+                                    [](const Triangle& t) { return std::fabs(t.v.a) > 1e-7; });
+    const int tile = across ? kAcrossTile : bounds.x1 - bounds.x0;
+    platform::render::parallelRows(
+        bounds.y1 - bounds.y0, bounds.x1 - bounds.x0, [&](int first, int last) {
+            for (int x = bounds.x0; x < bounds.x1; x += tile)
+                for (int y = bounds.y0 + first; y < bounds.y0 + last; ++y)
+                    for (const Triangle& t : triangles)
+                        if (y >= t.y0 && y < t.y1)
+                            drawRow(t, state, y, x, std::min(x + tile, bounds.x1));
+        });
 }
 
 } // namespace
@@ -328,6 +327,17 @@ void blendRowSourceOver(std::uint8_t* dst, const std::uint8_t* src, int count) {
     const int vectorised = blendVectorised(d, s, count);
     for (int i = vectorised; i < count; ++i)
         d[i] = blendPixel(d[i], s[i]);
+}
+
+bool drawTexelRow(const PixelSpan& span, int slot, std::uint8_t* dst, BlendMode blend) {
+    const std::uint8_t* src = span.texels(slot);
+    if (!src || blend == BlendMode::Additive)
+        return false;
+    if (blend == BlendMode::Disable)
+        std::memcpy(dst, src, std::size_t(span.count) * 4);
+    else
+        blendRowSourceOver(dst, src, span.count);
+    return true;
 }
 
 Device& Device::shared() {

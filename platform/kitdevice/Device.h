@@ -16,6 +16,11 @@ enum class BlendMode : std::uint8_t { Disable, Normal, Additive };
 /// The same bytes as blending the colours in floating point and rounding.
 void blendRowSourceOver(std::uint8_t* dst, const std::uint8_t* src, int count);
 
+/// A row function's work for a program that shows the texture at `slot` as it is: when the
+/// span reads its texels one to one, draws them into `dst` with the blend (copied, or
+/// source-over) and returns true; false leaves the run to the pixel function.
+bool drawTexelRow(const PixelSpan& span, int slot, std::uint8_t* dst, BlendMode blend);
+
 struct Viewport {
     int x = 0;
     int y = 0;

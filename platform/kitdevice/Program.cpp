@@ -29,6 +29,15 @@ void PixelSpan::sample(int slot, Color4* out) const {
     sampleSpan(*binding.texture, binding.sampler, u, v, du, dv, count, out);
 }
 
+const std::uint8_t* PixelSpan::texels(int slot) const {
+    const TextureBinding& binding = (*textures)[std::size_t(slot)];
+    int x = 0;
+    int y = 0;
+    if (!binding.texture || !texelRun(*binding.texture, binding.sampler, u, v, du, dv, count, x, y))
+        return nullptr;
+    return binding.texture->row(y) + std::size_t(x) * 4;
+}
+
 void registerProgram(const std::string& name, ProgramCode code) {
     Registry& r = registry();
     const std::lock_guard guard(r.lock);

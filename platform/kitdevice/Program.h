@@ -42,6 +42,9 @@ struct PixelSpan {
 
     /// Samples the texture bound at `slot` along the span (transparent black when none).
     void sample(int slot, Color4* out) const;
+    /// The `count` texels the span reads one to one along a row of the texture at `slot`, as
+    /// the sampler would (see texelRun()); nullptr when there is no such run.
+    const std::uint8_t* texels(int slot) const;
     template <class T> T constant(int offset) const;
 };
 
@@ -52,9 +55,9 @@ using PixelFunction = void (*)(const PixelSpan& span, Color4* out);
 
 enum class BlendMode : std::uint8_t;
 
-/// Optionally draws a row's whole covered run straight into the target row `dst` (8-bit BGRA)
-/// with the blend mode, giving the same bytes as the pixel function and the blend would;
-/// returns false to leave the run to the pixel function.
+/// Optionally draws a row's covered run (whole, or a tile's part of it) straight into the target
+/// row `dst` (8-bit BGRA) with the blend mode, giving the same bytes as the pixel function and the
+/// blend would; returns false to leave the run to the pixel function.
 using RowFunction = bool (*)(const PixelSpan& span, std::uint8_t* dst, BlendMode blend);
 
 struct ProgramCode {

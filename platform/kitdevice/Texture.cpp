@@ -1,5 +1,6 @@
 #include "platform/kitdevice/Texture.h"
 
+#include "platform/kitdevice/VectorClones.h"
 #include "platform/render/Parallel.h"
 
 #include <algorithm>
@@ -43,8 +44,25 @@ Color4 texel(const Texture& texture, int x, int y, const std::array<float, 256>&
     return {unit[p[2]], unit[p[1]], unit[p[0]], unit[p[3]]};
 }
 
+// The loop of convertTexels(), cloned per instruction set (a clone cannot be exported).
+TAVRIN_VECTOR_CLONES void convertVectorised(const std::uint8_t* __restrict texels, int count,
+                                            Color4* __restrict out) {
+    for (int i = 0; i < count; ++i) {
+        out[i].r = float(texels[4 * i + 2]) / 255.0f;
+        out[i].g = float(texels[4 * i + 1]) / 255.0f;
+        out[i].b = float(texels[4 * i]) / 255.0f;
+        out[i].a = float(texels[4 * i + 3]) / 255.0f;
+    }
+}
+
 void pointSpan(const Texture& t, Address address, float u, float v, float du, float dv, int count,
                Color4* out) {
+    int x0 = 0;
+    int y0 = 0;
+    if (texelRun(t, {Filter::Point, address}, u, v, du, dv, count, x0, y0)) {
+        convertVectorised(t.row(y0) + std::size_t(x0) * 4, count, out);
+        return;
+    }
     const auto& unit = unitTable();
     const auto w = float(t.width());
     const auto h = float(t.height());
@@ -62,8 +80,31 @@ Color4 mix(const Color4& a, const Color4& b, float f) {
             a.a + (b.a - a.a) * f};
 }
 
-void linearSpan(const Texture& t, Address address, float u, float v, float du, float dv, int count,
-                Color4* out) {
+using Bytes4 = std::uint8_t __attribute__((vector_size(4)));
+using Floats4 = float __attribute__((vector_size(16)));
+
+// The texel at `p` as four channel values, in its byte order (b, g, r, a).
+Floats4 texelChannels(const std::uint8_t* p) {
+    Bytes4 bytes;
+    std::memcpy(&bytes, p, sizeof bytes);
+    return __builtin_convertvector(bytes, Floats4) / 255.0f;
+}
+
+// A bilinear sample whose four texels all lie inside the texture, read without address modes:
+// the general path's arithmetic, on the four channels at once.
+Color4 interiorSample(const Texture& t, int x0, int y0, float fx, float fy) {
+    const std::uint8_t* p = t.row(y0) + std::size_t(x0) * 4;
+    const std::uint8_t* q = p + t.pitch();
+    const Floats4 a = texelChannels(p);
+    const Floats4 top = a + (texelChannels(p + 4) - a) * fx;
+    const Floats4 d = texelChannels(q);
+    const Floats4 bottom = d + (texelChannels(q + 4) - d) * fx;
+    const Floats4 c = top + (bottom - top) * fy;
+    return {c[2], c[1], c[0], c[3]};
+}
+
+TAVRIN_VECTOR_CLONES void linearSpan(const Texture& t, Address address, float u, float v, float du,
+                                     float dv, int count, Color4* out) {
     const auto& unit = unitTable();
     const auto w = float(t.width());
     const auto h = float(t.height());
@@ -74,6 +115,10 @@ void linearSpan(const Texture& t, Address address, float u, float v, float du, f
         const float fy0 = std::floor(y);
         const int x0 = int(fx0);
         const int y0 = int(fy0);
+        if (x0 >= 0 && y0 >= 0 && x0 < t.width() - 1 && y0 < t.height() - 1) {
+            out[i] = interiorSample(t, x0, y0, x - fx0, y - fy0);
+            continue;
+        }
         const int xa = addressIndex(x0, t.width(), address);
         const int xb = addressIndex(x0 + 1, t.width(), address);
         const int ya = addressIndex(y0, t.height(), address);
@@ -136,6 +181,10 @@ void Texture::clear(const Color4& color) {
         for (int y = first + 1; y < last; ++y)
             std::memcpy(row(y), row(first), rowPixels * 4);
     });
+}
+
+void convertTexels(const std::uint8_t* texels, int count, Color4* out) {
+    convertVectorised(texels, count, out);
 }
 
 void sampleSpan(const Texture& texture, SamplerState sampler, float u, float v, float du, float dv,

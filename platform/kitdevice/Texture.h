@@ -66,12 +66,15 @@ void sampleSpan(const Texture& texture, SamplerState sampler, float u, float v, 
 bool texelRun(const Texture& texture, SamplerState sampler, float u, float v, float du, float dv,
               int count, int& x, int& y);
 
-/// An 8-bit channel value rounded from 0..1, clamped.
+/// `count` texels (8-bit BGRA) as colours, each channel byte / 255, as the samplers read them.
+void convertTexels(const std::uint8_t* texels, int count, Color4* out);
+
+/// An 8-bit channel value rounded from 0..1, clamped (NaN gives 0). Written without branches so
+/// that loops over it vectorise.
 inline std::uint8_t quantize(float value) {
     const float scaled = value * 255.0f + 0.5f;
-    if (!(scaled > 0.0f))
-        return 0;
-    return scaled >= 255.0f ? std::uint8_t(255) : std::uint8_t(scaled);
+    const float low = 0.0f < scaled ? scaled : 0.0f;
+    return std::uint8_t(int(low < 255.0f ? low : 255.0f));
 }
 
 } // namespace platform::kitdevice
