@@ -140,13 +140,13 @@ void TRScene::Paint() {
     if (!dc)
         return;
     const Matrix3x2 saved = dc->transform();
-    dc->clear(Surrounding);
-    if (!FProject)
+    if (!FProject) {
+        dc->clear(Surrounding);
         return;
+    }
     FollowSelection();
     mtransform = ViewTransform();
-    dc->setTransform(mtransform);
-    PaintCheckerboard();
+    PaintBackdrop(*dc);
     const BitmapPtr& target = dc->target();
     if (!FTargetProject || FTargetProject->pixelSize() != target->pixelSize())
         FTargetProject =
@@ -161,6 +161,34 @@ void TRScene::Paint() {
     }
     mtransform = ViewTransform();
     dc->setTransform(saved);
+}
+
+// The checkerboard is thousands of cells: it is painted again only when the view changed, and
+// copied in otherwise.
+void TRScene::PaintBackdrop(DeviceContext& dc) {
+    const BitmapPtr target = dc.target();
+    std::int32_t w = 0, h = 0;
+    FProject->GetProjectSize(w, h);
+    const TRBackdropKey key{target->pixelSize(), target->dpiX(), target->dpiY(), mtransform,
+                            QSize(w, h)};
+    if (!FBackdrop || key != FBackdropKey) {
+        FBackdrop = Bitmap::create(
+            key.Size, {target->alphaMode(), key.DpiX, key.DpiY, BitmapOptions::Target});
+        FBackdropKey = key;
+        if (!FBackdrop)
+            return;
+        dc.endDraw();
+        dc.setTarget(FBackdrop);
+        dc.beginDraw();
+        dc.clear(Surrounding);
+        dc.setTransform(mtransform);
+        PaintCheckerboard();
+        dc.endDraw();
+        dc.setTarget(target);
+        dc.beginDraw();
+    }
+    target->copyFromBitmap({0, 0}, *FBackdrop);
+    dc.setTransform(mtransform);
 }
 
 void TRScene::PaintCheckerboard() {

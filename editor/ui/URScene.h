@@ -72,6 +72,7 @@ private:
     // The selection tool shows the project's selected object.
     void FollowSelection();
     platform::render::Matrix3x2 ViewTransform() const;
+    void PaintBackdrop(platform::render::DeviceContext& dc);
     void PaintCheckerboard();
     void PaintProject();
     void PaintHelperLines();
@@ -91,6 +92,17 @@ private:
     // The dark cells of the checkerboard for the project size they were made for.
     platform::render::GeometryPtr FDarkGeometry;
     QSize FCheckerSize;
+    // The surrounding and the checkerboard as last painted, for the view they were painted in:
+    // they change only with the control's size, the zoom and the project's size.
+    struct TRBackdropKey {
+        platform::render::SizeU Size;
+        float DpiX = 0, DpiY = 0;
+        platform::render::Matrix3x2 View;
+        QSize Project;
+        bool operator==(const TRBackdropKey&) const = default;
+    };
+    platform::render::BitmapPtr FBackdrop;
+    TRBackdropKey FBackdropKey;
     platform::render::Matrix3x2 mtransform;
     TRSelectionTool FSelectionTool;
 

@@ -52,7 +52,9 @@ public:
     platform::render::BitmapPtr FMediaDrawing;
 
 protected:
-    TRSceneFamily SceneFamily() const override { return {false, true}; }
+    TRSceneFamily SceneFamily() const override {
+        return {.EffectOverImage = false, .WholePixelOffset = true};
+    }
 
 private:
     // What the pointer steps need: the track's state at media time `Time` and the positions

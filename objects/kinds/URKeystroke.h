@@ -66,7 +66,7 @@ public:
     TAudioReader* ClickReader() const { return FAudioReaderK.get(); }
 
 protected:
-    TRSceneFamily SceneFamily() const override { return {true, false, false}; }
+    TRSceneFamily SceneFamily() const override { return {}; }
 
 private:
     // The background's first colour when the background is on, else black.

@@ -11,7 +11,7 @@ public:
     void UpdateBitmap() override;
 
 protected:
-    TRSceneFamily SceneFamily() const override { return {true, false}; }
+    TRSceneFamily SceneFamily() const override { return {}; }
 
 private:
     // Fills `outline` (and lays the text over it, or cuts the glyphs out of the fill when the

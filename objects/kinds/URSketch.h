@@ -30,7 +30,7 @@ public:
     void UpdateBitmap() override;
 
 protected:
-    TRSceneFamily SceneFamily() const override { return {true, false, true}; }
+    TRSceneFamily SceneFamily() const override { return {.ShadowTurnsWithPlacement = true}; }
     // The group's flip, then its blur.
     platform::render::ImagePtr FamilySteps(platform::render::ImagePtr image, float w,
                                            float h) override;

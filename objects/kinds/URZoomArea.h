@@ -31,7 +31,9 @@ public:
     float EffectProgress() const;
 
 protected:
-    TRSceneFamily SceneFamily() const override { return {true, true, true}; }
+    TRSceneFamily SceneFamily() const override {
+        return {.WholePixelOffset = true, .WholePixelShadow = true};
+    }
     // The border laid over the magnified source.
     platform::render::ImagePtr FamilySteps(platform::render::ImagePtr image, float w,
                                            float h) override;

@@ -5,6 +5,7 @@
 #include "core/URProject.h"
 #include "core/URScenePaint.h"
 #include "graphics/URDX12Base.h"
+#include "graphics/URPropShadow.h"
 #include "objects/URObjectsRegistry.h"
 #include "objects/URPropPlacement.h"
 #include "objects/kinds/URKindsRegistry.h"
@@ -67,6 +68,18 @@ inline QImage Picture(int width, int height, const std::function<QRgb(int, int)>
         for (int x = 0; x < width; ++x)
             image.setPixel(x, y, f(x, y));
     return image;
+}
+
+// A shadow without blur at full opacity, `offset` px away at `angle` degrees (-90: to the right of
+// an upright object), in `color` (0x00BBGGRR).
+inline void HardShadow(TRObject& object, TColor color, float offset, float angle) {
+    auto* shadow = object.Get<TRPropShadow>(ptShadow, true);
+    shadow->SetChecked(true);
+    shadow->FColor = color;
+    shadow->FOpacity = 1;
+    shadow->FBlur = 0;
+    shadow->FOffset = offset;
+    shadow->FAngle = angle;
 }
 
 // The premultiplied pixel of a bitmap as 0xAARRGGBB.

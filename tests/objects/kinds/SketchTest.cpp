@@ -4,7 +4,9 @@
 // curve still drawing the whole outline, and the group's flip and blur on the scene.
 #include "core/UREasing.h"
 #include "core/URPropTransition.h"
+#include "objects/URPropShape.h"
 #include "objects/URPropSketch.h"
+#include "objects/kinds/URShape.h"
 #include "objects/kinds/URSketch.h"
 #include "tests/objects/kinds/KindsTestSupport.h"
 #include "tests/support/GoldenImage.h"
@@ -91,17 +93,18 @@ protected:
         return sketch.FBitmap ? sketch.FBitmap->image() : QImage();
     }
 
-    // The scene of 240 x 140 (origin at its centre) after painting `sketch` at `time`; a pixel
-    // (x, y) of the bitmap of a sketch at the centre lands on (x + 10, y + 10).
-    static QImage Scene(TRSketch& sketch, std::int32_t time) {
-        sketch.SetTimePosition(time);
+    // The scene of 240 x 140 (or `size`; origin at its centre) after painting `object` at
+    // `time`; a pixel (x, y) of the bitmap of the brackets at the centre lands on (x + 10, y + 10).
+    static QImage Scene(TRObject& object, std::int32_t time, SizeU size = {240, 140}) {
+        object.SetTimePosition(time);
         const BitmapPtr target =
-            Bitmap::create({240, 140}, {AlphaMode::Premultiplied, 96, 96, BitmapOptions::Target});
+            Bitmap::create(size, {AlphaMode::Premultiplied, 96, 96, BitmapOptions::Target});
         D2DContext->setTarget(target);
         D2DContext->beginDraw();
         D2DContext->clear({0, 0, 0, 0});
-        D2DContext->setTransform(Matrix3x2::translation(120, 70));
-        sketch.PaintOnScene(false, true);
+        D2DContext->setTransform(
+            Matrix3x2::translation(float(size.width / 2), float(size.height / 2)));
+        object.PaintOnScene(false, true);
         EXPECT_TRUE(D2DContext->endDraw());
         D2DContext->setTarget(nullptr);
         return target->image();
@@ -240,4 +243,52 @@ TEST_F(Sketch, FlipAndBlurOnTheScene) {
     scene = Scene(*sketch, 400);
     EXPECT_GT(qAlpha(scene.pixel(outside.x, outside.y)), 20);
     EXPECT_LT(qAlpha(scene.pixel(outside.x, outside.y)), 200);
+}
+
+// The sketch's shadow turns with the object (a positive Z rotation turns clockwise on screen),
+// keeping its place beside the object's own right side; a shape's stays to the screen's right.
+TEST_F(Sketch, ShadowTurnsWithTheObject) {
+    // A square outline of 100 x 100 stroked 10 px wide, at the centre of a 240 x 240 scene: its
+    // sides' strokes cover 65..75 and 165..175; their shadows lie 30 px further along.
+    auto sketch = Make<TRSketch>(otSketch);
+    Place(*sketch, {100, 100});
+    sketch->GetProperty(ptReflection, true)->SetChecked(false);
+    auto* group = Own<TRPropSketch>(*sketch, ptSketch);
+    group->FShapeName = QStringLiteral("Rectangle");
+    group->FRoundness = 0;
+    group->FThickness = 10;
+    HardShadow(*sketch, 0x0000FF, 30, -90); // red, to the right when upright
+    // 80 px from the centre: the middle of the shadow of the side facing that way.
+    const Arm right{200, 120}, down{120, 200}, left{40, 120}, up{120, 40};
+    const struct {
+        float rotation;
+        Arm shadowed;
+    } cases[] = {{0, right}, {90, down}, {-90, up}, {180, left}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "rotation " << c.rotation);
+        Own<TRPropPlacement>(*sketch, ptPlacement)->FRotationZ = c.rotation;
+        const QImage scene = Scene(*sketch, 100, {240, 240});
+        for (const Arm& a : {right, down, left, up})
+            if (a.x == c.shadowed.x && a.y == c.shadowed.y)
+                EXPECT_TRUE(Near(scene.pixel(a.x, a.y), 0xFFFF0000)) << a.x << ", " << a.y;
+            else
+                EXPECT_EQ(qAlpha(scene.pixel(a.x, a.y)), 0) << a.x << ", " << a.y;
+        // The outline itself lies over its shadow.
+        EXPECT_EQ(scene.pixel(170, 120), 0xFFFFFFFFu);
+        EXPECT_EQ(scene.pixel(120, 170), 0xFFFFFFFFu);
+    }
+    // A filled square of the same size turned a quarter: its shadow, 100..200 wide, still
+    // falls to the right of the screen, and none below the square's bottom at 170.
+    auto shape = Make<TRShape>(otShape);
+    Place(*shape, {100, 100});
+    for (TRPropertyType off : {ptBackgroundBorder, ptReflection})
+        shape->GetProperty(off, true)->SetChecked(false);
+    auto* outline = Own<TRPropShape>(*shape, ptShape);
+    outline->FShapeName = QStringLiteral("Rectangle");
+    outline->FRoundness = 0;
+    HardShadow(*shape, 0x0000FF, 30, -90);
+    Own<TRPropPlacement>(*shape, ptPlacement)->FRotationZ = 90;
+    const QImage scene = Scene(*shape, 100, {240, 240});
+    EXPECT_TRUE(Near(scene.pixel(185, 120), 0xFFFF0000));
+    EXPECT_EQ(qAlpha(scene.pixel(120, 185)), 0);
 }

@@ -352,3 +352,32 @@ TEST_F(ZoomArea, TheSelectedAreaOutlinesItsSourceWhileTheEditorStandsStill) {
     SetScenePlaying(true);
     EXPECT_EQ(Frame().pixel(89, 50), Ramp(89, 50));
 }
+
+// The area's shadow keeps its direction on screen when the area turns, and lies on the same
+// whole pixels as the area. A hard red shadow 15 px to the right; the frame's background shows
+// at (5, 5), far from everything.
+TEST_F(ZoomArea, ItsShadowNeitherTurnsNorLeavesTheWholePixels) {
+    const struct {
+        QSizeF size;
+        float rotation;
+        QPoint shadowed, clear;
+    } cases[] = {
+        // Upright 20 x 40 over x 150..170, y 55..95: the shadow covers x 165..185; nothing
+        // falls below it.
+        {{40, 20}, 90, {180, 75}, {160, 97}},
+        // 41 x 21 drawn from (140, 65): the shadow's last column is 195, whole.
+        {{41, 21}, 0, {195, 75}, {196, 75}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "rotation " << c.rotation);
+        while (!project_->Objects().empty())
+            project_->DeleteObject(project_->Objects().front().get());
+        TRZoomArea& area = AddZoom({60, 25}, 2, 0, 0);
+        Place(area, c.size, {60, 25});
+        Own<TRPropPlacement>(area, ptPlacement)->FRotationZ = c.rotation;
+        HardShadow(area, 0x0000FF, 15, -90);
+        const QImage frame = Frame();
+        EXPECT_TRUE(Near(frame.pixel(c.shadowed.x(), c.shadowed.y()), 0xFFFF0000));
+        EXPECT_EQ(frame.pixel(c.clear.x(), c.clear.y()), frame.pixel(5, 5));
+    }
+}
