@@ -159,6 +159,14 @@ QString ChatAddress() {
     return VendorBaseAddress() + "/chat";
 }
 
+QString HelpAddress() {
+    return VendorBaseAddress() + "/help";
+}
+
+QString HowToAddress() {
+    return VendorBaseAddress() + "/how-to";
+}
+
 QString StripUserPaths(const QString& text) {
     // From the separator that starts a path to the last separator of that path.
     static const QRegularExpression folders("/(?:[^/]*/)*");

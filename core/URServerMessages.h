@@ -34,6 +34,9 @@ QString TroubleshootingAddress();
 // The vendor's home page (the About box's link) and its live chat page.
 QString HomeAddress();
 QString ChatAddress();
+// The vendor's online help and how-to pages.
+QString HelpAddress();
+QString HowToAddress();
 
 // The query of a status: "?version=…&os=…&status=…", each value percent-encoded.
 QString ServerQuery(const QString& status);

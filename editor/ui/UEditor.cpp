@@ -225,7 +225,7 @@ void TEditor::CreateMenus() {
         connect(action, &QAction::triggered, this, [this, slot] { ClickProject(slot); });
         FProjectActions[slot] = action;
     }
-    Placeholder(FMenus[7], "About Tavrin");
+    CreateDialogActions();
 }
 
 void TEditor::CreateTitleTabs() {

@@ -7,6 +7,7 @@
 // their menu items disabled.
 
 #include "core/UREditorServices.h"
+#include "editor/ui/URDeviceReport.h"
 #include "editor/ui/URTimeline.h"
 
 #include <QMainWindow>
@@ -34,6 +35,7 @@ class TRObject;
 class TRObjectInspector;
 class TRProject;
 class TRScene;
+class TRTiming;
 
 // Pixels per second of the timeline zoom levels 1..20 (index 0 unused).
 inline constexpr std::array<std::int32_t, 21> TimelineZoomLevels = {
@@ -139,6 +141,9 @@ public:
     // The project or folder the open-project timer chose last.
     QString OpenedProject;
 
+    // Where the capture-device report (Ctrl+Shift+D) takes its sections from.
+    TRDeviceReportSources DeviceReportSources;
+
 Q_SIGNALS:
     void openProjectRequested(const QString& path);
 
@@ -174,6 +179,14 @@ private:
     void TimelinePanelResize();
     void TimerOpenProjectTimer();
     void FormClose();
+    // ---- dialog commands (UEditorDialogs.cpp) ----
+    void CreateDialogActions();
+    // The object Timing works on: a selected timeline object without a multi-selection.
+    TRObject* TimingObject() const;
+    void UpdateDialogActions();
+    void TimingClick();
+    void PreferencesClick();
+    void AboutClick();
 
     std::unique_ptr<TServices> FServices;
     std::array<std::unique_ptr<TRProject>, SlotCount + 1> Projects;
@@ -209,6 +222,8 @@ private:
     TRObjectInspector* FInspector;
     QWidget* panelIntro;
     QMenu* pmEase;
+    // Made on first use and kept.
+    TRTiming* FTiming = nullptr;
     // Set while the program moves a scroll bar, so its handler ignores the move.
     bool FScrollGuard = false;
     std::unique_ptr<TRTimelineHost> FTimelineHost;

@@ -172,6 +172,9 @@ QWidget* TRRecorder::buildTitleStrip() {
     for (QToolButton* b : {titleSettings, titleAlignment, minimize, closeButton})
         b->setIconSize(QSize(16, 16));
     connect(minimize, &QToolButton::clicked, this, [this] { showMinimized(); });
+    // The docking glyph spans the button: it is drawn to the button's size.
+    titleAlignment->setIconSize(QSize(TitleHeight - 2, TitleHeight - 2));
+    buildAlignmentMenu();
     connect(closeButton, &QToolButton::clicked, this, [this] { reject(); });
     row->addWidget(titleIcon);
     row->addWidget(titleText, 1);
@@ -399,6 +402,7 @@ void TRRecorder::placeFrame() {
     }
     frame->ForceVisibleOnScreen();
     frame->SourceButton()->setMenu(PopupMenuScreen);
+    showAlignment();
     const TRRectI toolbar = SettingsRecord.RecorderRect;
     if (!(toolbar == TRRectI{0, 0, 0, 0}))
         move(toolbar.Left, toolbar.Top);

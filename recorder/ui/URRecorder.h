@@ -83,6 +83,8 @@ public:
     QMenu* CameraMenu() const { return PopupMenuCamera; }
     QMenu* MicMenu() const { return PopupMenuMic; }
     QMenu* SoundMenu() const { return PopupMenuSC; }
+    QMenu* AlignmentMenu() const { return PopupMenuAlignment; }
+    QToolButton* AlignmentButton() const { return titleAlignment; }
     QString SizeText() const;
     QString TimeText() const;
     int SizeAlpha() const { return FSizeAlpha; }
@@ -152,6 +154,9 @@ private:
     void micChosen(QAction* action);
     void soundChosen(QAction* action);
     void unselectFullScreen();
+    void buildAlignmentMenu();
+    // Ticks the item of the stored docking choice and shows it on the title-bar button.
+    void showAlignment();
 
     QStackedWidget* pageViewer = nullptr;
     QWidget *pageStart = nullptr, *pageCountDown = nullptr, *pageRecord = nullptr;
@@ -163,7 +168,7 @@ private:
                   *btnSound = nullptr;
     QToolButton *btnTimer = nullptr, *btnRec = nullptr, *btnPause = nullptr, *btnStop = nullptr;
     QMenu *PopupMenuScreen = nullptr, *PopupMenuCamera = nullptr, *PopupMenuMic = nullptr,
-          *PopupMenuSC = nullptr, *PopupMenuTimer = nullptr;
+          *PopupMenuSC = nullptr, *PopupMenuTimer = nullptr, *PopupMenuAlignment = nullptr;
     QAction* micMute = nullptr;
     TRCountdownDial* progress = nullptr;
     QLabel* lbHotkeys = nullptr;

@@ -3,6 +3,8 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QImage>
+#include <QSize>
 
 enum class TRRecorderIcon : char16_t {
     Screen = 0xe30c,
@@ -25,3 +27,10 @@ enum class TRRecorderIcon : char16_t {
 };
 
 QIcon RecorderIcon(TRRecorderIcon icon, const QColor& color = QColor(0xE6, 0xE8, 0xEB));
+
+// The tool bar's docking choice as the title bar shows it: a small outlined rectangle with a
+// 3-px bar where the tool bar docks (0 none, 1 auto, 2 top, 3 bottom, 4 left, 5 right), in
+// `size` pixels; white while the pointer is over the button.
+QIcon AlignmentIcon(int alignment, QSize size);
+// The glyph itself, drawn in `color`.
+QImage AlignmentGlyph(int alignment, QSize size, const QColor& color);

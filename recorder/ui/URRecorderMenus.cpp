@@ -1,17 +1,19 @@
-// The recorder tool bar's source menus: what the screen, camera, microphone and system-sound
-// menus offer, built from the devices and the settings, and what their items do.
+// The recorder tool bar's source menus and its docking menu: what the screen, camera, microphone
+// and system-sound menus offer, built from the devices and the settings, and what their items do.
 
 #include "core/URFrameRates.h"
 #include "core/URPropProjectSize.h"
 #include "recorder/URRecordingRun.h"
 #include "recorder/ui/URRecordWindow.h"
 #include "recorder/ui/URRecorder.h"
+#include "recorder/ui/URRecorderIcons.h"
 #include "recorder/ui/URRecorderWidgets.h"
 
 #include <QActionGroup>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QToolButton>
 #include <algorithm>
 
 namespace {
@@ -434,4 +436,38 @@ void TRRecorder::soundChosen(QAction* action) {
         btnSound->setChecked(true);
     }
     UpdateCaption();
+}
+
+void TRRecorder::buildAlignmentMenu() {
+    PopupMenuAlignment = new QMenu(titleAlignment);
+    auto* group = new QActionGroup(PopupMenuAlignment);
+    const std::pair<const char*, int> items[] = {{"None", 0}, {"Auto", 1},   {"-", 1000},
+                                                 {"Top", 2},  {"Bottom", 3}, {"Left", 4},
+                                                 {"Right", 5}};
+    for (const auto& [caption, tag] : items) {
+        if (tag == 1000) {
+            PopupMenuAlignment->addSeparator();
+            continue;
+        }
+        QAction* action = PopupMenuAlignment->addAction(caption);
+        action->setData(tag);
+        action->setCheckable(true);
+        group->addAction(action);
+    }
+    connect(PopupMenuAlignment, &QMenu::triggered, this, [this](QAction* action) {
+        SettingsRecord.ToolbarAlignment = action->data().toInt();
+        showAlignment();
+    });
+    connect(titleAlignment, &QToolButton::clicked, this, [this] {
+        PopupMenuAlignment->popup(titleAlignment->mapToGlobal(titleAlignment->rect().bottomLeft()));
+    });
+    showAlignment();
+}
+
+void TRRecorder::showAlignment() {
+    for (QAction* action : PopupMenuAlignment->actions())
+        action->setChecked(!action->isSeparator() &&
+                           action->data().toInt() == SettingsRecord.ToolbarAlignment);
+    titleAlignment->setIcon(
+        AlignmentIcon(SettingsRecord.ToolbarAlignment, titleAlignment->iconSize()));
 }

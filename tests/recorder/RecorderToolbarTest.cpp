@@ -1,5 +1,6 @@
-// The recorder tool bar on fake devices and recording engines: its menus, the page flow of a
-// run, what it writes into the settings, and the stops by time limit and by full disk.
+// The recorder tool bar on fake devices and recording engines: its menus (sources and docking), the
+// page flow of a run, what it writes into the settings, and the stops by time limit and by full
+// disk.
 
 #include "FakeEngines.h"
 #include "core/ui/URMessageBox.h"
@@ -7,6 +8,7 @@
 #include "recorder/URRecordingRun.h"
 #include "recorder/ui/URRecordWindow.h"
 #include "recorder/ui/URRecorder.h"
+#include "recorder/ui/URRecorderIcons.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -196,6 +198,52 @@ TEST_F(RecorderToolbarTest, ScreenMenuOffersAreasAndCaptureOptions) {
     EXPECT_EQ(SettingsRecord.FullScreen, 0);
     EXPECT_EQ(recorder->Frame()->GetCaptureRect().size(), QSize(1920, 1080));
     EXPECT_TRUE(recorder->ScreenButton()->isChecked());
+}
+
+TEST_F(RecorderToolbarTest, TheAlignmentMenuTicksAndStoresTheDockingSide) {
+    QMenu* menu = recorder->AlignmentMenu();
+    EXPECT_EQ(captions(menu), (QStringList{"None", "Auto", "-", "Top", "Bottom", "Left", "Right"}));
+    const auto ticked = [menu] {
+        QStringList on;
+        for (QAction* a : menu->actions())
+            if (a->isChecked())
+                on << a->text();
+        return on;
+    };
+    SettingsRecord.ToolbarAlignment = 3;
+    QStringList atStart;
+    run(false, {[&] {
+                    atStart = ticked();
+                    if (const QString folder = qEnvironmentVariable("TAVRIN_GALLERY_DIR");
+                        !folder.isEmpty())
+                        recorder->grab().save(folder + "/recorder_alignment_bottom.png");
+                },
+                [this] { QMetaObject::invokeMethod(recorder.get(), "reject"); }});
+    EXPECT_EQ(atStart, QStringList{"Bottom"});
+    Q_EMIT menu->triggered(item(menu, "Left"));
+    EXPECT_EQ(SettingsRecord.ToolbarAlignment, 4);
+    EXPECT_EQ(ticked(), QStringList{"Left"});
+    EXPECT_FALSE(recorder->AlignmentButton()->icon().isNull());
+}
+
+TEST(RecorderAlignmentGlyph, TheBarShowsTheDockingSide) {
+    // A 24-px glyph: the 7 x 7 outline at (8, 8), a bar 4 wide and 3 high.
+    const QPoint inBar[] = {
+        {13, 10}, // none: from the middle of the outline
+        {10, 13}, // auto: inside along the bottom
+        {9, 5},   // top: above the outline
+        {9, 17},  // bottom: below it
+        {4, 13},  // left: beside its lower part
+        {17, 13}, // right
+    };
+    for (int alignment = 0; alignment < 6; ++alignment) {
+        const QImage glyph = AlignmentGlyph(alignment, QSize(24, 24), Qt::white);
+        EXPECT_EQ(glyph.pixel(8, 8), qRgb(255, 255, 255)) << "the outline's corner";
+        EXPECT_EQ(glyph.pixel(14, 14), qRgb(255, 255, 255)) << "the opposite corner";
+        for (int other = 0; other < 6; ++other)
+            EXPECT_EQ(qAlpha(glyph.pixel(inBar[other])), other == alignment ? 255 : 0)
+                << alignment << " probed at " << other;
+    }
 }
 
 TEST_F(RecorderToolbarTest, ClosingInTheCountdownDeletesExactlyTheRunsFiles) {

@@ -1,10 +1,11 @@
-// The editor's dialogs in the dark style on the X server, kept with TAVRIN_GALLERY_DIR for
-// looking at; each must be dark and show its controls.
+// The editor's dialogs (and the waiting form of the device report) in the dark style on the X
+// server, kept with TAVRIN_GALLERY_DIR for looking at; each must be dark and show its controls.
 #include "core/UREditorServices.h"
 #include "core/URObject.h"
 #include "core/URProject.h"
 #include "core/URSettings.h"
 #include "core/URUtils.h"
+#include "core/ui/URWaiting.h"
 #include "editor/ui/UAbout.h"
 #include "editor/ui/UPreferencesForm.h"
 #include "editor/ui/URPasteProperties.h"
@@ -101,6 +102,14 @@ TEST_F(DialogShot, Preferences) {
     TPreferencesForm dialog;
     dialog.Load();
     Look(dialog, "dialog_preferences.png");
+}
+
+TEST_F(DialogShot, DeviceReportScanning) {
+    TRWaiting waiting;
+    waiting.Execute();
+    waiting.UpdateInfo("Scanning...");
+    EXPECT_EQ(waiting.info(), "Scanning...");
+    Look(waiting, "dialog_device_report_scanning.png");
 }
 
 TEST_F(DialogShot, About) {

@@ -172,6 +172,17 @@ TEST_F(CaptureFrameTest, FirstPlacementOnASecondMonitor) {
     EXPECT_EQ(frame.captureRect, frame.geometry());
 }
 
+TEST_F(CaptureFrameTest, AnAreaNarrowerThanThePanelWidensToHoldIt) {
+    // The window is never narrower than the size panel's right edge (10 + 330) and a 16-px
+    // margin, nor lower than the panel's bottom (10 + 41) and the margin: 356 x 67 with the
+    // border, a capture area of at least 354 x 65.
+    TrecordWindow frame;
+    frame.SetCaptureBoundsRect(QRect(40, 30, 320, 40));
+    EXPECT_EQ(frame.GetCaptureRect(), QRect(40, 30, 354, 65));
+    frame.SetCaptureBoundsRect(QRect(40, 30, 354, 240));
+    EXPECT_EQ(frame.GetCaptureRect(), QRect(40, 30, 354, 240));
+}
+
 TEST_F(CaptureFrameTest, FitsToAnotherWindowAndResizesIt) {
     ForeignWindow target(QRect(1200, 600, 500, 320), "Tavrin fit target");
     TrecordWindow frame;
