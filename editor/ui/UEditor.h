@@ -122,6 +122,7 @@ public:
     // of the open projects.
     QString GetNewProjectName() const;
     // The File menu's commands; Save and Save As return whether the project was saved.
+    void NewProjectCommand();
     void OpenProjectCommand();
     bool SaveCommand();
     bool SaveAsCommand();

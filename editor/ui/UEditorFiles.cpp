@@ -257,6 +257,28 @@ QString TEditor::GetNewProjectName() const {
     return number == 0 ? NewProjectBase : NewProjectBase + " " + QString::number(number);
 }
 
+void TEditor::NewProjectCommand() {
+    if (!FreeSlot())
+        return;
+    Stop();
+    panelIntro->hide();
+    QString name = GetNewProjectName();
+    int width = 1280;
+    int height = 720;
+    if (RunDimmed(this,
+                  [&] { return EditorDialogs().NewBlankProject(this, name, width, height); })) {
+        auto project = std::make_unique<TRProject>();
+        project->SetProjectSize(width, height);
+        project->SetProjectOriginalSize(width, height);
+        // A name of nothing but characters a file cannot hold falls back to a numbered one.
+        project->SetObjectName(name.isEmpty() ? GetNewProjectName() : name);
+        project->InterfaceOptions.DesignScale = ComputeDesignScale(width, height);
+        project->SetModified(true);
+        ClickProject(AddProject(std::move(project)));
+    }
+    ShowIntroWhenIdle();
+}
+
 void TEditor::OpenProjectCommand() {
     Stop();
     if (!FreeSlot())
@@ -323,8 +345,10 @@ void TEditor::CreateFileActions() {
     };
     const auto slotFree = [this] { return FreeSlot() != 0; };
     const auto projectActive = [this] { return ActiveProject != nullptr; };
-    // New Blank, New Screen Recording and New Video arrive with their dialogs and the recorder.
-    for (const char* caption : {"&New Blank", "N&ew Screen Recording", "Ne&w Video"})
+    QAction* newBlank =
+        add("actNewProject", "&New Blank", "Ctrl+N", [this] { NewProjectCommand(); });
+    // New Screen Recording and New Video arrive with the recorder's commands.
+    for (const char* caption : {"N&ew Screen Recording", "Ne&w Video"})
         menu->addAction(caption)->setEnabled(false);
     menu->addSeparator();
     QAction* open = add("actOpenProject", "&Open", "Ctrl+O", [this] { OpenProjectCommand(); });
@@ -340,6 +364,7 @@ void TEditor::CreateFileActions() {
     menu->addSeparator();
     add("actExit", "E&xit", "", [this] { ExitCommand(); });
     FFileRules = {
+        {newBlank, slotFree},
         {open, slotFree},
         {recent, [=, this] { return slotFree() && !FRecentMenu->isEmpty(); }},
         {save, projectActive},

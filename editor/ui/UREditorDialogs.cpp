@@ -2,6 +2,7 @@
 
 #include "core/ui/URMessageBox.h"
 #include "core/ui/URProgress.h"
+#include "editor/ui/UNewBlankProject.h"
 #include "platform/system/DiskSpace.h"
 
 #include <QFileDialog>
@@ -41,6 +42,11 @@ bool TREditorDialogs::Progress(const QString& action, const std::function<void()
     TrProgressForm& form = shared ? *shared : *own;
     form.Execute(action, work);
     return form.Canceled;
+}
+
+bool TREditorDialogs::NewBlankProject(QWidget* parent, QString& name, int& width, int& height) {
+    Tnewblankproject dialog(parent);
+    return dialog.Execute(name, width, height);
 }
 
 std::int64_t TREditorDialogs::FreeDiskSpace(const QString& path) {

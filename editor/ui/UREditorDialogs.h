@@ -19,6 +19,8 @@ public:
     virtual QString SaveFileName(QWidget* parent, const QString& file, const QString& filter);
     // Runs `work` under the progress form captioned `action`; true when the user cancelled.
     virtual bool Progress(const QString& action, const std::function<void()>& work);
+    // The New Blank Project dialog: true after Create, with the name, width and height chosen.
+    virtual bool NewBlankProject(QWidget* parent, QString& name, int& width, int& height);
     // Bytes still free on the file system of `path`; -1 when unknown.
     virtual std::int64_t FreeDiskSpace(const QString& path);
 };

@@ -51,6 +51,13 @@ public:
         return Cancel;
     }
     std::int64_t FreeDiskSpace(const QString&) override { return Free; }
+    bool NewBlankProject(QWidget*, QString& name, int& width, int& height) override {
+        Offered = name;
+        name = NewName;
+        width = NewWidth;
+        height = NewHeight;
+        return Create;
+    }
 
     std::deque<int> Answers;
     QStringList Messages;
@@ -60,6 +67,11 @@ public:
     QString SaveAnswer;
     bool Cancel = false;
     std::int64_t Free = -1;
+    QString Offered;
+    QString NewName;
+    int NewWidth = 0;
+    int NewHeight = 0;
+    bool Create = true;
 };
 
 class EditorFiles : public testing::Test {
@@ -278,6 +290,45 @@ TEST_F(EditorFiles, NewProjectNamesSkipUsedNumbers) {
     }
 }
 
+TEST_F(EditorFiles, NewBlankTakesTheChosenSizeAndANumberedNameForAnEmptyOne) {
+    const struct {
+        const char* Name;
+        QString Typed;
+        bool Create;
+        QString Expected;
+    } cases[] = {
+        {"named", "Tutorial", true, "Tutorial"},
+        // The dialog cleans a name of only invalid characters down to nothing.
+        {"emptied", "", true, "Untitled Project"},
+        {"cancelled", "Never", false, ""},
+    };
+    for (const auto& run : cases) {
+        SCOPED_TRACE(run.Name);
+        dialogs_.NewName = run.Typed;
+        dialogs_.NewWidth = 1080;
+        dialogs_.NewHeight = 1920;
+        dialogs_.Create = run.Create;
+        editor_->NewProjectCommand();
+        EXPECT_EQ(dialogs_.Offered, "Untitled Project");
+        if (!run.Create) {
+            EXPECT_EQ(editor_->ActiveProject, nullptr);
+            EXPECT_TRUE(editor_->IntroPanel()->isVisibleTo(editor_.get()));
+            continue;
+        }
+        ASSERT_NE(editor_->ActiveProject, nullptr);
+        EXPECT_EQ(editor_->ActiveProject->ObjectName(), run.Expected);
+        std::int32_t width = 0, height = 0;
+        editor_->ActiveProject->GetProjectSize(width, height);
+        EXPECT_EQ(width, 1080);
+        EXPECT_EQ(height, 1920);
+        EXPECT_TRUE(editor_->ActiveProject->Modified());
+        EXPECT_FLOAT_EQ(editor_->ActiveProject->InterfaceOptions.DesignScale,
+                        editor_->ComputeDesignScale(1080, 1920));
+        editor_->ActiveProject->SetModified(false);
+        editor_->CloseActiveProject();
+    }
+}
+
 TEST_F(EditorFiles, FileMenuRulesFollowTheSlots) {
     const auto action = [&](const char* name) {
         return editor_->Menu(0)->findChild<QAction*>(name);
@@ -287,6 +338,7 @@ TEST_F(EditorFiles, FileMenuRulesFollowTheSlots) {
         QAction* found = action(name);
         return found && found->isEnabled();
     };
+    EXPECT_EQ(action("actNewProject")->shortcut(), QKeySequence("Ctrl+N"));
     EXPECT_EQ(action("actOpenProject")->shortcut(), QKeySequence("Ctrl+O"));
     EXPECT_EQ(action("actSaveProject")->shortcut(), QKeySequence("Ctrl+S"));
     EXPECT_EQ(action("actClose")->shortcut(), QKeySequence("Ctrl+W"));
@@ -297,6 +349,7 @@ TEST_F(EditorFiles, FileMenuRulesFollowTheSlots) {
     for (int i = 0; i < TEditor::SlotCount; ++i)
         New(QString("P%1").arg(i));
     EXPECT_FALSE(enabled("actOpenProject"));
+    EXPECT_FALSE(enabled("actNewProject"));
     EXPECT_TRUE(enabled("actSaveAs"));
     EXPECT_TRUE(enabled("actExit"));
     // Open with all slots filled does nothing, not even the dialog.
