@@ -57,8 +57,9 @@ Tnewblankproject::Tnewblankproject(QWidget* parent)
     layout->addLayout(form);
     layout->addLayout(buttons);
     connect(cbpresets, &QComboBox::currentIndexChanged, this, &Tnewblankproject::PresetsChange);
-    connect(edName, &QLineEdit::editingFinished, this,
-            [this] { edName->setText(ReplaceInvalidFileNameChars(edName->text())); });
+    // The line edit is its own context: it may finish editing while the dialog is destroyed.
+    connect(edName, &QLineEdit::editingFinished, edName,
+            [edit = edName] { edit->setText(ReplaceInvalidFileNameChars(edit->text())); });
     connect(btnCreate, &QPushButton::clicked, this, [this] {
         Tag = 1;
         accept();

@@ -1,10 +1,12 @@
-// The player bar stopped and playing, the playback-speed menu and the File menu on the X server.
+// The player bar stopped and playing, the playback-speed menu, the File menu and the New Blank
+// Project dialog on the X server.
 // The pictures are kept with TAVRIN_GALLERY_DIR for looking at; the test checks that the play
-// button shows the highlight colour only while playing and that the menus are dark.
+// button shows the highlight colour only while playing and that the menus and the dialog are dark.
 #include "core/URProject.h"
 #include "core/URSettings.h"
 #include "core/ui/URStyle.h"
 #include "editor/ui/UEditor.h"
+#include "editor/ui/UNewBlankProject.h"
 #include "objects/URObjectsRegistry.h"
 #include "tests/support/StyleScope.h"
 
@@ -76,6 +78,14 @@ TEST(PlayControlShot, PlayerBarAndMenus) {
         EXPECT_LT(MeanGray(shot), 110.0);
         menu->hide();
     }
+
+    Tnewblankproject dialog(&editor);
+    dialog.Load("Untitled Project 2", 1280, 720);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    const QImage shot = dialog.grab().toImage();
+    Keep(shot, "new_blank_project.png");
+    EXPECT_LT(MeanGray(shot), 110.0);
 }
 
 } // namespace
