@@ -242,6 +242,10 @@ int main(int argc, char** argv) {
     SplashScreen = nullptr;
     splash.reset();
 
+    QObject::connect(Editor, &TEditor::openProjectRequested, Editor, [](const QString& path) {
+        Editor->ProjectToOpen = path;
+        Editor->OpenProject();
+    });
     Editor->EnableProjectOpening(IsProjectArgument(arguments) ? arguments.first() : QString(),
                                  FindRecoveryFolder());
     SaveLastStep(SettingsRecord, nullptr, StartRunStep(arguments));

@@ -68,6 +68,8 @@ const std::map<int, TGlyph>& Glyphs() {
         {GlyphSave, {0xe161, nullptr}},
         {GlyphRecord, {0xe061, nullptr}},
         {GlyphAddKeyframe, {0xe145, nullptr}},
+        {GlyphStop, {0xe047, nullptr}},
+        {GlyphVolumeOff, {0xe04f, nullptr}},
         {GlyphFixedDuration, {0xe897, nullptr}},
         {GlyphFreeDuration, {0xe898, nullptr}},
         {GlyphExtendLeft, {0xe5dc, nullptr}},

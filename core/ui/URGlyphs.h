@@ -59,6 +59,8 @@ enum TRGlyphIndex : int {
     GlyphSave,
     GlyphRecord,
     GlyphAddKeyframe,
+    GlyphStop,
+    GlyphVolumeOff,
     // The timing dialog: fixed duration (pressed and released) and the four time buttons.
     GlyphFixedDuration = 193,
     GlyphFreeDuration = 295,

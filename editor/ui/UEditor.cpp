@@ -105,7 +105,10 @@ public:
     void SetSelectedObject(TRObject* object, bool unselect) override {
         FEditor.SetSelectedObject(object, unselect);
     }
-    bool Playing() const override { return FEditor.Timeline.MovingPlayhead(); }
+    bool Playing() const override {
+        return FEditor.Player->Running() || FEditor.Timeline.MovingPlayhead();
+    }
+    void Stop() override { FEditor.Stop(); }
     void ExportCaptions() override { FEditor.ExportCaptions(); }
     void DeleteCaptions() override { FEditor.DeleteCaptions(); }
     void SelectionFollow(TRObject* object) override {
@@ -156,6 +159,7 @@ TEditor::TEditor(QWidget* parent)
         SplashScreen->SetProgress(20, "Creating the canvas");
     CreatePanels(FClient);
     CreateViewControls();
+    CreatePlayControls();
     CreateMenus();
     CreateTitleTabs();
     if (SplashScreen)
@@ -177,6 +181,7 @@ TEditor::TEditor(QWidget* parent)
 }
 
 TEditor::~TEditor() {
+    DestroyPlayControls();
     InstallEditorServices(nullptr);
     ActiveProject = nullptr;
     delete FInspector;
@@ -191,9 +196,7 @@ void TEditor::CreateMenus() {
     for (int i = 0; i < 8; ++i)
         FMenus[i] = ActionMainMenuBar->addMenu(captions[i]);
     // The commands arrive with the command set; until then their items stay disabled.
-    for (const char* caption : {"New Blank Project...", "Open Project...", "Save Project",
-                                "Save Project As...", "Close Project"})
-        Placeholder(FMenus[0], caption);
+    CreateFileActions();
     for (const char* caption : {"Undo", "Redo", "Cut", "Copy", "Paste", "Delete"})
         Placeholder(FMenus[1], caption);
     for (const char* caption : {"Shape", "Text", "Image...", "Video...", "Audio..."})
@@ -244,7 +247,7 @@ void TEditor::CreateTitleTabs() {
         FTabs->addTab(QString());
     connect(FTabs, &QTabBar::tabBarClicked, this, &TEditor::TabClick);
     FCloseButton = BarButton(GlyphClose, "btnCloseProject", "Close Active Project", FTitleTabs);
-    FCloseButton->setEnabled(false); // closing arrives with the project flows
+    connect(FCloseButton, &QToolButton::clicked, this, [this] { CloseActiveProject(); });
 }
 
 void TEditor::CreatePanels(QWidget* client) {
@@ -284,8 +287,7 @@ void TEditor::CreatePanels(QWidget* client) {
     btnExport->setToolTip("Export Project");
     btnExport->setStyleSheet("QPushButton { background: #00A1A1; color: white; border: none; }"
                              "QPushButton:disabled { background: #2E5E63; color: #9FB4B8; }");
-    // Saving and exporting arrive with the project and export commands.
-    btnSave->setEnabled(false);
+    connect(btnSave, &QPushButton::clicked, this, [this] { SaveCommand(); });
     connect(btnExport, &QPushButton::clicked, this, [this] { ExportProject(false); });
     const int buttonHeight = Scaled(26, this);
     btnSave->setGeometry(0, Scaled(3, this), Scaled(80, this), buttonHeight);
@@ -329,24 +331,25 @@ void TEditor::CreatePlayerBar() {
         {GlyphPlay, "btnPlay", "Play/Stop\rPlay Timeline Selection ( Left-Click + Shift )"},
         {GlyphNextFrame, "btnNextFrame", "Next Frame\rNext Object ( Left-Click + Shift )"},
         {GlyphSkipEnd, "btnSkipEnd", "Skip to End\rSkip to Object's End ( Left-Click + Shift )"},
-        {GlyphVolume, "btnMute", "Mute"},
+        {GlyphVolume, "btnMuteSound", "Mute"},
     };
     for (const auto& item : transport) {
         QToolButton* button = BarButton(item.Glyph, item.Name,
                                         QString(item.Hint).replace('\r', '\n'), pButtonsPlayer);
-        button->setEnabled(false); // playback arrives with the player
+        button->setEnabled(false); // the transport commands arrive with the command set
         button->move(x, Scaled(4, this));
         x += button->width();
     }
+    btnPlay = pButtonsPlayer->findChild<QToolButton*>("btnPlay");
+    btnMuteSound = pButtonsPlayer->findChild<QToolButton*>("btnMuteSound");
     btnPlaybackSpeed = new QToolButton(pButtonsPlayer);
     btnPlaybackSpeed->setObjectName("btnPlaybackSpeed");
     btnPlaybackSpeed->setAutoRaise(true);
     btnPlaybackSpeed->setToolTip("Playback Speed");
     btnPlaybackSpeed->setPopupMode(QToolButton::InstantPopup);
-    auto* speedMenu = new QMenu(btnPlaybackSpeed);
-    pmPreserveAudioPitch = speedMenu->addAction("Preserve Audio Pitch");
-    pmPreserveAudioPitch->setCheckable(true);
-    btnPlaybackSpeed->setMenu(speedMenu);
+    pmPlaybackSpeed = new QMenu(btnPlaybackSpeed);
+    pmPlaybackSpeed->setObjectName("pmPlaybackSpeed");
+    btnPlaybackSpeed->setMenu(pmPlaybackSpeed);
     btnPlaybackSpeed->setGeometry(x, Scaled(8, this), Scaled(48, this), Scaled(26, this));
     x += Scaled(54, this);
     ltime = new QLabel(pButtonsPlayer);
@@ -601,13 +604,7 @@ void TEditor::TabClick(int tabIndex) {
 
 void TEditor::SetActiveProject(TRProject* project) {
     if (ActiveProject) {
-        TRProjectInterfaceOptions& view = ActiveProject->InterfaceOptions;
-        view.Timeline_PlayHead = Timeline.PlayHead;
-        view.Timeline_StartTime = Timeline.StartTime;
-        view.Timeline_PixelPS = Timeline.PixelPS;
-        view.Timeline_TrackHeight = edZoomTrack->value();
-        view.Timeline_PlaybackSpeed = FPlaybackSpeed;
-        view.Timeline_PreserverPitch = PreserveAudioPitch();
+        StoreViewState();
         if (project != ActiveProject)
             SetSelectedObject(nullptr, true);
     }
@@ -634,6 +631,16 @@ void TEditor::SetActiveProject(TRProject* project) {
     pTimeline->update();
 }
 
+void TEditor::StoreViewState() {
+    TRProjectInterfaceOptions& view = ActiveProject->InterfaceOptions;
+    view.Timeline_PlayHead = Timeline.PlayHead;
+    view.Timeline_StartTime = Timeline.StartTime;
+    view.Timeline_PixelPS = Timeline.PixelPS;
+    view.Timeline_TrackHeight = edZoomTrack->value();
+    view.Timeline_PlaybackSpeed = FPlaybackSpeed;
+    view.Timeline_PreserverPitch = PreserveAudioPitch();
+}
+
 void TEditor::SetPlayHead(std::int32_t time) {
     if (!ActiveProject)
         return;
@@ -650,18 +657,9 @@ void TEditor::SetPlayHead(std::int32_t time) {
     if (!EditorServices().Playing())
         FInspector->ShowObjectProperties();
     pTimeline->update();
+    if (Player->Running() && !Muted())
+        ActiveProject->PlayAudio();
     UpdateLabelTime();
-}
-
-void TEditor::UpdatePlaybackSpeedComponents(std::int32_t speed, bool preservePitch) {
-    FPlaybackSpeed = qBound(250, speed, 4000);
-    btnPlaybackSpeed->setProperty("Tag", FPlaybackSpeed);
-    btnPlaybackSpeed->setText(QString("%1x").arg(FPlaybackSpeed / 1000.0));
-    pmPreserveAudioPitch->setChecked(preservePitch);
-}
-
-bool TEditor::PreserveAudioPitch() const {
-    return pmPreserveAudioPitch->isChecked();
 }
 
 void TEditor::UpdateInterface() {
@@ -817,8 +815,11 @@ void TEditor::TimerOpenProjectTimer() {
     Q_EMIT openProjectRequested(path);
 }
 
-void TEditor::FormClose() {
+bool TEditor::FormClose() {
     SaveLastStep(SettingsRecord, ActiveProject, "Close Start");
+    while (ActiveProject)
+        if (CloseActiveProject() == 2)
+            return false;
     RemoveEmptyTempFolders();
     if (FirstInstance) {
         const std::uint32_t elapsed =
@@ -835,10 +836,14 @@ void TEditor::FormClose() {
         }
     }
     SaveLastStep(SettingsRecord, ActiveProject, "Close");
+    return true;
 }
 
 void TEditor::closeEvent(QCloseEvent* event) {
-    FormClose();
+    if (!FormClose()) {
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
 }
 

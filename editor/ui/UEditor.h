@@ -8,13 +8,16 @@
 
 #include "core/UREditorServices.h"
 #include "editor/ui/URDeviceReport.h"
+#include "editor/UTimelinePlayer.h"
 #include "editor/ui/URTimeline.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 #include <tuple>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -84,6 +87,56 @@ public:
     void UpdatePlaybackSpeedComponents(std::int32_t speed, bool preservePitch);
     std::int32_t PlaybackSpeed() const { return FPlaybackSpeed; }
     bool PreserveAudioPitch() const;
+    // ---- play control (UEditorPlay.cpp) ----
+    // The playback clock, for the window's whole life.
+    std::unique_ptr<TTimelinePlayer> Player;
+    // Plays the active project from the playhead to its end at the preview rate.
+    void Play();
+    // Stops playback when the player runs; otherwise does nothing at all.
+    void Stop();
+    // A frame's preview: stops a running playback, else plays start..end at the timeline's rate.
+    void PlaySpan(std::int32_t start, std::int32_t end);
+    // The clock's callbacks: a new position, and the end of the run.
+    void PlayerProcedure(std::int32_t value);
+    void PlayerEndPlay(std::int32_t value);
+    bool Muted() const;
+    QToolButton* PlayButton() const { return btnPlay; }
+    QToolButton* MuteButton() const { return btnMuteSound; }
+    QToolButton* PlaybackSpeedButton() const { return btnPlaybackSpeed; }
+    QMenu* PlayRateMenu() const { return pmPlay; }
+    QMenu* PlaybackSpeedMenu() const { return pmPlaybackSpeed; }
+    QTimer* EndPlayTimer() const { return TimerEndPlay; }
+    // ---- projects in and out (UEditorFiles.cpp) ----
+    // What the open worker opens (a ".qmb" package or a folder left by a crash), where the save
+    // worker saves (empty: the project's own file) and the save's error (empty: saved).
+    QString ProjectToOpen;
+    QString ProjectToSave;
+    QString ErrorProjectSave;
+    // The lowest empty slot, 0 when all five are filled.
+    int FreeSlot() const;
+    // Opens ProjectToOpen under the progress form into the first free slot and activates it.
+    void OpenProject();
+    // Saves the active project to ProjectToSave under the progress form.
+    void SaveProject();
+    // Closes the active project after its save question: 1 closed (or none open), 2 kept.
+    int CloseActiveProject();
+    // "Untitled Project", numbered past the names of the last project folder's packages and
+    // of the open projects.
+    QString GetNewProjectName() const;
+    // The File menu's commands; Save and Save As return whether the project was saved.
+    void NewProjectCommand();
+    void OpenProjectCommand();
+    bool SaveCommand();
+    bool SaveAsCommand();
+    void CloseAllCommand();
+    void ExitCommand();
+    // Opens entry `tag` (1..10) of the recent projects.
+    void RecentExecute(int tag);
+    // The Open Recent submenu: one item per recent project that still exists.
+    void UpdateRecentProjects();
+    // Recomputes the enabled states of the File menu's commands.
+    void UpdateFileActions();
+    QMenu* RecentMenu() const { return FRecentMenu; }
     // Sizes the canvas panel for the active project's size and zoom.
     void SetPSceneSize();
     // The captions of the active project: into a SubRip file, or all deleted (one undo step)
@@ -168,6 +221,18 @@ private:
     void CreatePlayerBar();
     void CreateTimelinePanel();
     void CreateEaseMenu();
+    // ---- play control (UEditorPlay.cpp) ----
+    void CreatePlayControls();
+    // Ends playback and removes the preview hook before the window goes.
+    void DestroyPlayControls();
+    void TimerEndPlayTimer();
+    void PlayRateClick(QAction* item);
+    void PlaybackSpeedClick(QAction* item);
+    void PreserveAudioPitchClick();
+    void MuteSoundClick();
+    void UpdateBtnPlaybackHint();
+    // The play button shows the stop glyph while playing.
+    void ShowPlaying(bool playing);
     void CreateExportActions();
     // Export Project, or with `timelineSelection` Export Timeline Selection.
     void ExportProject(bool timelineSelection);
@@ -178,7 +243,20 @@ private:
     void PlayerBarResize();
     void TimelinePanelResize();
     void TimerOpenProjectTimer();
-    void FormClose();
+    // Closes every project (false when one stays open), then ends the session's bookkeeping.
+    bool FormClose();
+    // Writes the view state (playhead, timeline position and zooms, speed, pitch) into the
+    // active project's interface options.
+    void StoreViewState();
+    // ---- projects in and out (UEditorFiles.cpp) ----
+    void CreateFileActions();
+    // Asks through the installed dialogs.
+    int Ask(const QString& text, int buttons, int icon);
+    // Runs the save worker and reports its outcome; true when saved.
+    bool RunSave(const QString& stepPrefix);
+    // False (after telling the user) when the temporary root lacks room for `size` bytes.
+    bool EnoughSpaceToOpen(std::int64_t size);
+    void ShowIntroWhenIdle();
     // ---- dialog commands (UEditorDialogs.cpp) ----
     void CreateDialogActions();
     // The object Timing works on: a selected timeline object without a multi-selection.
@@ -205,7 +283,12 @@ private:
     QWidget* panelPlayer;
     QWidget* pAnimation;
     QWidget* pButtonsPlayer;
+    QToolButton* btnPlay = nullptr;
+    QToolButton* btnMuteSound = nullptr;
+    QMenu* pmPlay = nullptr;
+    QTimer* TimerEndPlay = nullptr;
     QToolButton* btnPlaybackSpeed;
+    QMenu* pmPlaybackSpeed;
     QAction* pmPreserveAudioPitch;
     QLabel* ltime;
     TRGPEditEx* EdZoomCanvas;
@@ -224,6 +307,9 @@ private:
     QMenu* pmEase;
     // Made on first use and kept.
     TRTiming* FTiming = nullptr;
+    QMenu* FRecentMenu = nullptr;
+    // The File menu's commands with the rule that enables each.
+    std::vector<std::pair<QAction*, std::function<bool()>>> FFileRules;
     // Set while the program moves a scroll bar, so its handler ignores the move.
     bool FScrollGuard = false;
     std::unique_ptr<TRTimelineHost> FTimelineHost;

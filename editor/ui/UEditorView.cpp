@@ -59,7 +59,7 @@ public:
     }
     void SetPlayHead(std::int32_t time) override { FEditor.SetPlayHead(time); }
     void Stop() override { EditorServices().Stop(); }
-    bool PlayerRunning() const override { return false; }
+    bool PlayerRunning() const override { return FEditor.Player->Running(); }
     void SetSelectedObject(TRObject* object, bool unselect) override {
         FEditor.SetSelectedObject(object, unselect);
     }
