@@ -7,8 +7,8 @@
 // their menu items disabled.
 
 #include "core/UREditorServices.h"
-#include "editor/ui/URDeviceReport.h"
 #include "editor/UTimelinePlayer.h"
+#include "editor/ui/URDeviceReport.h"
 #include "editor/ui/URTimeline.h"
 
 #include <QMainWindow>
